@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+namespace qemra {
+
+// The user locale's decimal separator (QLocale::system()).
+QChar SystemDecimalSeparator();
+
+// printf-style text of one number: the format holds exactly one %f-style conversion (flags, width,
+// precision as printf) among literal text, e.g. "%1.3f m/s.", "%1.2f ℃"; the decimal point of the
+// number is replaced by the given separator.
+QString FormatFloat(const QString& format, double value, QChar decimalSeparator = SystemDecimalSeparator());
+
+// The same for one %d conversion, e.g. "%d /s.".
+QString FormatInt(const QString& format, long long value);
+
+// The standard decimal conversion: optional blanks around, optional sign, digits with at most one
+// decimal separator, optional exponent. Returns false (and leaves `out` alone) for anything else:
+// empty text, "abc", "1,5" when the separator is ".", thousands separators, "inf", "nan".
+bool TryTextToFloat(const QString& text, double& out, QChar decimalSeparator = SystemDecimalSeparator());
+
+}  // namespace qemra

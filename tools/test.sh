@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test headless.
+# QEMRA_SANITIZE=ON runs the same suite under AddressSanitizer and UBSan in build-asan/.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/tools/setup.sh"
+
+if [ "${QEMRA_SANITIZE:-OFF}" = "ON" ]; then
+  export QEMRA_BUILD_DIR="${QEMRA_BUILD_DIR:-$root/build-asan}"
+  export QEMRA_BUILD_TYPE=Debug
+fi
+build="${QEMRA_BUILD_DIR:-$root/build}"
+export QEMRA_BUILD_DIR="$build"
+
+bash "$root/tools/build.sh"
+export QT_QPA_PLATFORM=offscreen
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" --timeout 300 "$@"
