@@ -1,0 +1,54 @@
+#pragma once
+
+#include "acquisition/SharedState.h"
+#include "common/DateTime.h"
+#include "link/FrameLink.h"
+#include "link/KeyValue.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace qemra {
+
+class TraceLog;
+
+// The 200 ms tick: polls the instrument group by group, stores answers into CurMes, pushes one
+// snapshot per second, and carries the shared write queue (CmdList/AnsList) the writers use.
+// The main window owns it; the hooks call into the other windows.
+class PollCycle {
+public:
+    struct Hooks {
+        std::function<void()> ShowValues;   // main window refresh, once per new second
+        std::function<void()> SecondStep;   // system setting window, once per new second
+        std::function<void()> TickStep;     // system setting window, every tick
+        std::function<void()> CheckSecond;  // monitor window, every tick
+    };
+
+    PollCycle(SharedState& state, FrameLink& link, const Clock& clock, TraceLog& traceLog);
+
+    TKeyValueList CmdList{};
+    TKeyValueList AnsList{};
+    bool AnsReady = false;
+    bool Acquiring = true;
+    std::int32_t WarmupCount = 0;
+    std::uint8_t PollPhase = 0;
+    std::int32_t LastSecond = 0;
+    Hooks hooks;
+
+    void MainTimerTimer();
+    void PollStep();
+    void SendReadRequest();
+    void SendWriteRequest();
+    void ClearCmdList();
+    void ClearAnsList();
+    bool VerifyWriteEcho(int n);
+    void OnFrameReceived();
+
+private:
+    SharedState& state_;
+    FrameLink& link_;
+    const Clock& clock_;
+    TraceLog& traceLog_;
+};
+
+}  // namespace qemra
