@@ -1,0 +1,173 @@
+#include "acquisition/PollCycle.h"
+
+#include "acquisition/TraceLog.h"
+#include "common/NumberText.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace qemra {
+
+namespace {
+
+constexpr int kGroupCount = 6;
+constexpr int kGroupSize = 8;
+
+// Code text -> CodeTable index for the codes that name a field. The codes in use are unique and
+// "M00" is left out, so one lookup stores exactly what comparing with every entry would.
+const QHash<QString, int>& CodeIndex()
+{
+    static const QHash<QString, int> index = [] {
+        QHash<QString, int> map;
+        for (int j = 0; j < kCodesInUse; ++j)
+            map.insert(QString::fromLatin1(CodeTable[static_cast<std::size_t>(j)]), j);
+        return map;
+    }();
+    return index;
+}
+
+}  // namespace
+
+PollCycle::PollCycle(SharedState& state, FrameLink& link, const Clock& clock, TraceLog& traceLog)
+    : state_(state), link_(link), clock_(clock), traceLog_(traceLog)
+{
+}
+
+void PollCycle::MainTimerTimer()
+{
+    if (link_.Connected() && Acquiring) {
+        PollStep();
+        state_.CurMes.Measuring = 1;
+        const TDateTime now = clock_.Now();
+        const std::int32_t second = WholeSeconds(now);
+        if (second != LastSecond) {
+            // The first seconds after a start are shown but kept out of the history.
+            if (WarmupCount <= 3)
+                ++WarmupCount;
+            else
+                state_.MesHistory.Push(state_.CurMes, now);
+            if (hooks.ShowValues)
+                hooks.ShowValues();
+            if (hooks.SecondStep)
+                hooks.SecondStep();
+        }
+        LastSecond = second;
+    } else {
+        state_.CurMes.Measuring = 0;
+    }
+    if (hooks.TickStep)
+        hooks.TickStep();
+    if (hooks.CheckSecond)
+        hooks.CheckSecond();
+}
+
+void PollCycle::PollStep()
+{
+    PollPhase = static_cast<std::uint8_t>(PollPhase + 1);
+    const int group = PollPhase % kGroupCount;
+    for (int i = 0; i < kGroupSize; ++i)
+        CmdList[static_cast<std::size_t>(i)].Key =
+            QString::fromLatin1(CodeTable[static_cast<std::size_t>(kGroupSize * group + i)]);
+
+    if (AnsReady) {
+        const auto& index = CodeIndex();
+        for (int i = 0; i < kGroupSize; ++i) {
+            const TKeyValue& answer = AnsList[static_cast<std::size_t>(i)];
+            const auto found = index.constFind(answer.Key);
+            if (found != index.constEnd())
+                StoreValueAt(state_.CurMes, found.value(), answer.Value);
+        }
+    }
+    SendReadRequest();
+}
+
+void PollCycle::SendReadRequest()
+{
+    QByteArray text;
+    for (const TKeyValue& entry : CmdList) {
+        if (entry.Key.isEmpty())
+            break;
+        text += entry.Key.toLatin1();
+        text += ',';
+    }
+    text.prepend("RD,");
+    AnsReady = false;
+    ClearAnsList();
+    link_.SetOnFrame([this] { OnFrameReceived(); });
+    link_.SendFrame(text);
+}
+
+void PollCycle::SendWriteRequest()
+{
+    int n = 0;
+    while (n < kPairListSize && !CmdList[static_cast<std::size_t>(n)].Key.isEmpty() &&
+           !CmdList[static_cast<std::size_t>(n)].Value.isEmpty())
+        ++n;
+    QByteArray text;
+    PackPairs(CmdList.data(), text, n);
+    text.prepend("RW,");
+    AnsReady = false;
+    ClearAnsList();
+    link_.SetOnFrame([this] { OnFrameReceived(); });
+    link_.SendFrame(text);
+}
+
+void PollCycle::ClearCmdList()
+{
+    CmdList.fill(TKeyValue{});
+}
+
+void PollCycle::ClearAnsList()
+{
+    AnsList.fill(TKeyValue{});
+}
+
+bool PollCycle::VerifyWriteEcho(int n)
+{
+    // Callers pass a count kept elsewhere; never read past the lists.
+    n = std::clamp(n, 0, kPairListSize);
+    bool ok = true;
+    QString sent;
+    QString received;
+    for (int i = 0; i < n; ++i) {
+        const TKeyValue& cmd = CmdList[static_cast<std::size_t>(i)];
+        if (cmd.Key.isEmpty())
+            continue;
+        const TKeyValue& ans = AnsList[static_cast<std::size_t>(i)];
+        if (ans.Key == cmd.Key) {
+            // Compared as the instrument holds them, in single precision; a text that is not a
+            // number cannot be compared and is let through.
+            double sentValue = 0;
+            double echoValue = 0;
+            if (TryTextToFloat(cmd.Value, sentValue) && TryTextToFloat(ans.Value, echoValue) &&
+                static_cast<float>(sentValue) != static_cast<float>(echoValue))
+                ok = false;
+        } else {
+            ok = false;
+        }
+        sent += cmd.Key + u'=' + cmd.Value + u',';
+        received += ans.Key + u'=' + ans.Value + u',';
+    }
+    if (state_.MySts.Maint) {
+        traceLog_.Write(QStringLiteral("Snd: ") + sent);
+        traceLog_.Write(QStringLiteral("Rcv: ") + received);
+    }
+    return ok;
+}
+
+void PollCycle::OnFrameReceived()
+{
+    // The buffer holds "<" payload ">"; the payload's first two characters name the answer and
+    // the third is a separator.
+    QByteArray frame = link_.RxBuf();
+    frame = frame.size() >= 2 ? frame.mid(1, frame.size() - 2) : QByteArray();
+    const QByteArray command = frame.left(2);
+    const QByteArray rest = frame.mid(3);
+    if (command == "AW" || command == "AD") {
+        if (!AnsReady)
+            SplitPairs(rest, AnsList.data(), kPairListSize);
+        AnsReady = true;
+    }
+}
+
+}  // namespace qemra
