@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QChar>
 #include <QString>
 
 namespace qemra {
@@ -13,5 +14,7 @@ inline constexpr double kRecordFileExponentBelow = 0.00001;
 // digits. A single-precision value widened to double keeps its rounding: 0.2f gives
 // 0.200000002980232.
 QString GeneralFloatText(double value, double exponentBelow);
+// The same text with the given decimal separator in place of ".", for files in the user's locale.
+QString GeneralFloatText(double value, double exponentBelow, QChar decimalSeparator);
 
 }  // namespace qemra

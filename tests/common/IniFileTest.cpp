@@ -1,0 +1,142 @@
+#include "common/IniFile.h"
+#include "tests/support/TempFolder.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace qemra {
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    QString path = folder.file("Settings.ini");
+    IniFile ini{path};
+};
+
+TEST_F(IniFileTest, ReadsValuesWithoutRegardToCaseOrBlanks)
+{
+    folder.write("Settings.ini",
+                 "; settings\r\n"
+                 "top=ignored\r\n"
+                 "[ComPortM]\r\n"
+                 "Port=COM7\r\n"
+                 "  BaudRate  =  38400  \r\n"
+                 "no equals sign\r\n"
+                 ";Parity=Odd\r\n"
+                 "[ Early ]\n"
+                 "DifT0m=50\n"
+                 "difT0m=99\n"
+                 "Empty=\n"
+                 "Name=温度 計\n"
+                 "[early]\n"
+                 "AdjWS=7\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"ComPortM", "Port", "COM7"},     {"COMPORTM", "port", "COM7"},
+        {"ComPortM", "BaudRate", "38400"}, {"ComPortM", "Parity", "default"},
+        {"ComPortM", "top", "default"},    {"Early", "DIFT0M", "50"},
+        {"Early", "Empty", ""},            {"Early", "Name", "温度 計"},
+        {"Early", "AdjWS", "default"},     {"Missing", "Port", "default"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "default"), QString::fromUtf8(c.expected))
+            << c.section << "/" << c.key;
+    }
+    EXPECT_TRUE(ini.KeyExists("early", "empty"));
+    EXPECT_FALSE(ini.KeyExists("Early", "AdjWS"));
+    EXPECT_EQ(ini.ReadInteger("ComPortM", "BaudRate", 9600), 38400);
+    EXPECT_EQ(ini.ReadInteger("ComPortM", "Port", 9600), 9600);
+    EXPECT_EQ(ini.ReadInteger("Early", "Empty", -1), -1);
+}
+
+TEST_F(IniFileTest, MissingFileGivesDefaults)
+{
+    EXPECT_EQ(ini.ReadString("ComPortM", "Port", "COM7"), QString("COM7"));
+    EXPECT_EQ(ini.ReadInteger("ComPortM", "BaudRate", 38400), 38400);
+    EXPECT_FALSE(ini.KeyExists("ComPortM", "Port"));
+    EXPECT_FALSE(folder.exists("Settings.ini"));
+}
+
+struct WriteCase {
+    const char* name;
+    QByteArray before;
+    const char* section;
+    const char* key;
+    const char* value;
+    QByteArray after;
+};
+
+TEST_F(IniFileTest, WriteChangesOneLineAndKeepsTheRestByteForByte)
+{
+    const WriteCase cases[] = {
+        {"replace in place, LF file", "[A]\nx=1\ny = 2\n[B]\nx=3\n", "a", "Y", "20",
+         "[A]\nx=1\ny=20\n[B]\nx=3\n"},
+        {"replace keeps CR LF and the key's spelling", "[A]\r\nKey=1\r\n", "A", "KEY", "2", "[A]\r\nKey=2\r\n"},
+        {"replace only the first duplicate", "[A]\nk=1\nk=2\n", "A", "k", "9", "[A]\nk=9\nk=2\n"},
+        {"replace in the first of two equal sections", "[A]\nk=1\n[a]\nk=2\n", "A", "k", "9",
+         "[A]\nk=9\n[a]\nk=2\n"},
+        {"replace a last line without ending", "[A]\nk=1", "A", "k", "2", "[A]\nk=2"},
+        {"append to a section that is not last, before its blank lines", "[A]\nx=1\n\n[B]\ny=2\n", "A", "z", "3",
+         "[A]\nx=1\nz=3\r\n\n[B]\ny=2\n"},
+        {"append to an empty section", "[A]\r\n[B]\r\n", "A", "z", "3", "[A]\r\nz=3\r\n[B]\r\n"},
+        {"append after a last line without ending", "[A]\nx=1", "A", "z", "3", "[A]\nx=1\r\nz=3\r\n"},
+        {"append a section", "[A]\nx=1\n", "B", "y", "2", "[A]\nx=1\n[B]\r\ny=2\r\n"},
+        {"append a section after a last line without ending", "[A]\nx=1", "B", "y", "2",
+         "[A]\nx=1\r\n[B]\r\ny=2\r\n"},
+        {"same value leaves the file alone", "[A]\n k = 1 \n", "A", "k", "1", "[A]\n k = 1 \n"},
+        {"comments and odd lines stay", ";c\r\n[A]\r\nodd line\r\n;k=0\r\n", "A", "k", "1",
+         ";c\r\n[A]\r\nodd line\r\n;k=0\r\nk=1\r\n"},
+        {"UTF-8 value", "[A]\n", "A", "k", "温度", QByteArray("[A]\nk=") + QString::fromUtf8("温度").toUtf8() + "\r\n"},
+    };
+    for (const WriteCase& c : cases) {
+        folder.write("Settings.ini", c.before);
+        EXPECT_TRUE(ini.WriteString(c.section, c.key, QString::fromUtf8(c.value))) << c.name;
+        EXPECT_EQ(folder.read("Settings.ini"), c.after) << c.name;
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "default"), QString::fromUtf8(c.value)) << c.name;
+    }
+}
+
+TEST_F(IniFileTest, WriteCreatesTheFileInOrder)
+{
+    EXPECT_TRUE(ini.WriteString("ComPortM", "Port", "COM7"));
+    EXPECT_TRUE(ini.WriteString("ComPortM", "BaudRate", "38400"));
+    EXPECT_TRUE(ini.WriteString("Record", "SecRec", "0"));
+    EXPECT_TRUE(ini.WriteString("ComPortM", "StopBits", "1"));
+    EXPECT_TRUE(ini.WriteString("comportm", "port", "/dev/ttyUSB0"));
+    EXPECT_EQ(folder.read("Settings.ini"), QByteArray("[ComPortM]\r\nPort=/dev/ttyUSB0\r\nBaudRate=38400\r\n"
+                                                      "StopBits=1\r\n[Record]\r\nSecRec=0\r\n"));
+}
+
+TEST_F(IniFileTest, RefusesWritesThatWouldBreakLinesOrCannotBeDone)
+{
+    folder.write("Settings.ini", "[A]\nk=1\n");
+    EXPECT_FALSE(ini.WriteString("A", "k", "1\r\n[B]"));
+    EXPECT_FALSE(ini.WriteString("A", "k\nx", "1"));
+    EXPECT_FALSE(ini.WriteString("A", "", "1"));
+    EXPECT_FALSE(ini.WriteString("A]", "k", "1"));
+    EXPECT_EQ(folder.read("Settings.ini"), QByteArray("[A]\nk=1\n"));
+
+    IniFile nowhere(folder.file("no/such/folder/x.ini"));
+    EXPECT_FALSE(nowhere.WriteString("A", "k", "1"));
+    EXPECT_FALSE(folder.exists("no/such/folder/x.ini"));
+}
+
+TEST_F(IniFileTest, UnreadableFileIsLeftUnchanged)
+{
+    folder.write("Settings.ini", "[A]\nk=1\n");
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    QFile probe(path);
+    if (probe.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "running with rights that read any file";
+    EXPECT_FALSE(ini.WriteString("A", "k", "2"));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(folder.read("Settings.ini"), QByteArray("[A]\nk=1\n"));
+}
+
+}  // namespace
+}  // namespace qemra
