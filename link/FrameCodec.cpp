@@ -1,0 +1,91 @@
+#include "link/FrameCodec.h"
+
+namespace qemra {
+
+std::uint8_t FrameChecksum(const QByteArray& framed)
+{
+    std::uint8_t sum = 0;
+    for (const char c : framed)
+        sum = static_cast<std::uint8_t>(sum + static_cast<std::uint8_t>(c));
+    return static_cast<std::uint8_t>(-sum);
+}
+
+QByteArray ChecksumText(std::uint8_t checksum)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    QByteArray text(2, '0');
+    text[0] = kDigits[checksum >> 4];
+    text[1] = kDigits[checksum & 0x0F];
+    return text;
+}
+
+std::uint8_t HexByte(char high, char low)
+{
+    const auto digit = [](char c) {
+        const int code = static_cast<signed char>(c);
+        return code > '9' ? code - 55 : code - 48;
+    };
+    return static_cast<std::uint8_t>((digit(high) * 16 + digit(low)) & 0xFF);
+}
+
+std::optional<QByteArray> FramePayload(const QByteArray& payload)
+{
+    QByteArray framed = '<' + payload + '>';
+    if (framed.size() > kMaxFramedLength)
+        return std::nullopt;
+    framed += ChecksumText(FrameChecksum(framed));
+    return framed;
+}
+
+void FrameScanner::Feed(const QByteArray& bytes)
+{
+    for (const char c : bytes)
+        Feed(c);
+}
+
+void FrameScanner::Feed(char c)
+{
+    if (c != '\r' && c != '\n')
+        rxBuf_ += c;
+    if (c == '<') {
+        rxState_ = kInside;
+    } else if (c == '>') {
+        rxState_ = 0;
+    } else if (rxState_ == 0) {
+        rxState_ = 1;
+    } else if (rxState_ == 1) {
+        CheckFrame();
+    }
+}
+
+void FrameScanner::Reset()
+{
+    rxBuf_.clear();
+    rxState_ = kIdle;
+}
+
+void FrameScanner::CheckFrame()
+{
+    // The buffer is emptied after every check, even when the handler throws, so the next frame
+    // starts clean instead of re-checking this one with a byte more.
+    struct ResetOnExit {
+        FrameScanner& scanner;
+        ~ResetOnExit() { scanner.Reset(); }
+    } resetOnExit{*this};
+
+    // A lone ">" followed by CR LF leaves no two characters to take as a checksum: it is a bad
+    // frame and the buffer is reported as it stands.
+    const qsizetype n = rxBuf_.size();
+    if (n < 2) {
+        if (onChecked_)
+            onChecked_(false);
+        return;
+    }
+    const std::uint8_t received = HexByte(rxBuf_[n - 2], rxBuf_[n - 1]);
+    rxBuf_.chop(2);
+    const bool good = received == FrameChecksum(rxBuf_);
+    if (onChecked_)
+        onChecked_(good);
+}
+
+}  // namespace qemra
