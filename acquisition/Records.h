@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <variant>
 
 namespace qemra {
 
@@ -34,7 +35,18 @@ struct TMesData {
     std::uint8_t H50 = 0, H82 = 0;
 };
 
+// The field a CodeTable index names, for code that reads or writes fields generically;
+// std::monostate for the fillers and for indices outside 0..43.
+using TMesField = std::variant<std::monostate, float TMesData::*, std::int32_t TMesData::*,
+                               std::uint8_t TMesData::*>;
+TMesField FieldAt(int codeIndex);
+// The CodeTable index of a code in use (exact, case-sensitive); -1 for "M00" and unknown codes.
+int CodeIndex(const QString& code);
+
 // Stores one reported value into the field its code names (exact, case-sensitive match).
+// float32 fields take the number rounded to single precision (beyond the single range: +-inf);
+// int32 fields the number truncated toward zero, wrapped to its low 32 bits; uint8 fields the
+// low 8 bits of the truncated number. A text converting to infinity or NaN counts as no number.
 // A value text that does not convert, an unknown code or "M00" leaves the record unchanged.
 void StoreValue(TMesData& record, const QString& code, const QString& valueText);
 // The same for one CodeTable index (0..43); other indices change nothing.
@@ -47,6 +59,7 @@ class TMesHistory {
 public:
     static constexpr int kSlots = 1024;
 
+    // Ages outside 0..1023 wrap around.
     const TMesData& operator[](int age) const;
     // Slot 0 := record with Stamp = now and Measuring = 1; the oldest snapshot is lost.
     void Push(const TMesData& record, TDateTime now);
