@@ -1,1 +1,36 @@
-int main() { return 0; }
+#include "sim/Controls.h"
+#include "sim/Options.h"
+#include "sim/ProtocolCore.h"
+#include "sim/SimRunner.h"
+
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    using namespace qemra::sim;
+
+    const ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::cerr << "qemra-sim: " << parsed.error << "\n(try --help)" << std::endl;
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::cout << OptionsHelp() << CommandHelp() << std::endl;
+        return 0;
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    ProtocolCore core(parsed.options.seed, [start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    });
+    for (const auto& [name, value] : parsed.options.settings) {
+        if (const auto error = ApplySetting(core, name, value)) {
+            std::cerr << "qemra-sim: --" << name << ": " << *error << std::endl;
+            return 2;
+        }
+    }
+    return SimRunner(core, parsed.options).Run();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qemra::sim {
+
+struct SimOptions {
+    std::uint64_t seed = 1;
+    std::string link;     // symlink to the device, empty for none
+    std::string portIni;  // INI file whose ComPortM/Port gets the device, empty for none
+    bool quiet = false;   // no traffic lines on standard error
+    bool help = false;
+    // Settings for ApplySetting, by name, in the order given.
+    std::vector<std::pair<std::string, std::string>> settings;
+};
+
+struct ParsedOptions {
+    SimOptions options;
+    std::string error;  // empty when the command line was understood
+};
+
+// "--name value" and "--name=value" both work.
+ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
+
+std::string OptionsHelp();
+
+}  // namespace qemra::sim
