@@ -210,10 +210,15 @@ void TCommCtrlForm::SendFrame(const QByteArray& payload)
 
 void TCommCtrlForm::ComPortMRxChar(int count)
 {
+    QByteArray piece;
+    comPort_.ReadStr(piece, count);
+    ReceivePiece(piece);
+}
+
+void TCommCtrlForm::ReceivePiece(const QByteArray& piece)
+{
     // Whatever goes wrong while a piece is handled ends that piece; the link goes on.
     try {
-        QByteArray piece;
-        comPort_.ReadStr(piece, count);
         scanner_.Feed(piece);
     } catch (...) {
     }

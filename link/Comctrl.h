@@ -54,8 +54,11 @@ public:
     QString PortSettingsPath() const;
     void SetDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
 
-    // Receive event of ComPortM: reads the waiting bytes and feeds them to the scanner.
+    // Receive event of ComPortM: reads the waiting bytes and hands them to ReceivePiece.
     void ComPortMRxChar(int count);
+    // Feeds one received piece to the scanner. An error raised while it is handled (a frame
+    // handler that throws) ends the piece silently; its remaining bytes are lost.
+    void ReceivePiece(const QByteArray& piece);
     void LogSend(const QByteArray& text);
     void LogReceive(const QByteArray& text);
     void WriteComLog(const QString& text);

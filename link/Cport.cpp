@@ -7,6 +7,8 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include <poll.h>
+
 namespace qemra {
 
 namespace {
@@ -291,11 +293,26 @@ void TComPort::ReadyRead()
         emit OnRxChar(InputCount());
 }
 
+namespace {
+
+// A hung-up terminal (pty master closed, USB adapter pulled) reads as end of file: read() gives 0,
+// which QSerialPort reports as ReadError over and over, never as ResourceError. poll() tells it
+// apart from a passing read fault by POLLHUP/POLLERR.
+bool HungUp(const QSerialPort& serial)
+{
+    pollfd watched{static_cast<int>(serial.handle()), POLLIN, 0};
+    return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+}  // namespace
+
 void TComPort::HandleError(QSerialPort::SerialPortError error, quint64 generation)
 {
     // Only a vanished device ends the link; UnsupportedOperationError (modem lines on a pty),
     // timeouts and the like leave it open.
-    if (error != QSerialPort::ResourceError)
+    const bool lost = error == QSerialPort::ResourceError
+        || (error == QSerialPort::ReadError && serial_.isOpen() && HungUp(serial_));
+    if (!lost)
         return;
     // The error is raised inside QSerialPort's own notifier: close on the next turn of the loop.
     QMetaObject::invokeMethod(
