@@ -16,6 +16,8 @@ QDateTime FromDateTime(TDateTime value);  // local time, rounded to the millisec
 
 // Whole seconds since the epoch day: only its change from tick to tick matters.
 std::int32_t WholeSeconds(TDateTime value);
+// The time of day in whole seconds, 0 to 86399.
+int SecondOfDay(TDateTime value);
 
 // Formats with the tokens yyyy, yy, mm (month), dd, hh, nn (minute), ss; every other character is
 // copied as it stands. Forms in use: "yyyy/mm/dd hh:nn:ss", "yyyy/mm/dd hh:nn.ss",
