@@ -39,6 +39,17 @@ std::string Visible(std::string_view bytes)
     return text;
 }
 
+// Log lines go to standard error only while it can take them at once: a caller that never reads
+// that pipe must not stall the answers on the line.
+void Emit(const std::string& line)
+{
+    pollfd p{STDERR_FILENO, POLLOUT, 0};
+    if (::poll(&p, 1, 0) != 1 || !(p.revents & POLLOUT))
+        return;
+    const std::string text = line + '\n';
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+}
+
 class SignalWatch {
 public:
     SignalWatch()
@@ -77,8 +88,12 @@ SimRunner::SimRunner(ProtocolCore& core, SimOptions options) : core_(core), opti
 
 int SimRunner::Run()
 {
-    // A reader that went away must not end the program through SIGPIPE.
+    // A reader that went away must not end the program through SIGPIPE, and a run in the
+    // background of a shell must not be stopped for touching the terminal: a refused read of
+    // the commands then counts as their end.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGTTIN, SIG_IGN);
+    std::signal(SIGTTOU, SIG_IGN);
     SignalWatch signals;
     if (signals.Fd() < 0) {
         Say(std::string("signalfd: ") + std::strerror(errno));
@@ -272,13 +287,13 @@ int SimRunner::MillisecondsToNext() const
 
 void SimRunner::Say(const std::string& text) const
 {
-    std::cerr << text << std::endl;
+    Emit(text);
 }
 
 void SimRunner::Trace(std::string_view direction, std::string_view bytes) const
 {
     if (!options_.quiet)
-        std::cerr << direction << ' ' << Visible(bytes) << std::endl;
+        Emit(std::string(direction) + ' ' + Visible(bytes));
 }
 
 }  // namespace qemra::sim
