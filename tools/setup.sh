@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-serialport-dev
   libgl-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-noto-cjk
+  xvfb xauth fonts-noto-cjk fonts-urw-base35
 )
 
 missing=()

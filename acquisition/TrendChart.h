@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QChartView>
+#include <QColor>
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class QCategoryAxis;
+class QLineSeries;
+class QValueAxis;
+
+namespace qemra {
+
+// One trend chart of the main window: line series over a time axis without legend or title.
+// X values are local time in seconds since the date-time epoch (the snapshot stamp × 86400), so
+// whole minutes are whole multiples of 60 and need no time-zone arithmetic. The bottom axis
+// labels sit on those whole minutes ("hh:nn") and travel with the data instead of being
+// re-spaced across the range on every refresh; the left axis follows the visible values.
+class TrendChart : public QChartView {
+    Q_OBJECT
+
+public:
+    static constexpr double kSecondsPerDay = 86400.0;
+
+    explicit TrendChart(const QString& name, QWidget* parent = nullptr);
+
+    // Series are drawn in the order they are added (series 0, 1, 2).
+    QLineSeries* AddSeries(const QString& code, const QColor& color);
+    int SeriesCount() const { return static_cast<int>(series_.size()); }
+    QLineSeries* Series(int index) const { return series_.at(static_cast<std::size_t>(index)); }
+
+    // The visible time range in seconds; labels are rebuilt only when a minute enters or leaves.
+    void SetTimeRange(double fromSeconds, double toSeconds);
+    double TimeFrom() const { return from_; }
+    double TimeTo() const { return to_; }
+    QStringList TimeLabels() const;
+
+    // One replace() per series, then the left axis fitted to the points in the time range.
+    void Refill(const std::vector<QList<QPointF>>& points);
+
+    // "hh:nn" of a whole-minute position.
+    static QString MinuteLabel(double seconds);
+
+private:
+    void FitValueAxis(const std::vector<QList<QPointF>>& points);
+
+    QCategoryAxis* timeAxis_ = nullptr;
+    QValueAxis* valueAxis_ = nullptr;
+    std::vector<QLineSeries*> series_;
+    double from_ = 0;
+    double to_ = 0;
+    long long firstMinute_ = -1;
+    long long lastMinute_ = -1;
+    double low_ = 0;
+    double high_ = 0;
+    double step_ = 0;
+};
+
+}  // namespace qemra

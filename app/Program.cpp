@@ -1,0 +1,54 @@
+#include "app/Program.h"
+
+#include "acquisition/Main.h"
+#include "recording/Monlist.h"
+#include "settings/Prmset.h"
+#include "settings/Setwrite.h"
+#include "system/Systemset.h"
+
+namespace qemra {
+
+Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
+    : clock_(clock), prompts_(prompts), baseFolder_(std::move(baseFolder))
+{
+    main_ = std::make_unique<TMainForm>(state_, clock_, prompts_, baseFolder_);
+    // The parameter defaults belong to the main window's creation; the parameter set lives here
+    // because the main window's library cannot know its type.
+    SetParameterDefaults(writePrm_);
+    sysSet_ = std::make_unique<TSysSetForm>(*main_, state_, writePrm_, clock_, prompts_, baseFolder_);
+    mon_ = std::make_unique<TMonForm>(state_, clock_, baseFolder_);
+    write_ = std::make_unique<TWriteForm>(*main_, state_, main_.get());
+    prmSet_ = std::make_unique<TPrmSetForm>(*main_, state_, main_.get());
+    Wire();
+}
+
+Program::~Program()
+{
+    prmSet_.reset();
+    write_.reset();
+    mon_.reset();
+    sysSet_.reset();
+    main_.reset();
+}
+
+void Program::Wire()
+{
+    TMainForm::Hooks& hooks = main_->hooks;
+    hooks.ConnectPort = [this] { sysSet_->ConnectPort(); };
+    hooks.ShowSystemSetting = [this] {
+        sysSet_->show();
+        sysSet_->raise();
+        sysSet_->activateWindow();
+    };
+    hooks.ShowOperationSetpoint = [this] { prmSet_->exec(); };
+    hooks.ShowMonitorList = [this] {
+        mon_->show();
+        mon_->raise();
+    };
+    hooks.SaveGraphData = [this] { mon_->SaveGraphData(); };
+    hooks.SecondStep = [this] { sysSet_->SecondStep(); };
+    hooks.TickStep = [this] { sysSet_->TickStep(); };
+    hooks.CheckSecond = [this] { mon_->CheckSecond(); };
+}
+
+}  // namespace qemra

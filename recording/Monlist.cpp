@@ -1,0 +1,235 @@
+#include "recording/Monlist.h"
+
+#include "common/NumberText.h"
+#include "recording/RecordSettings.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace qemra {
+
+namespace {
+
+struct ListRow {
+    const char16_t* label;
+    const char16_t* format;                 // printf-style, "%d" for whole numbers
+    double (*value)(const TMesData&);       // null: a section title whose value cell stays empty
+};
+
+constexpr std::array<ListRow, MonitorListTable::kRows> kListRows{{
+    {u"Name", u"", nullptr},
+    {u"風速", u"%1.3f m/s.", [](const TMesData& r) -> double { return r.M01; }},
+    {u"気温", u"%1.2f ℃", [](const TMesData& r) -> double { return r.M11; }},
+    {u"湿度", u"%1.2f ％", [](const TMesData& r) -> double { return r.M12; }},
+    {u"輻射熱", u"%1.2f ℃", [](const TMesData& r) -> double { return r.M04; }},
+    {u"METs", u"%1.2f ", [](const TMesData& r) -> double { return r.M55; }},
+    {u"PMV", u"%1.2f ", [](const TMesData& r) -> double { return r.M53; }},
+    {u"WBGTo", u"%1.2f ℃", [](const TMesData& r) -> double { return r.M51; }},
+    {u"WBGTi", u"%1.2f ℃", [](const TMesData& r) -> double { return r.M52; }},
+    {u"SET", u"%1.2f ", [](const TMesData& r) -> double { return r.M54; }},
+    {u"絶対湿度", u"%1.1f g/kg", [](const TMesData& r) -> double { return r.M21; }},
+    {u"露点温度", u"%1.2f ℃", [](const TMesData& r) -> double { return r.M22; }},
+    {u"湿球温度", u"%1.2f ℃", [](const TMesData& r) -> double { return r.M23; }},
+    {u"=== 内部 ===", u"", nullptr},
+    {u"風向", u"%1.0f ℃", [](const TMesData& r) -> double { return r.M05; }},
+    {u"気温１", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C21; }},
+    {u"気温２", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C22; }},
+    {u"WDS温度１", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C16; }},
+    {u"WDS温度２", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C17; }},
+    {u"BGT温度１", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C26; }},
+    {u"BGT温度２", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C27; }},
+    {u"BB温度１", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C76; }},
+    {u"BB温度２", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C77; }},
+    {u"BB温度３", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C78; }},
+    {u"SHT気温", u"%1.2f ℃", [](const TMesData& r) -> double { return r.C71; }},
+    {u"SHT湿度", u"%1.2f %%", [](const TMesData& r) -> double { return r.C72; }},
+    // The black-globe temperature difference: mean of the two globe sensors less air temperature 2.
+    {u"黒球温度差", u"%1.3f ℃",
+     [](const TMesData& r) -> double { return (double(r.C26) + r.C27) * 0.5 - r.C22; }},
+    {u"=== 状態値 ===", u"", nullptr},
+    {u"風速(補正前)", u"%1.3f m/s.", [](const TMesData& r) -> double { return r.C01; }},
+    {u"湿度(補正前)", u"%1.2f %%", [](const TMesData& r) -> double { return r.C13; }},
+    {u"気温(内部用)", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C11; }},
+    {u"プローブ温度", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C12; }},
+    {u"温度差", u"%1.3f ℃", [](const TMesData& r) -> double { return r.C32; }},
+    {u"CPU使用率", u"%1.1f %%", [](const TMesData& r) -> double { return r.C50; }},
+    {u"電源電圧", u"%1.3f V", [](const TMesData& r) -> double { return r.C51; }},
+    {u"AD変換回数", u"%d /s.", [](const TMesData& r) -> double { return r.C52; }},
+    {u"DA出力値", u"%1.3f V", [](const TMesData& r) -> double { return r.C53; }},
+    {u"モデル番号", u"%1.2f", [](const TMesData& r) -> double { return r.S00; }},
+    {u"バージョン", u"%1.2f", [](const TMesData& r) -> double { return r.S01; }},
+    {u"システム状態", u"%d", [](const TMesData& r) -> double { return r.S11; }},
+    {u"ハード状態", u"%d", [](const TMesData& r) -> double { return r.S12; }},
+    {u"ソフト状態", u"%d", [](const TMesData& r) -> double { return r.S13; }},
+}};
+
+constexpr int kRowsBeforeFirstRefresh = 16;
+constexpr int kColumnWidth = 90;
+constexpr int kRowHeight = 20;
+
+}  // namespace
+
+QString MonitorListTable::Label(int row)
+{
+    if (row < 0 || row >= kRows)
+        return {};
+    return QString::fromUtf16(kListRows[row].label);
+}
+
+QString MonitorListTable::Value(int row, const TMesData& record)
+{
+    if (row <= 0 || row >= kRows || kListRows[row].value == nullptr)
+        return {};
+    const ListRow& entry = kListRows[row];
+    const QString format = QString::fromUtf16(entry.format);
+    const double value = entry.value(record);
+    if (format.contains(QStringLiteral("%d")))
+        return FormatInt(format, static_cast<long long>(value));
+    return FormatFloat(format, value);
+}
+
+bool SecondTicker::NewSecond(TDateTime now)
+{
+    const bool changed = WholeSeconds(lastTick_) != WholeSeconds(now);
+    lastTick_ = now;
+    return changed;
+}
+
+TMonForm::TMonForm(SharedState& state, const Clock& clock, QString baseFolder, QWidget* parent)
+    : QWidget(parent, Qt::Tool), state_(state), clock_(clock), baseFolder_(std::move(baseFolder))
+{
+    setObjectName(QStringLiteral("TMonForm"));
+    setWindowTitle(QStringLiteral("Monitor List"));
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    font.setPointSize(8);
+    setFont(font);
+
+    SGList = new QTableWidget(kRowsBeforeFirstRefresh - 1, 2, this);
+    SGList->setObjectName(QStringLiteral("SGList"));
+    // Row 0 of the list is the table's header, so it stays in place while the rows scroll.
+    SGList->setHorizontalHeaderLabels({MonitorListTable::Label(0), QStringLiteral("Data")});
+    SGList->verticalHeader()->hide();
+    SGList->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    SGList->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    SGList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SGList->horizontalHeader()->setStretchLastSection(true);
+    SGList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SGList->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    SGList->setShowGrid(false);
+    SGList->setStyleSheet(QStringLiteral("QTableWidget::item { border-bottom: 1px solid #c8c8c8; }"));
+
+    auto* console = new QWidget(this);
+    console->setObjectName(QStringLiteral("PConsole"));
+    console->setFixedHeight(41);
+    BBSaveFile = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
+                                 QStringLiteral("Save Short Log."), console);
+    BBSaveFile->setObjectName(QStringLiteral("BBSaveFile"));
+    BBClose = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close"),
+                              console);
+    BBClose->setObjectName(QStringLiteral("BBClose"));
+    auto* buttons = new QHBoxLayout(console);
+    buttons->setContentsMargins(6, 4, 6, 4);
+    buttons->addWidget(BBSaveFile);
+    buttons->addStretch();
+    buttons->addWidget(BBClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(SGList, 1);
+    layout->addWidget(console);
+
+    connect(BBSaveFile, &QPushButton::clicked, this, [this] { BBSaveFileClick(); });
+    connect(BBClose, &QPushButton::clicked, this, [this] { close(); });
+
+    resize(212, 474);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().topLeft());
+    FormCreate();
+}
+
+TMonForm::~TMonForm()
+{
+    SaveRecordSettings(SettingsPath(), state_.MySts);
+}
+
+void TMonForm::FormCreate()
+{
+    LoadRecordSettings(SettingsPath(), state_.MySts);
+}
+
+QString TMonForm::SettingsPath() const
+{
+    return baseFolder_ + QStringLiteral("BaseSetpoint.ini");
+}
+
+void TMonForm::closeEvent(QCloseEvent* event)
+{
+    SaveRecordSettings(SettingsPath(), state_.MySts);
+    event->accept();
+}
+
+void TMonForm::CheckSecond()
+{
+    if (!ticker_.NewSecond(clock_.Now()))
+        return;
+    RefreshList();
+    if (RecordSecondHook)
+        RecordSecondHook();
+}
+
+void TMonForm::RefreshList()
+{
+    SGList->setRowCount(MonitorListTable::kRows - 1);
+    const TMesData& record = state_.CurMes;
+    for (int row = 1; row < MonitorListTable::kRows; ++row) {
+        const QString texts[2] = {MonitorListTable::Label(row), MonitorListTable::Value(row, record)};
+        for (int column = 0; column < 2; ++column) {
+            QTableWidgetItem* item = SGList->item(row - 1, column);
+            if (item == nullptr) {
+                SGList->setItem(row - 1, column, new QTableWidgetItem(texts[column]));
+            } else if (item->text() != texts[column]) {
+                item->setText(texts[column]);
+            }
+        }
+    }
+}
+
+void TMonForm::SaveGraphData()
+{
+    if (SaveGraphDataHook)
+        SaveGraphDataHook();
+}
+
+void TMonForm::BBSaveFileClick()
+{
+    if (SaveShortLogHook)
+        SaveShortLogHook();
+}
+
+int TMonForm::ListRowCount() const
+{
+    return SGList->rowCount() + 1;
+}
+
+QString TMonForm::ListText(int row, int column) const
+{
+    if (row == 0) {
+        const QTableWidgetItem* header = SGList->horizontalHeaderItem(column);
+        return header != nullptr ? header->text() : QString();
+    }
+    const QTableWidgetItem* item = SGList->item(row - 1, column);
+    return item != nullptr ? item->text() : QString();
+}
+
+}  // namespace qemra

@@ -1,0 +1,353 @@
+#include "acquisition/Main.h"
+#include "acquisition/TrendChart.h"
+#include "common/Prompts.h"
+#include "link/Comctrl.h"
+#include "link/Cportsetup.h"
+#include "sim/PseudoTerminal.h"
+#include "tests/support/TempFolder.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using namespace qemra;
+
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
+    RecordingPrompts prompts;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    std::unique_ptr<TMainForm> form;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    int systemShown = 0, monitorShown = 0, setpointShown = 0, graphSaved = 0, connects = 0;
+
+    void SetUp() override
+    {
+        form = std::make_unique<TMainForm>(*state, clock, prompts, folder.path());
+        form->SetModifierSource([this] { return modifiers; });
+        form->hooks.ShowSystemSetting = [this] { ++systemShown; };
+        form->hooks.ShowMonitorList = [this] { ++monitorShown; };
+        form->hooks.ShowOperationSetpoint = [this] { ++setpointShown; };
+        form->hooks.SaveGraphData = [this] { ++graphSaved; };
+    }
+
+    template <typename T = QLabel>
+    T* Find(const char* name) const
+    {
+        T* widget = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString Text(const char* name) const { return Find<QLabel>(name)->text(); }
+    QString Status(int panel) const
+    {
+        return Find<QLabel>(QStringLiteral("SBStatusPanel%1").arg(panel).toLatin1().constData())->text();
+    }
+    int Points(int chart, int series) const
+    {
+        return static_cast<int>(form->Chart(chart).Series(series)->count());
+    }
+
+    // Opens the link on a pseudo-terminal nobody answers on, so the port counts as connected.
+    void Connect(sim::PseudoTerminal& terminal)
+    {
+        std::string error;
+        ASSERT_TRUE(terminal.Open(error)) << error;
+        folder.write("Port0.ini", "[ComPortM]\r\nPort=" + QByteArray::fromStdString(terminal.DevicePath()) + "\r\n");
+        form->CommCtrl().LoadPortSettings();
+        ASSERT_TRUE(form->CommCtrl().OpenLink());
+    }
+};
+
+TEST_F(MainWindowTest, BuildsTheDesignedWindowWithItsControlsAndOwnTheLinkAndTimer)
+{
+    EXPECT_EQ(form->size(), QSize(790, 647));
+    EXPECT_EQ(form->pos(), QPoint(100, 50));
+    EXPECT_EQ(Find<QSplitter>("Splitter")->count(), 5);
+    EXPECT_EQ(Find<QSplitter>("Splitter")->handleWidth(), 3);
+    const std::pair<const char*, const char*> hints[] = {
+        {"BBStart", "データ収取開始"},
+        {"BBStop", "データ収集終了"},
+        {"BBSaveData", "グラフプロットデータをファイルに保存"},
+        {"BBSetpoint", "設定変更"},
+    };
+    for (const auto& [name, hint] : hints) {
+        EXPECT_EQ(Find<QToolButton>(name)->toolTip(), QString::fromUtf8(hint)) << name;
+        EXPECT_EQ(Find<QToolButton>(name)->size(), QSize(53, 41)) << name;
+    }
+    EXPECT_EQ(Find<QCheckBox>("CBSecRec")->text(), "秒記録");
+    EXPECT_EQ(Find<QWidget>("PBottom")->height(), 61);
+    const int widths[] = {300, 180, 70, 70, 70, 50};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Find<QLabel>(QStringLiteral("SBStatusPanel%1").arg(i).toLatin1().constData())->width(), widths[i]);
+
+    EXPECT_EQ(form->MainTimer().interval(), 200);
+    EXPECT_FALSE(form->MainTimer().isActive()) << "the timer starts when the window is first shown";
+    EXPECT_EQ(form->CommCtrl().WindowNumber, 0);
+    EXPECT_EQ(form->CommCtrl().windowTitle(), "ComPort 通信状態");
+    EXPECT_TRUE(form->CommCtrl().isWindow());
+    EXPECT_TRUE(form->Poll().Acquiring);
+    EXPECT_EQ(state->MySts.Maint, 0);
+}
+
+TEST_F(MainWindowTest, CaptionPanelsAndStatusChangeOnlyOnRefresh)
+{
+    form->FormShow();
+    EXPECT_EQ(form->windowTitle(), "Qemra-series Monitor. Ver.0.82");
+    EXPECT_EQ(Status(0), TMainForm::kNotice);
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(Status(i), "") << i;
+    EXPECT_EQ(Text("PPMV"), "0.00 ℃");
+    EXPECT_EQ(Text("PWindSpeed"), "0.000 m/s.");
+    EXPECT_EQ(Text("LMETs"), "METs値");
+    EXPECT_EQ(Text("Lclo"), "clo値");
+
+    TMesData& v = state->CurMes;
+    v.M53 = -0.73f, v.M52 = 25.44f, v.M51 = 24.06f, v.M11 = 26.26f, v.M04 = -3.96f, v.M22 = 14.0f;
+    v.M12 = 51.26f, v.M21 = 9.54f, v.M23 = 17.38f, v.M01 = 0.1236f, v.M55 = 1.2f, v.H51 = 0.5f;
+    v.S00 = 3.1f, v.S01 = 1.05f;
+    state->MySts.PortName = "COM7";
+    EXPECT_EQ(Text("PPMV"), "0.00 ℃") << "nothing changes before the refresh";
+
+    form->ShowValues();
+    EXPECT_EQ(form->windowTitle(), "COM7 | Qemra-series monitor. Ver.0.82");
+    const std::pair<const char*, const char*> panels[] = {
+        {"PPMV", "-0.7"},          {"PWBGTi", "25.4 ℃"},   {"PWBGTo", "24.1 ℃"},
+        {"PAirTemp", "26.3 ℃"},   {"PBGTemp", "-4.0 ℃"},  {"PDewTemp", "14.0 ℃"},
+        {"PAirHumid", "51.3 ％"}, {"PSHumid", "9.5 g/kg"}, {"PWetTemp", "17.4 ℃"},
+        {"PWindSpeed", "0.124 m/s."}, {"LMETs", "METs値: 1.20"}, {"Lclo", "clo値: 0.50"},
+    };
+    for (const auto& [name, text] : panels)
+        EXPECT_EQ(Text(name), QString::fromUtf8(text)) << name;
+    EXPECT_EQ(Status(1), "Sensor Model 3.10 | Ver. 1.05");
+    EXPECT_EQ(Status(2), "COM7");
+
+    // After stop the caption keeps the port name it had.
+    state->MySts.PortName.clear();
+    form->BBStopClick();
+    EXPECT_EQ(form->windowTitle(), "COM7 | Qemra-series monitor. Ver.0.82");
+}
+
+TEST_F(MainWindowTest, StatusFlagsFollowRecordingAndMaintenanceAtTheNextRefresh)
+{
+    form->FormShow();
+    auto* box = Find<QCheckBox>("CBSecRec");
+    box->click();
+    EXPECT_EQ(state->MySts.SecRec, 1);
+    EXPECT_EQ(Status(3), "") << "SR waits for the next refresh";
+    modifiers = Qt::ShiftModifier;
+    form->SBStatusDblClick();
+    form->ShowValues();
+    EXPECT_EQ(Status(3), "SR");
+    EXPECT_EQ(Status(4), "MT");
+    EXPECT_EQ(Status(5), "");
+    box->click();
+    form->ShowValues();
+    EXPECT_EQ(state->MySts.SecRec, 0);
+    EXPECT_EQ(Status(3), "");
+    EXPECT_EQ(Status(4), "MT") << "maintenance mode stays on";
+}
+
+TEST_F(MainWindowTest, FirstShowTakesTheLoadedRecordingSettingAndClearsTheRing)
+{
+    state->MySts.SecRec = 1;
+    TMesData snapshot;
+    state->MesHistory.Push(snapshot, clock.Now());
+    form->FormShow();
+    EXPECT_TRUE(Find<QCheckBox>("CBSecRec")->isChecked());
+    EXPECT_EQ(state->MySts.SecRec, 1);
+    EXPECT_EQ(state->MesHistory[0].Measuring, 0);
+    EXPECT_EQ(state->MesHistory[0].Stamp, 0);
+}
+
+TEST_F(MainWindowTest, PlotsEveryFilledSlotButTheNewestOldestFirstOverTheLastTenMinutes)
+{
+    form->FormShow();
+    form->ShowValues();
+    for (int c = 0; c < 5; ++c)
+        for (int s = 0; s < form->Chart(c).SeriesCount(); ++s)
+            EXPECT_EQ(Points(c, s), 0);
+
+    for (int i = 0; i < 3; ++i) {
+        TMesData snapshot;
+        snapshot.M53 = static_cast<float>(i);
+        snapshot.M51 = static_cast<float>(10 + i);
+        snapshot.M01 = 0.5f;
+        state->MesHistory.Push(snapshot, clock.Now());
+        clock.AdvanceSeconds(1);
+    }
+    form->ShowValues();
+    const int seriesPerChart[] = {1, 2, 3, 1, 1};
+    for (int c = 0; c < 5; ++c) {
+        ASSERT_EQ(form->Chart(c).SeriesCount(), seriesPerChart[c]);
+        for (int s = 0; s < seriesPerChart[c]; ++s)
+            EXPECT_EQ(Points(c, s), 2) << c << "/" << s;
+    }
+    const QLineSeries* pmv = form->Chart(0).Series(0);
+    EXPECT_EQ(pmv->name(), "M53");
+    EXPECT_DOUBLE_EQ(pmv->at(0).y(), 0.0);
+    EXPECT_DOUBLE_EQ(pmv->at(1).y(), 1.0);
+    EXPECT_NEAR(pmv->at(1).x() - pmv->at(0).x(), 1.0, 1e-3) << "x is in seconds";
+    EXPECT_DOUBLE_EQ(form->Chart(1).Series(1)->at(1).y(), 11.0);
+    EXPECT_EQ(form->Chart(1).Series(1)->pen().color(), QColor(0, 128, 255));
+
+    const double now = clock.Now() * TrendChart::kSecondsPerDay;
+    EXPECT_NEAR(form->Chart(2).TimeTo(), now, 1e-3);
+    EXPECT_NEAR(form->Chart(2).TimeTo() - form->Chart(2).TimeFrom(), 600.0, 1e-6);
+}
+
+TEST_F(MainWindowTest, TimeLabelsSitOnWholeMinutesAndChangeOnlyWhenAMinutePasses)
+{
+    clock.Set(EncodeDateTime(2024, 1, 15, 23, 55, 30));
+    form->FormShow();
+    const QStringList labels = form->Chart(0).TimeLabels();
+    EXPECT_EQ(labels.size(), 10);
+    EXPECT_EQ(labels.front(), "23:46");
+    EXPECT_EQ(labels.back(), "23:55");
+    clock.AdvanceSeconds(20);
+    form->ShowValues();
+    EXPECT_EQ(form->Chart(0).TimeLabels(), labels) << "within the same minute the labels stay";
+    clock.AdvanceSeconds(10);
+    form->ShowValues();
+    EXPECT_EQ(form->Chart(0).TimeLabels().back(), "23:56");
+    clock.AdvanceSeconds(4 * 60);
+    form->ShowValues();
+    EXPECT_EQ(form->Chart(0).TimeLabels().back(), "00:00") << "midnight";
+}
+
+TEST_F(MainWindowTest, ShiftAtTheClickDecidesWhatTheSetupButtonDoes)
+{
+    struct Case {
+        bool shift;
+        bool connected;
+        int systemShown;
+        bool refused;
+        int setupRuns;
+        int maint;
+    };
+    const Case cases[] = {
+        {true, true, 1, false, 0, 1},
+        {false, true, 0, true, 0, 0},
+        {false, false, 0, false, 1, 0},
+        {true, false, 1, false, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "shift " << c.shift << " connected " << c.connected);
+        SetUp();
+        sim::PseudoTerminal terminal;
+        int setupRuns = 0;
+        form->CommCtrl().SetDialogRunner([&setupRuns](TComSetupFrm&) {
+            ++setupRuns;
+            return int(QDialog::Rejected);
+        });
+        prompts.messages.clear();
+        state->MySts.Maint = 0;
+        systemShown = 0;
+        if (c.connected)
+            Connect(terminal);
+        modifiers = c.shift ? Qt::ShiftModifier : Qt::NoModifier;
+        Find<QToolButton>("BBSetpoint")->click();
+        EXPECT_EQ(systemShown, c.systemShown);
+        EXPECT_EQ(setupRuns, c.setupRuns);
+        EXPECT_EQ(state->MySts.Maint, c.maint);
+        ASSERT_EQ(prompts.messages.size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_EQ(prompts.messages[0].kind, Prompts::Kind::Information);
+            EXPECT_EQ(prompts.messages[0].text, "接続中は変更できません");
+        }
+        form->CommCtrl().CloseLink();
+    }
+}
+
+TEST_F(MainWindowTest, ShiftDoubleClickOnTheStatusBarOpensTheMonitorList)
+{
+    auto* bar = Find<QStatusBar>("SBStatus");
+    QTest::mouseDClick(bar, Qt::LeftButton);
+    EXPECT_EQ(monitorShown, 0);
+    EXPECT_EQ(state->MySts.Maint, 0);
+    modifiers = Qt::ShiftModifier;
+    QTest::mouseDClick(Find<QLabel>("SBStatusPanel2"), Qt::LeftButton);
+    EXPECT_EQ(monitorShown, 1);
+    EXPECT_EQ(state->MySts.Maint, 1);
+}
+
+TEST_F(MainWindowTest, ButtonsCallTheirWindowsAndStartStopSwitchAcquisition)
+{
+    form->hooks.ConnectPort = [this] { ++connects; };
+    form->Poll().Acquiring = false;
+    form->Poll().WarmupCount = 7;
+    Find<QToolButton>("BBStart")->click();
+    EXPECT_EQ(connects, 1);
+    EXPECT_TRUE(form->Poll().Acquiring);
+    EXPECT_EQ(form->Poll().WarmupCount, 0);
+    Find<QToolButton>("BBStop")->click();
+    EXPECT_FALSE(form->Poll().Acquiring);
+    Find<QToolButton>("BBSaveData")->click();
+    EXPECT_EQ(graphSaved, 1);
+    Find<QPushButton>("BBPrmChange")->click();
+    EXPECT_EQ(setpointShown, 1);
+}
+
+TEST_F(MainWindowTest, StartWithoutASystemWindowOpensTheLinkItself)
+{
+    sim::PseudoTerminal terminal;
+    std::string error;
+    ASSERT_TRUE(terminal.Open(error)) << error;
+    folder.write("Port0.ini", "[ComPortM]\r\nPort=" + QByteArray::fromStdString(terminal.DevicePath()) + "\r\n");
+    form->BBStartClick();
+    EXPECT_TRUE(form->CommCtrl().LinkOpen());
+    EXPECT_EQ(state->MySts.PortName, QString::fromStdString(terminal.DevicePath()));
+    form->BBStopClick();
+    EXPECT_FALSE(form->CommCtrl().LinkOpen());
+    EXPECT_EQ(state->MySts.PortName, "");
+}
+
+TEST_F(MainWindowTest, TicksWithTheLinkClosedPollNothingButStillCallTheOtherWindows)
+{
+    int ticks = 0, seconds = 0, checks = 0;
+    form->hooks.TickStep = [&ticks] { ++ticks; };
+    form->hooks.SecondStep = [&seconds] { ++seconds; };
+    form->hooks.CheckSecond = [&checks] { ++checks; };
+    form->FormShow();
+    for (int i = 0; i < 10; ++i) {
+        form->MainTimerTimer();
+        clock.AdvanceMilliseconds(200);
+    }
+    EXPECT_EQ(ticks, 10);
+    EXPECT_EQ(checks, 10);
+    EXPECT_EQ(seconds, 0);
+    EXPECT_EQ(form->Poll().PollPhase, 0);
+    EXPECT_EQ(form->windowTitle(), "Qemra-series Monitor. Ver.0.82");
+}
+
+TEST_F(MainWindowTest, ClosingStopsTheTimerAndEndsTheProgramWithTheLinkClosed)
+{
+    sim::PseudoTerminal terminal;
+    Connect(terminal);
+    QSignalSpy closed(form.get(), &TMainForm::Closed);
+    form->show();
+    EXPECT_TRUE(form->MainTimer().isActive());
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->MainTimer().isActive());
+    EXPECT_EQ(closed.count(), 1);
+    form.reset();
+    EXPECT_EQ(state->MySts.PortName, "") << "destroying the window closed the link";
+}
+
+}  // namespace
