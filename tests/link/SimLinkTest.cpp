@@ -1,0 +1,53 @@
+// End to end: the communication control window against the simulated instrument on its pty.
+#include "common/DateTime.h"
+#include "common/Prompts.h"
+#include "link/Comctrl.h"
+#include "tests/support/TempFolder.h"
+
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace qemra;
+
+namespace {
+
+TEST(SimLink, ReadRequestToTheSimulatedInstrumentIsAnsweredWithAnAdFrame)
+{
+    TempFolder folder;
+    QProcess sim;
+    sim.start(QEMRA_SIM_PATH, {"--quiet", "--link", folder.file("ttyQemra"), "--port-ini", folder.file("Port0.ini")});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(sim.waitForReadyRead(5000));
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    EXPECT_TRUE(device.startsWith("/dev/pts/")) << device.toStdString();
+
+    FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
+    RecordingPrompts prompts;
+    QString portName;
+    {
+        TCommCtrlForm form(portName, clock, prompts, folder.path());
+        form.LoadPortSettings();  // the simulator wrote its link into Port0.ini
+        ASSERT_TRUE(form.OpenLink()) << form.ComPortM().ErrorText().toStdString();
+        EXPECT_EQ(portName, folder.file("ttyQemra"));
+
+        std::vector<QByteArray> frames;
+        form.SetOnFrame([&] { frames.push_back(form.RxBuf()); });
+        form.SendFrame("RD,M01,M11,");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.empty(); }, 5000));
+        const QByteArray& answer = frames.front();
+        EXPECT_TRUE(answer.startsWith("<AD,")) << answer.constData();
+        EXPECT_TRUE(answer.endsWith(",>")) << answer.constData();
+        EXPECT_TRUE(answer.contains(",M01=")) << answer.constData();
+        EXPECT_TRUE(answer.contains(",M11=")) << answer.constData();
+        EXPECT_TRUE(prompts.messages.empty());
+    }
+
+    sim.terminate();
+    if (!sim.waitForFinished(5000))
+        sim.kill();
+}
+
+}  // namespace
