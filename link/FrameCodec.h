@@ -16,9 +16,9 @@ std::uint8_t FrameChecksum(const QByteArray& framed);
 // Two upper-case hexadecimal digits, high digit first.
 QByteArray ChecksumText(std::uint8_t checksum);
 
-// Converts two received checksum characters the way the instrument's peer always has: each
-// character, as a signed 8-bit code, is code - 55 above "9" and code - 48 otherwise. Only
-// "0"-"9" and "A"-"F" give their hexadecimal values; lower case does not verify.
+// Converts the two received checksum characters: each, as a signed 8-bit code, is code - 55
+// above "9" and code - 48 otherwise. Only "0"-"9" and "A"-"F" give their hexadecimal values, so
+// a lower-case checksum does not verify.
 std::uint8_t HexByte(char high, char low);
 
 // "<" payload ">" followed by its two checksum digits (no CR LF); empty when the framed text
