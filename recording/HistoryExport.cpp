@@ -1,0 +1,152 @@
+#include "recording/HistoryExport.h"
+
+#include "common/Cp932File.h"
+#include "common/FloatText.h"
+
+#include <QSaveFile>
+#include <span>
+
+namespace qemra {
+
+namespace {
+
+struct Column {
+    const char* label;  // UTF-8
+    const char* unit;
+    float TMesData::*field;  // nullptr for C52, the one integer
+};
+
+constexpr Column kGraphData[] = {
+    {"風速", "m/s.", &TMesData::M01},     {"気温", "℃", &TMesData::M11},     {"湿度", "%", &TMesData::M12},
+    {"輻射熱", "℃", &TMesData::M04},      {"METs", " ", &TMesData::M55},     {"clo", " ", &TMesData::H51},
+    {"PMV", " ", &TMesData::M53},         {"WBGTo", "℃", &TMesData::M51},    {"WBGTi", "℃", &TMesData::M52},
+    {"絶対湿度", "g/kg", &TMesData::M21}, {"露点温度", "℃", &TMesData::M22}, {"湿球温度", "℃", &TMesData::M23},
+};
+
+// The wind direction column has carried the unit "m/s." from the start; readers of these files
+// know it by that header.
+constexpr Column kShortLog[] = {
+    {"風速", "m/s.", &TMesData::M01},
+    {"気温", "℃", &TMesData::M11},
+    {"湿度", "%", &TMesData::M12},
+    {"輻射熱", "℃", &TMesData::M04},
+    {"METs", " ", &TMesData::M55},
+    {"PMV", " ", &TMesData::M53},
+    {"WBGTo", "℃", &TMesData::M51},
+    {"WBGTi", "℃", &TMesData::M52},
+    {"絶対湿度", "g/kg", &TMesData::M21},
+    {"露点温度", "℃", &TMesData::M22},
+    {"湿球温度", "℃", &TMesData::M23},
+    {"風向", "m/s.", &TMesData::M05},
+    {"気温１", "℃", &TMesData::C21},
+    {"気温２", "℃", &TMesData::C22},
+    {"WDS温度１", "℃", &TMesData::C16},
+    {"WDS温度２", "℃", &TMesData::C17},
+    {"BGT温度１", "℃", &TMesData::C26},
+    {"BGT温度２", "℃", &TMesData::C27},
+    {"BB温度１", "℃", &TMesData::C76},
+    {"BB温度２", "℃", &TMesData::C77},
+    {"BB温度３", "℃", &TMesData::C78},
+    {"SHT気温", "℃", &TMesData::C71},
+    {"SHT湿度", "%", &TMesData::C72},
+    {"風速(補正前)", "m/s.", &TMesData::C01},
+    {"気温(内部用)", "℃", &TMesData::C11},
+    {"プローブ温度", "℃", &TMesData::C12},
+    {"温度差", "℃", &TMesData::C32},
+    {"CPU使用率", "%", &TMesData::C50},
+    {"電源電圧", "V", &TMesData::C51},
+    {"AD変換回数", "/s.", nullptr},
+    {"DA出力値", "V", &TMesData::C53},
+};
+
+QStringList ExportLines(const TMesHistory& history, std::span<const Column> columns, QChar separator)
+{
+    QString labels = QStringLiteral(",");
+    QString units = QStringLiteral(",");
+    for (const Column& column : columns) {
+        labels += QString::fromUtf8(column.label) + u',';
+        units += QString::fromUtf8(column.unit) + u',';
+    }
+    QStringList lines{labels, units};
+    for (int age = TMesHistory::kSlots - 1; age >= 1; --age) {
+        const TMesData& slot = history[age];
+        if (slot.Stamp == 0)
+            continue;
+        QString line = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), slot.Stamp) + u',';
+        for (const Column& column : columns) {
+            const double value = column.field ? double(slot.*column.field) : double(slot.C52);
+            line += GeneralFloatText(value, kRecordFileExponentBelow, separator) + u',';
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+// Replaces the file only once the whole text is written, so a failed export leaves the old file.
+bool WriteWhole(const QString& path, const QStringList& lines, QString* errorText)
+{
+    const QByteArray bytes = Cp932Lines(lines);
+    QSaveFile file(path);
+    // A folder that allows writing the file but not creating a temporary one beside it is written
+    // in place, as it could be before.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (errorText)
+            *errorText = QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString());
+        return false;
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        if (errorText)
+            *errorText = QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QStringList GraphDataLines(const TMesHistory& history, QChar decimalSeparator)
+{
+    return ExportLines(history, kGraphData, decimalSeparator);
+}
+
+QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator)
+{
+    return ExportLines(history, kShortLog, decimalSeparator);
+}
+
+bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator)
+{
+    return WriteWhole(path, GraphDataLines(history, decimalSeparator), errorText);
+}
+
+bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator)
+{
+    return WriteWhole(path, ShortLogLines(history, decimalSeparator), errorText);
+}
+
+FileDialogOptions HistoryExporter::SaveDlgOptions()
+{
+    FileDialogOptions options;
+    options.filter = QStringLiteral("CSV File (*.csv)");
+    options.defaultSuffix = QStringLiteral("csv");
+    options.confirmOverwrite = true;
+    return options;
+}
+
+void HistoryExporter::SaveGraphData() { Export(&WriteGraphData); }
+
+void HistoryExporter::BBSaveFileClick() { Export(&WriteShortLog); }
+
+void HistoryExporter::Export(Writer write)
+{
+    const QString path = prompts_.SaveFileName(SaveDlgOptions());
+    if (path.isEmpty())
+        return;
+    // The ring is read after the dialog has closed, so what was pushed meanwhile is included.
+    QString error;
+    if (!write(history_, path, &error, SystemDecimalSeparator()))
+        prompts_.Error(error);
+}
+
+}  // namespace qemra

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "acquisition/Records.h"
+#include "common/NumberText.h"
+#include "common/Prompts.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+namespace qemra {
+
+// The two exports of the history ring as CSV (CP932, CR LF): a label line, a unit line, then one
+// line per filled slot from the oldest up to slot 1; the newest slot 0 is left out.
+// The graph data: the twelve main quantities. The short log: the main quantities without clo and
+// twenty internal ones.
+QStringList GraphDataLines(const TMesHistory& history, QChar decimalSeparator = SystemDecimalSeparator());
+QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator = SystemDecimalSeparator());
+
+// Write the export as the whole file. On failure the file is as it was before and `errorText`
+// (when given) holds the system's reason.
+bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText,
+                    QChar decimalSeparator = SystemDecimalSeparator());
+bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText,
+                   QChar decimalSeparator = SystemDecimalSeparator());
+
+// The save dialog and the two export commands of the monitor window; a failure is shown as an
+// error message.
+class HistoryExporter {
+public:
+    HistoryExporter(Prompts& prompts, const TMesHistory& history) : prompts_(prompts), history_(history) {}
+
+    static FileDialogOptions SaveDlgOptions();
+
+    void SaveGraphData();
+    void BBSaveFileClick();
+
+private:
+    using Writer = bool (*)(const TMesHistory&, const QString&, QString*, QChar);
+    void Export(Writer write);
+
+    Prompts& prompts_;
+    const TMesHistory& history_;
+};
+
+}  // namespace qemra

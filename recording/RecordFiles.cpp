@@ -1,0 +1,341 @@
+#include "recording/RecordFiles.h"
+
+#include "common/Cp932File.h"
+#include "common/FloatText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qemra {
+
+namespace {
+
+// The file's text as a line list reads it: CR LF, a lone CR or a lone LF ends a line, and a line
+// end at the very end of the text adds no empty line.
+QStringList SplitLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
+            ++i;
+            continue;
+        }
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = ++i;
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+// The bytes the file would hold after being read as lines and written back as CP932 lines.
+QByteArray ReadBack(const QByteArray& bytes)
+{
+    const QStringList lines = SplitLines(FromCp932(bytes));
+    if (lines.isEmpty())
+        return {};
+    // One conversion for the whole text: the line ends are plain ASCII either way.
+    return ToCp932(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+bool HasLineBreak(const QStringList& lines)
+{
+    for (const QString& line : lines)
+        if (line.contains(u'\r') || line.contains(u'\n'))
+            return true;
+    return false;
+}
+
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool ReadAll(int fd, qint64 size, QByteArray& out)
+{
+    out.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, out.data() + done, static_cast<size_t>(size - done), done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    out.resize(done);
+    return true;
+}
+
+}  // namespace
+
+bool RecordFileAppender::AddLines(const QString& path, const QStringList& headerIfNew, const QStringList& lines)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const bool clean = !HasLineBreak(headerIfNew) && !HasLineBreak(lines);
+    // Two rounds: another program may create the file between the two opens.
+    for (int round = 0; round < 2; ++round) {
+        int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno != ENOENT)
+                return false;  // there but not usable: never replaced
+            fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                if (errno == EEXIST)
+                    continue;
+                return false;
+            }
+            if (!WriteAll(fd, Cp932Lines(headerIfNew + lines))) {
+                // Gone again, so that the next row starts the file with its header.
+                ::close(fd);
+                ::unlink(name.constData());
+                known_.erase(path);
+                return false;
+            }
+            Remember(path, fd, clean);
+            ::close(fd);
+            return true;
+        }
+
+        struct stat before {};
+        if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+            ::close(fd);
+            return false;
+        }
+        QByteArray prefix;
+        const auto known = known_.find(path);
+        const Identity now{std::uint64_t(before.st_dev), std::uint64_t(before.st_ino), before.st_size,
+                           std::int64_t(before.st_mtim.tv_sec) * 1000000000 + before.st_mtim.tv_nsec};
+        if (before.st_size > 0 && (known == known_.end() || !(known->second == now))) {
+            QByteArray existing;
+            if (!ReadAll(fd, before.st_size, existing)) {
+                ::close(fd);
+                return false;
+            }
+            const QByteArray readBack = ReadBack(existing);
+            if (!readBack.startsWith(existing)) {
+                ::close(fd);
+                const bool ok = Rewrite(path, readBack + Cp932Lines(lines));
+                if (!ok || !clean)
+                    known_.erase(path);
+                return ok;
+            }
+            prefix = readBack.mid(existing.size());  // at most the missing end of the last line
+        }
+        if (!WriteAll(fd, prefix + Cp932Lines(lines))) {
+            // Cut back to where the file ended, so no half row stays behind.
+            int cut = 0;
+            do {
+                cut = ::ftruncate(fd, before.st_size);
+            } while (cut != 0 && errno == EINTR);
+            ::close(fd);
+            known_.erase(path);
+            return false;
+        }
+        Remember(path, fd, clean);
+        ::close(fd);
+        return true;
+    }
+    return false;
+}
+
+bool RecordFileAppender::Rewrite(const QString& path, const QByteArray& text)
+{
+    // Through a temporary file renamed over the old one: until then the old file stays whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(text) != text.size() || !file.commit())
+        return false;  // the unfinished temporary file goes with `file`
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        Remember(path, fd, true);
+        ::close(fd);
+    }
+    return true;
+}
+
+void RecordFileAppender::Remember(const QString& path, int fd, bool clean)
+{
+    struct stat after {};
+    if (!clean || ::fstat(fd, &after) != 0) {
+        known_.erase(path);
+        return;
+    }
+    if (known_.size() > 8)  // only today's files matter
+        known_.clear();
+    known_[path] = Identity{std::uint64_t(after.st_dev), std::uint64_t(after.st_ino), after.st_size,
+                            std::int64_t(after.st_mtim.tv_sec) * 1000000000 + after.st_mtim.tv_nsec};
+}
+
+namespace {
+
+struct SecondColumn {
+    const char* format;
+    float TMesData::*field;
+};
+
+// Humidity carries one decimal more here than on screen.
+constexpr SecondColumn kSecondColumns[] = {
+    {"%1.3f,", &TMesData::M01}, {"%1.2f,", &TMesData::M11}, {"%1.3f,", &TMesData::M12},
+    {"%1.2f,", &TMesData::M04}, {"%1.2f,", &TMesData::M55}, {"%1.2f,", &TMesData::H51},
+    {"%1.2f,", &TMesData::M53}, {"%1.2f,", &TMesData::M51}, {"%1.2f,", &TMesData::M52},
+    {"%1.2f,", &TMesData::M21}, {"%1.2f,", &TMesData::M22}, {"%1.2f,", &TMesData::M23},
+};
+
+}  // namespace
+
+RecordFiles::RecordFiles(QString baseFolder, SharedState& state, const Clock& clock)
+    : RecordFiles(std::move(baseFolder), state, clock, nullptr)
+{
+}
+
+RecordFiles::RecordFiles(QString baseFolder, SharedState& state, const Clock& clock,
+                         std::unique_ptr<RecordFileWriter> writer, QChar decimalSeparator)
+    : folder_(std::move(baseFolder)), state_(state), clock_(clock), writer_(std::move(writer)),
+      decimalSeparator_(decimalSeparator)
+{
+    if (!folder_.isEmpty() && !folder_.endsWith(u'/'))
+        folder_ += u'/';
+    folder_ += QStringLiteral("Record/");
+    if (!writer_)
+        writer_ = std::make_unique<RecordFileAppender>();
+}
+
+QString RecordFiles::RecordFolder() const { return folder_; }
+
+QString RecordFiles::SecondRecordPath(TDateTime now) const
+{
+    // Ports here are device paths ("/dev/ttyUSB0"); the file takes the last part of the name, as it
+    // took "COM7", while the header keeps the name as it stands.
+    const QString port = state_.MySts.PortName.section(u'/', -1);
+    return folder_ + QStringLiteral("RT_") + port + u'_' + FormatDateTime(QStringLiteral("yyyymmdd"), now)
+           + QStringLiteral(".csv");
+}
+
+QString RecordFiles::MinuteRecordPath(TDateTime now) const
+{
+    return folder_ + QStringLiteral("RT_") + FormatDateTime(QStringLiteral("yyyymmdd"), now) + QStringLiteral(".RCD");
+}
+
+QStringList RecordFiles::SecondHeader() const
+{
+    return {state_.MySts.PortName + QStringLiteral(",風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
+            QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,")};
+}
+
+int RecordFiles::SecondOfMinute(TDateTime value)
+{
+    const double timeOfDay = std::fabs(value - std::trunc(value));
+    const long long msec = std::llround(timeOfDay * 86400000.0);
+    return static_cast<int>((msec / 1000) % 60);
+}
+
+void RecordFiles::RecordSecond()
+{
+    AccumulateMinute();
+    if (state_.MySts.SecRec)
+        WriteSecondRecord();
+    const int second = SecondOfMinute(clock_.Now());
+    if (second >= 6 && second <= 8) {
+        if (!minuteLatch_) {
+            minuteLatch_ = true;
+            WriteMinuteRecord();
+        }
+    } else {
+        minuteLatch_ = false;
+    }
+}
+
+void RecordFiles::AccumulateMinute() { statistics_.AccumulateMinute(state_.CurMes); }
+
+void RecordFiles::ResetMinuteStatistics() { statistics_.ResetMinuteStatistics(); }
+
+void RecordFiles::EnsureFolder() const { QDir().mkpath(folder_); }
+
+QString RecordFiles::Number(double value) const
+{
+    return GeneralFloatText(value, kRecordFileExponentBelow, decimalSeparator_);
+}
+
+void RecordFiles::WriteSecondRecord()
+{
+    EnsureFolder();
+    const TMesData& current = state_.CurMes;
+    if (!current.Measuring)
+        return;
+    const TDateTime now = clock_.Now();
+    QString row = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), now) + u',';
+    for (const SecondColumn& column : kSecondColumns)
+        row += FormatFloat(QString::fromLatin1(column.format), current.*column.field, decimalSeparator_);
+    writer_->AddLines(SecondRecordPath(now), SecondHeader(), {row});
+}
+
+QString RecordFiles::MinuteLabelLine() const
+{
+    const int groups = state_.MySts.Maint ? kMinuteQuantities : kStandardMinuteQuantities;
+    QString line = QStringLiteral(",");
+    for (int i = 0; i < groups; ++i)
+        line += QString::fromUtf8(MinuteQuantities[i].label) + QStringLiteral(",,,");
+    return line;
+}
+
+QString RecordFiles::MinuteUnitLine() const
+{
+    const int groups = state_.MySts.Maint ? kMinuteQuantities : kStandardMinuteQuantities;
+    return QStringLiteral("時刻,") + QStringLiteral("Avg,Max,Min,").repeated(groups);
+}
+
+void RecordFiles::WriteMinuteRecord()
+{
+    EnsureFolder();
+    if (!state_.CurMes.Measuring || statistics_.Count() == 0)
+        return;
+    const bool maint = state_.MySts.Maint != 0;
+    const TDateTime now = clock_.Now();
+    const int groups = maint ? kMinuteQuantities : kStandardMinuteQuantities;
+    QString row = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn"), now) + u',';
+    for (int i = 0; i < groups; ++i) {
+        const MinuteStatistics::Figures figures = statistics_.At(i);
+        row += Number(figures.average) + u',' + Number(figures.maximum) + u',' + Number(figures.minimum) + u',';
+    }
+    const QStringList header{MinuteLabelLine(), MinuteUnitLine()};
+    QStringList lines;
+    if (maint != lastMinuteRowMaint_)
+        lines += header;
+    lines.append(row);
+    const bool written = writer_->AddLines(MinuteRecordPath(now), header, lines);
+    ResetMinuteStatistics();
+    // The mode is taken as written only once its header pair is in the file; otherwise a lost first
+    // row of the new mode would leave the following rows under the other mode's header.
+    if (written)
+        lastMinuteRowMaint_ = maint;
+}
+
+}  // namespace qemra

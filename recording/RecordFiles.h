@@ -1,0 +1,100 @@
+#pragma once
+
+#include "acquisition/SharedState.h"
+#include "common/DateTime.h"
+#include "common/NumberText.h"
+#include "recording/MinuteStatistics.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+namespace qemra {
+
+// Adds lines to a daily record file (CP932, CR LF). The file must end up as if it had been read
+// as lines and written back whole with the new lines added: `headerIfNew` starts a file that does
+// not exist yet. False when the lines did not reach the file.
+class RecordFileWriter {
+public:
+    virtual ~RecordFileWriter() = default;
+    virtual bool AddLines(const QString& path, const QStringList& headerIfNew, const QStringList& lines) = 0;
+};
+
+// The writer of the program: appends instead of rewriting, so a crash, a full disk or a write error
+// can cost at most the row being written, and a row costs the same at the end of the day as at its
+// start.
+//  - A missing file is created with its header; an empty one gets no header.
+//  - A file that exists but cannot be opened (no permission, a folder of that name) is left alone.
+//  - A file not last written here is checked once: a last line without line ending gets one first;
+//    a file whose text would not survive being read and written back as CP932 lines (bare CR or LF
+//    line ends, byte sequences CP932 reads differently) is replaced as a whole, through a temporary
+//    file, by that written-back text.
+//  - A failed append is cut off again, so the rows already there stay as they were.
+class RecordFileAppender final : public RecordFileWriter {
+public:
+    bool AddLines(const QString& path, const QStringList& headerIfNew, const QStringList& lines) override;
+
+private:
+    // What a file looked like right after this writer left it in its final form.
+    struct Identity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t modifiedNs = 0;
+        bool operator==(const Identity&) const = default;
+    };
+
+    bool Rewrite(const QString& path, const QByteArray& text);
+    void Remember(const QString& path, int fd, bool clean);
+
+    std::map<QString, Identity> known_;
+};
+
+// The daily record files in the folder "Record": one row per second into the second record file
+// while second recording is on, one row per minute with the minute statistics into the minute record
+// file. Runs once per new wall-clock second from the monitor window.
+class RecordFiles {
+public:
+    RecordFiles(QString baseFolder, SharedState& state, const Clock& clock);
+    // With another writer (tests compare writers) and a fixed decimal separator.
+    RecordFiles(QString baseFolder, SharedState& state, const Clock& clock, std::unique_ptr<RecordFileWriter> writer,
+                QChar decimalSeparator = SystemDecimalSeparator());
+
+    void RecordSecond();
+    void AccumulateMinute();
+    void WriteSecondRecord();
+    void WriteMinuteRecord();
+    QString MinuteLabelLine() const;
+    QString MinuteUnitLine() const;
+    void ResetMinuteStatistics();
+
+    QString RecordFolder() const;  // ends with "/"
+    QString SecondRecordPath(TDateTime now) const;
+    QString MinuteRecordPath(TDateTime now) const;
+    QStringList SecondHeader() const;
+    const MinuteStatistics& Statistics() const { return statistics_; }
+    bool MinuteLatch() const { return minuteLatch_; }
+    bool LastMinuteRowMaint() const { return lastMinuteRowMaint_; }
+
+    // The second within the minute of a date-time, from its time of day rounded to the millisecond
+    // as the time stamps are, so both always agree.
+    static int SecondOfMinute(TDateTime value);
+
+private:
+    void EnsureFolder() const;
+    QString Number(double value) const;
+
+    QString folder_;
+    SharedState& state_;
+    const Clock& clock_;
+    std::unique_ptr<RecordFileWriter> writer_;
+    QChar decimalSeparator_;
+    MinuteStatistics statistics_;
+    bool minuteLatch_ = false;
+    bool lastMinuteRowMaint_ = false;
+};
+
+}  // namespace qemra
