@@ -337,6 +337,9 @@ void TMainForm::BuildStatusBar()
         auto* panel = new QLabel(SBStatus);
         panel->setObjectName(QStringLiteral("SBStatusPanel%1").arg(i));
         panel->setFixedWidth(kStatusWidths[i]);
+        // The last panel, never written, gives way so the window keeps its designed width.
+        if (i == kStatusPanels - 1)
+            panel->setMinimumWidth(0);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->installEventFilter(this);
         SBStatus->addWidget(panel);
@@ -404,8 +407,6 @@ void TMainForm::ShowValues()
 void TMainForm::PlotHistory()
 {
     const double now = clock_.Now() * TrendChart::kSecondsPerDay;
-    for (TrendChart* chart : charts_)
-        chart->SetTimeRange(now - kTenMinutes, now);
 
     // Oldest first; slot 0, the snapshot just pushed, is left for the next refresh.
     std::array<std::vector<QList<QPointF>>, 5> points;
@@ -427,7 +428,7 @@ void TMainForm::PlotHistory()
         }
     }
     for (std::size_t c = 0; c < charts_.size(); ++c)
-        charts_[c]->Refill(points[c]);
+        charts_[c]->Refill(now - kTenMinutes, now, points[c]);
 }
 
 void TMainForm::BBStartClick()

@@ -115,11 +115,15 @@ QStringList TrendChart::TimeLabels() const
     return timeAxis_->categoriesLabels();
 }
 
-void TrendChart::Refill(const std::vector<QList<QPointF>>& points)
+void TrendChart::Refill(double fromSeconds, double toSeconds, const std::vector<QList<QPointF>>& points)
 {
+    // Emptied first, so the new ranges lay out no points; then each series is laid out once.
+    for (QLineSeries* series : series_)
+        series->clear();
+    SetTimeRange(fromSeconds, toSeconds);
+    FitValueAxis(points);
     for (std::size_t i = 0; i < series_.size() && i < points.size(); ++i)
         series_[i]->replace(points[i]);
-    FitValueAxis(points);
 }
 
 void TrendChart::FitValueAxis(const std::vector<QList<QPointF>>& points)

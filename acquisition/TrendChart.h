@@ -38,8 +38,8 @@ public:
     double TimeTo() const { return to_; }
     QStringList TimeLabels() const;
 
-    // One replace() per series, then the left axis fitted to the points in the time range.
-    void Refill(const std::vector<QList<QPointF>>& points);
+    // New time range, the left axis fitted to the points inside it, and one replace() per series.
+    void Refill(double fromSeconds, double toSeconds, const std::vector<QList<QPointF>>& points);
 
     // "hh:nn" of a whole-minute position.
     static QString MinuteLabel(double seconds);

@@ -6,9 +6,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,10 +41,24 @@ public:
     }
 };
 
+// Ctrl+C, kill and a closed terminal end the program the way closing the main window does, so the
+// port is closed and its lock file removed. The signals are blocked in every thread (before the
+// toolkit starts any) and read from a descriptor by the event loop instead.
+sigset_t EndSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, number);
+    return set;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    const sigset_t endSignals = EndSignals();
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
     MonitorApplication app(argc, argv);
     try {
         qemra::SystemClock clock;
@@ -50,8 +68,21 @@ int main(int argc, char** argv)
         // The main window alone ends the program; the tool windows may still be open.
         app.setQuitOnLastWindowClosed(false);
         QObject::connect(&program.Main(), &qemra::TMainForm::Closed, &app, &QApplication::quit);
+        const int signalFd = signalfd(-1, &endSignals, SFD_NONBLOCK | SFD_CLOEXEC);
+        QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+        signalNotifier.setEnabled(signalFd >= 0);
+        QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&program, signalFd] {
+            signalfd_siginfo info{};
+            while (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            }
+            program.Main().close();
+            QApplication::quit();
+        });
         program.Main().show();
-        return app.exec();
+        const int status = app.exec();
+        if (signalFd >= 0)
+            close(signalFd);
+        return status;
     } catch (const std::exception& error) {
         ShowError(QString::fromLocal8Bit(error.what()));
     } catch (...) {

@@ -1,8 +1,23 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the simulated instrument on a pseudo-terminal, points
-# Port0.ini next to the monitor at it, and starts the monitor. Ctrl+C or closing the monitor ends both.
+# Port0.ini next to the monitor at it (its other keys stay), and starts the monitor. Press the start
+# button (the play glyph at the bottom right) to poll. Ctrl+C or closing the monitor ends both.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cat >&2 <<'TEXT'
+No display is available (neither DISPLAY nor WAYLAND_DISPLAY is set), so the monitor's window
+cannot be shown here. Run it on a desktop session, or under a virtual X display:
+
+  xvfb-run -a -s '-screen 0 1280x800x24' bash tools/run.sh
+
+(xvfb-run comes with the package xvfb, which tools/setup.sh installs; take a screenshot of the
+virtual display with e.g. "import -window root shot.png" from ImageMagick.)
+TEXT
+  exit 1
+fi
+
 bash "$root/tools/setup.sh"
 build="${QEMRA_BUILD_DIR:-$root/build}"
 export QEMRA_BUILD_DIR="$build"
@@ -10,17 +25,16 @@ bash "$root/tools/build.sh" --target qemra-monitor qemra-sim
 
 bindir="$build/app"
 link="$bindir/qemra-sim.tty"
-"$build/sim/qemra-sim" --link "$link" --port-ini "$bindir/Port0.ini" &
+rm -f "$link"
+"$build/sim/qemra-sim" --quiet --wind 0.35 --link "$link" --port-ini "$bindir/Port0.ini" >/dev/null &
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
 
 for _ in $(seq 1 50); do [ -e "$link" ] && break; sleep 0.1; done
 if [ ! -e "$link" ]; then echo "The simulated instrument did not start." >&2; exit 1; fi
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display is available. Run the monitor under a virtual display instead:" >&2
-  echo "  xvfb-run -a -s '-screen 0 1280x800x24' bash tools/run.sh" >&2
-  exit 1
-fi
-echo "Simulated instrument on $link. Press the start button in the monitor to poll it."
-"$bindir/qemra-monitor"
+echo "Simulated instrument on $link (Port0.ini points at it)."
+echo "Press the start button (play glyph, bottom right) in the monitor; values and charts follow within seconds."
+status=0
+"$bindir/qemra-monitor" || status=$?
+exit "$status"

@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowWithItsControlsAndOwnTheLinkAndTim
     EXPECT_EQ(Find<QWidget>("PBottom")->height(), 61);
     const int widths[] = {300, 180, 70, 70, 70, 50};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(Find<QLabel>(QStringLiteral("SBStatusPanel%1").arg(i).toLatin1().constData())->width(), widths[i]);
+        EXPECT_EQ(Find<QLabel>(QStringLiteral("SBStatusPanel%1").arg(i).toLatin1().constData())->maximumWidth(), widths[i]);
 
     EXPECT_EQ(form->MainTimer().interval(), 200);
     EXPECT_FALSE(form->MainTimer().isActive()) << "the timer starts when the window is first shown";
