@@ -1,7 +1,9 @@
 #include "app/Program.h"
 
 #include "acquisition/Main.h"
+#include "recording/HistoryExport.h"
 #include "recording/Monlist.h"
+#include "recording/RecordFiles.h"
 #include "settings/Prmset.h"
 #include "settings/Setwrite.h"
 #include "system/Systemset.h"
@@ -17,6 +19,8 @@ Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
     SetParameterDefaults(writePrm_);
     sysSet_ = std::make_unique<TSysSetForm>(*main_, state_, writePrm_, clock_, prompts_, baseFolder_);
     mon_ = std::make_unique<TMonForm>(state_, clock_, baseFolder_);
+    recordFiles_ = std::make_unique<RecordFiles>(baseFolder_, state_, clock_);
+    exporter_ = std::make_unique<HistoryExporter>(prompts_, state_.MesHistory);
     write_ = std::make_unique<TWriteForm>(*main_, state_, main_.get());
     prmSet_ = std::make_unique<TPrmSetForm>(*main_, state_, main_.get());
     Wire();
@@ -49,6 +53,10 @@ void Program::Wire()
     hooks.SecondStep = [this] { sysSet_->SecondStep(); };
     hooks.TickStep = [this] { sysSet_->TickStep(); };
     hooks.CheckSecond = [this] { mon_->CheckSecond(); };
+
+    mon_->RecordSecondHook = [this] { recordFiles_->RecordSecond(); };
+    mon_->SaveGraphDataHook = [this] { exporter_->SaveGraphData(); };
+    mon_->SaveShortLogHook = [this] { exporter_->BBSaveFileClick(); };
 }
 
 }  // namespace qemra

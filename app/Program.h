@@ -9,7 +9,9 @@
 namespace qemra {
 
 class Clock;
+class HistoryExporter;
 class Prompts;
+class RecordFiles;
 class TMainForm;
 class TMonForm;
 class TPrmSetForm;
@@ -18,7 +20,7 @@ class TWriteForm;
 
 // The running program: the shared records, the parameter set and the five windows, created in
 // their fixed order and wired together. Destroyed in reverse order, the main window last, so its
-// timer and link outlive every window that uses them.
+// timer and link outlive every window that uses them; the record files and exports go after them.
 class Program {
 public:
     Program(const Clock& clock, Prompts& prompts, QString baseFolder);
@@ -42,6 +44,9 @@ private:
     QString baseFolder_;
     SharedState state_;
     TWritePrm writePrm_;
+    // The monitor window's recording machinery: the daily record files and the history exports.
+    std::unique_ptr<RecordFiles> recordFiles_;
+    std::unique_ptr<HistoryExporter> exporter_;
     std::unique_ptr<TMainForm> main_;
     std::unique_ptr<TSysSetForm> sysSet_;
     std::unique_ptr<TMonForm> mon_;

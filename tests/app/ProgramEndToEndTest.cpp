@@ -7,6 +7,7 @@
 #include "system/Systemset.h"
 #include "tests/support/TempFolder.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -92,6 +93,7 @@ TEST(ProgramEndToEndTest, StartShowsLiveValuesAndTheChartsFillAfterTheWarmUp)
         main.MainTimerTimer();
     EXPECT_EQ(main.Poll().PollPhase, 0);
 
+    main.findChild<QCheckBox*>("CBSecRec")->click();
     main.findChild<QToolButton*>("BBStart")->click();
     ASSERT_TRUE(main.CommCtrl().LinkOpen());
     EXPECT_TRUE(program->SysSet().findChild<QToolButton*>("SBConnection")->isChecked());
@@ -128,11 +130,17 @@ TEST(ProgramEndToEndTest, StartShowsLiveValuesAndTheChartsFillAfterTheWarmUp)
     EXPECT_GT(main.Chart(2).Series(0)->at(1).y(), 15.0) << "air temperature near the ambient";
     const bool lockedWhileOpen = !LockFiles(port).isEmpty();
 
+    // The monitor window's second step wrote the second record, and the save button exports the ring.
+    EXPECT_GE(folder.read("Record/RT_sim.tty_20240115.csv").count("\r\n"), 5);
+    prompts.fileAnswers.push_back(folder.file("graph.csv"));
+    main.findChild<QToolButton*>("BBSaveData")->click();
+    EXPECT_EQ(folder.read("graph.csv").count("\r\n"), 2 + 2) << "labels, units, and the ring's three slots less the newest";
+
     // Closing ends it all: timer stopped, link closed, recording setting saved.
     EXPECT_TRUE(main.close());
     program.reset();
     EXPECT_TRUE(LockFiles(port).isEmpty()) << "locked while open: " << lockedWhileOpen;
-    EXPECT_TRUE(folder.read("BaseSetpoint.ini").contains("[Record]\r\nSecRec=0\r\n"));
+    EXPECT_TRUE(folder.read("BaseSetpoint.ini").contains("[Record]\r\nSecRec=1\r\n"));
 }
 
 }  // namespace
