@@ -190,7 +190,14 @@ void TMonForm::CheckSecond()
 
 void TMonForm::RefreshList()
 {
-    SGList->setRowCount(MonitorListTable::kRows - 1);
+    if (SGList->rowCount() != MonitorListTable::kRows - 1) {
+        SGList->setRowCount(MonitorListTable::kRows - 1);
+        // Section titles may use the value column too: their value cell is never written.
+        for (int row = 1; row < MonitorListTable::kRows; ++row) {
+            if (MonitorListTable::Value(row, TMesData{}).isEmpty())
+                SGList->setSpan(row - 1, 0, 1, 2);
+        }
+    }
     const TMesData& record = state_.CurMes;
     for (int row = 1; row < MonitorListTable::kRows; ++row) {
         const QString texts[2] = {MonitorListTable::Label(row), MonitorListTable::Value(row, record)};

@@ -1,0 +1,84 @@
+#include "acquisition/Main.h"
+#include "app/Program.h"
+#include "common/Prompts.h"
+#include "link/Comctrl.h"
+#include "recording/Monlist.h"
+#include "settings/Prmset.h"
+#include "settings/Setwrite.h"
+#include "sim/PseudoTerminal.h"
+#include "system/Systemset.h"
+#include "tests/support/TempFolder.h"
+
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace qemra;
+
+namespace {
+
+TEST(ProgramTest, CreatesItsWindowsHiddenWithTheParameterSetAndRecordingSettingLoaded)
+{
+    struct Case {
+        const char* name;
+        const char* file;  // "BaseSetpoint.ini", nullptr: none
+        float difT0m;
+        float chipStdV;
+        int secRec;
+    };
+    const Case cases[] = {
+        {"no file: defaults", nullptr, 50.0f, 2.5f, 0},
+        {"values from the file", "[Early]\r\nDifT0m=42\r\n[System]\r\nChipStdV=3.3\r\n[Record]\r\nSecRec=1\r\n", 42.0f,
+         3.3f, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        if (c.file != nullptr)
+            folder.write("BaseSetpoint.ini", c.file);
+        FakeClock clock(EncodeDateTime(2024, 1, 15, 9, 5, 7));
+        RecordingPrompts prompts;
+        Program program(clock, prompts, folder.path());
+        EXPECT_EQ(program.WritePrm().DifT0m, c.difT0m);
+        EXPECT_EQ(program.WritePrm().ChipStdV, c.chipStdV);
+        EXPECT_EQ(program.State().MySts.SecRec, c.secRec);
+        EXPECT_EQ(program.SysSet().windowTitle(), "System Setting");
+        EXPECT_EQ(program.Mon().windowTitle(), "Monitor List");
+        EXPECT_EQ(program.Write().windowTitle(), "設定送出");
+        EXPECT_EQ(program.PrmSet().windowTitle(), "Operation Setpoint");
+        for (const QWidget* window : {static_cast<QWidget*>(&program.Main()), static_cast<QWidget*>(&program.SysSet()),
+                                      static_cast<QWidget*>(&program.Mon()), static_cast<QWidget*>(&program.Write()),
+                                      static_cast<QWidget*>(&program.PrmSet())})
+            EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+        EXPECT_FALSE(program.Main().CommCtrl().LinkOpen()) << "the port stays closed until asked";
+    }
+}
+
+TEST(ProgramTest, TheSystemWindowsConnectButtonsOpenAndCloseTheLinkAndSwitchAcquisition)
+{
+    TempFolder folder;
+    sim::PseudoTerminal terminal;
+    std::string error;
+    ASSERT_TRUE(terminal.Open(error)) << error;
+    folder.write("Port0.ini", "[ComPortM]\r\nPort=" + QByteArray::fromStdString(terminal.DevicePath()) + "\r\n");
+    FakeClock clock(EncodeDateTime(2024, 1, 15, 9, 5, 7));
+    RecordingPrompts prompts;
+    Program program(clock, prompts, folder.path());
+    auto* connect = program.SysSet().findChild<QToolButton*>("SBConnection");
+    auto* disconnect = program.SysSet().findChild<QToolButton*>("SBDisconnection");
+    EXPECT_TRUE(disconnect->isChecked());
+
+    disconnect->click();
+    EXPECT_FALSE(program.Main().Poll().Acquiring);
+    connect->click();
+    EXPECT_TRUE(program.Main().CommCtrl().LinkOpen());
+    EXPECT_TRUE(program.Main().Poll().Acquiring);
+    EXPECT_TRUE(connect->isChecked());
+    disconnect->click();
+    EXPECT_FALSE(program.Main().CommCtrl().LinkOpen());
+    EXPECT_FALSE(program.Main().Poll().Acquiring);
+    EXPECT_TRUE(disconnect->isChecked());
+}
+
+}  // namespace
