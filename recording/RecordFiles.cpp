@@ -95,74 +95,89 @@ bool ReadAll(int fd, qint64 size, QByteArray& out)
 
 }  // namespace
 
+bool RecordFileAppender::IdentityOf(int fd, Identity& identity)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    identity = {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), std::int64_t(info.st_size),
+                std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    return true;
+}
+
 bool RecordFileAppender::AddLines(const QString& path, const QStringList& headerIfNew, const QStringList& lines)
 {
     const QByteArray name = QFile::encodeName(path);
     const bool clean = !HasLineBreak(headerIfNew) && !HasLineBreak(lines);
     // Two rounds: another program may create the file between the two opens.
     for (int round = 0; round < 2; ++round) {
-        int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno != ENOENT)
-                return false;  // there but not usable: never replaced
-            fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd < 0) {
-                if (errno == EEXIST)
-                    continue;
-                return false;
-            }
-            if (!WriteAll(fd, Cp932Lines(headerIfNew + lines))) {
-                // Gone again, so that the next row starts the file with its header.
-                ::close(fd);
-                ::unlink(name.constData());
-                known_.erase(path);
-                return false;
-            }
-            Remember(path, fd, clean);
-            ::close(fd);
-            return true;
-        }
-
-        struct stat before {};
-        if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
-            ::close(fd);
+        const int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+        if (fd >= 0)
+            return AppendTo(path, fd, lines, clean);
+        if (errno != ENOENT)
+            return false;  // there but not usable: never replaced
+        const int created = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (created >= 0)
+            return Create(path, created, headerIfNew + lines, clean);
+        if (errno != EEXIST)
             return false;
-        }
-        QByteArray prefix;
-        const auto known = known_.find(path);
-        const Identity now{std::uint64_t(before.st_dev), std::uint64_t(before.st_ino), before.st_size,
-                           std::int64_t(before.st_mtim.tv_sec) * 1000000000 + before.st_mtim.tv_nsec};
-        if (before.st_size > 0 && (known == known_.end() || !(known->second == now))) {
-            QByteArray existing;
-            if (!ReadAll(fd, before.st_size, existing)) {
-                ::close(fd);
-                return false;
-            }
-            const QByteArray readBack = ReadBack(existing);
-            if (!readBack.startsWith(existing)) {
-                ::close(fd);
-                const bool ok = Rewrite(path, readBack + Cp932Lines(lines));
-                if (!ok || !clean)
-                    known_.erase(path);
-                return ok;
-            }
-            prefix = readBack.mid(existing.size());  // at most the missing end of the last line
-        }
-        if (!WriteAll(fd, prefix + Cp932Lines(lines))) {
-            // Cut back to where the file ended, so no half row stays behind.
-            int cut = 0;
-            do {
-                cut = ::ftruncate(fd, before.st_size);
-            } while (cut != 0 && errno == EINTR);
-            ::close(fd);
-            known_.erase(path);
-            return false;
-        }
-        Remember(path, fd, clean);
-        ::close(fd);
-        return true;
     }
     return false;
+}
+
+bool RecordFileAppender::Create(const QString& path, int fd, const QStringList& lines, bool clean)
+{
+    const bool written = WriteAll(fd, Cp932Lines(lines));
+    if (written)
+        Remember(path, fd, clean);
+    ::close(fd);
+    if (!written) {
+        // Gone again, so that the next row starts the file with its header.
+        ::unlink(QFile::encodeName(path).constData());
+        known_.erase(path);
+    }
+    return written;
+}
+
+bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList& lines, bool clean)
+{
+    Identity before;
+    if (!IdentityOf(fd, before)) {
+        ::close(fd);
+        return false;
+    }
+    QByteArray prefix;
+    const auto known = known_.find(path);
+    if (before.size > 0 && (known == known_.end() || !(known->second == before))) {
+        // Not as this writer left it: look at the whole file once.
+        QByteArray existing;
+        if (!ReadAll(fd, before.size, existing)) {
+            ::close(fd);
+            return false;
+        }
+        const QByteArray readBack = ReadBack(existing);
+        if (!readBack.startsWith(existing)) {
+            ::close(fd);
+            const bool ok = Rewrite(path, readBack + Cp932Lines(lines));
+            if (!ok || !clean)
+                known_.erase(path);
+            return ok;
+        }
+        prefix = readBack.mid(existing.size());  // at most the missing end of the last line
+    }
+    if (!WriteAll(fd, prefix + Cp932Lines(lines))) {
+        // Cut back to where the file ended, so no half row stays behind.
+        int cut = 0;
+        do {
+            cut = ::ftruncate(fd, before.size);
+        } while (cut != 0 && errno == EINTR);
+        ::close(fd);
+        known_.erase(path);
+        return false;
+    }
+    Remember(path, fd, clean);
+    ::close(fd);
+    return true;
 }
 
 bool RecordFileAppender::Rewrite(const QString& path, const QByteArray& text)
@@ -183,15 +198,14 @@ bool RecordFileAppender::Rewrite(const QString& path, const QByteArray& text)
 
 void RecordFileAppender::Remember(const QString& path, int fd, bool clean)
 {
-    struct stat after {};
-    if (!clean || ::fstat(fd, &after) != 0) {
+    Identity after;
+    if (!clean || !IdentityOf(fd, after)) {
         known_.erase(path);
         return;
     }
     if (known_.size() > 8)  // only today's files matter
         known_.clear();
-    known_[path] = Identity{std::uint64_t(after.st_dev), std::uint64_t(after.st_ino), after.st_size,
-                            std::int64_t(after.st_mtim.tv_sec) * 1000000000 + after.st_mtim.tv_nsec};
+    known_[path] = after;
 }
 
 namespace {

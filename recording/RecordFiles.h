@@ -47,7 +47,11 @@ private:
         bool operator==(const Identity&) const = default;
     };
 
+    static bool IdentityOf(int fd, Identity& identity);  // false unless a regular file
+    bool Create(const QString& path, int fd, const QStringList& lines, bool clean);
+    bool AppendTo(const QString& path, int fd, const QStringList& lines, bool clean);
     bool Rewrite(const QString& path, const QByteArray& text);
+    // `clean`: the lines added hold no line break of their own, so the file is as read back.
     void Remember(const QString& path, int fd, bool clean);
 
     std::map<QString, Identity> known_;
