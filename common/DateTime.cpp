@@ -10,7 +10,8 @@ namespace qemra {
 namespace {
 
 constexpr std::int64_t kMsPerDay = 86'400'000;
-const QDate kEpoch(1899, 12, 30);
+// 1899-12-30 as a Julian day: a constant, so other files' static initialisers can use it safely.
+constexpr QDate kEpoch = QDate::fromJulianDay(2415019);
 
 // Every conversion goes through whole milliseconds, so a value made from fields and the same
 // moment read from a clock agree to the millisecond, and repeated steps do not drift.
