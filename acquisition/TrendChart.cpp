@@ -31,10 +31,12 @@ double NiceStep(double rough)
 
 }  // namespace
 
-TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(parent)
+// The view is built around its chart: a view made without one makes a default chart that
+// setChart() would leave behind undeleted.
+TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QChart(), parent)
 {
     setObjectName(name);
-    auto* chart = new QChart();
+    QChart* chart = this->chart();
     chart->legend()->hide();
     chart->setTitle(QString());
     chart->setBackgroundRoundness(0);
@@ -62,7 +64,6 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(parent
     valueAxis_->setRange(0, 1);
     chart->addAxis(valueAxis_, Qt::AlignLeft);
 
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing, false);
     setFrameShape(QFrame::NoFrame);
     setMinimumHeight(40);
