@@ -28,7 +28,7 @@ const QString TMainForm::kNotice = QStringLiteral("Qemra-series thermal comfort 
 
 namespace {
 
-struct PanelSpec {
+struct PanelDef {
     const char* name;
     const char16_t* label;
     const char16_t* format;
@@ -36,7 +36,7 @@ struct PanelSpec {
     double (*value)(const TMesData&);
 };
 
-const std::array<PanelSpec, TMainForm::kPanelCount> kPanels{{
+const std::array<PanelDef, TMainForm::kPanelCount> kPanels{{
     {"PPMV", u"  PMV", u"%1.1f", QColor(0, 255, 0), [](const TMesData& r) -> double { return r.M53; }},
     {"PWBGTi", u"WBGT 内", u"%1.1f ℃", QColor(0, 255, 0), [](const TMesData& r) -> double { return r.M52; }},
     {"PWBGTo", u"WBGT 外", u"%1.1f ℃", QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M51; }},
@@ -50,14 +50,14 @@ const std::array<PanelSpec, TMainForm::kPanelCount> kPanels{{
 }};
 constexpr int kWindPanel = 9;
 
-struct SeriesSpec {
+struct SeriesDef {
     int chart;
     const char* code;
     QColor color;
     double (*value)(const TMesData&);
 };
 
-const std::array<SeriesSpec, 8> kSeries{{
+const std::array<SeriesDef, 8> kSeries{{
     {0, "M53", QColor(0, 196, 0), [](const TMesData& r) -> double { return r.M53; }},
     {1, "M52", QColor(0, 196, 0), [](const TMesData& r) -> double { return r.M52; }},
     {1, "M51", QColor(0, 128, 255), [](const TMesData& r) -> double { return r.M51; }},
@@ -185,8 +185,8 @@ void TMainForm::BuildWindow()
 
     for (std::size_t i = 0; i < charts_.size(); ++i)
         charts_[i] = new TrendChart(QString::fromLatin1(kChartNames[i]));
-    for (const SeriesSpec& spec : kSeries)
-        charts_[static_cast<std::size_t>(spec.chart)]->AddSeries(QString::fromLatin1(spec.code), spec.color);
+    for (const SeriesDef& def : kSeries)
+        charts_[static_cast<std::size_t>(def.chart)]->AddSeries(QString::fromLatin1(def.code), def.color);
 
     splitter_ = new QSplitter(Qt::Vertical);
     splitter_->setObjectName(QStringLiteral("Splitter"));
@@ -225,24 +225,24 @@ QWidget* TMainForm::BuildStrip(const QString& name, std::initializer_list<int> p
     left->setFixedWidth(kLeftWidth);
     int row = 0;
     for (const int index : panels) {
-        const PanelSpec& spec = kPanels[static_cast<std::size_t>(index)];
+        const PanelDef& def = kPanels[static_cast<std::size_t>(index)];
         const int top = kPanelTop + row * kPanelStep;
-        auto* caption = new QLabel(QString::fromUtf16(spec.label), left);
+        auto* caption = new QLabel(QString::fromUtf16(def.label), left);
         caption->setFont(LabelFont());
         caption->setGeometry(2, top, kPanelX - 4, kPanelHeight);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
         auto* panel = new QLabel(index == kWindPanel ? QStringLiteral("0.000 m/s.") : QStringLiteral("0.00 ℃"), left);
-        panel->setObjectName(QString::fromLatin1(spec.name));
+        panel->setObjectName(QString::fromLatin1(def.name));
         panel->setFont(PanelFont());
         panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         // Sunken grey panel: dark edges top and left, light ones right and bottom.
         panel->setStyleSheet(QStringLiteral("QLabel { background-color: rgb(128,128,128); color: %1;"
                                             " border: 1px solid; border-color: #505050 #f0f0f0 #f0f0f0 #505050;"
                                             " padding-right: 3px; }")
-                                 .arg(spec.color.name()));
+                                 .arg(def.color.name()));
         panel->setGeometry(kPanelX, top, kPanelWidth, kPanelHeight + (row == 0 ? 1 : 0));
-        panels_[static_cast<std::size_t>(index)] = {panel, QString::fromUtf16(spec.format), spec.value};
+        panels_[static_cast<std::size_t>(index)] = {panel, QString::fromUtf16(def.format), def.value};
         ++row;
     }
     auto* layout = new QHBoxLayout(strip);
@@ -422,9 +422,9 @@ void TMainForm::PlotHistory()
             continue;
         const double x = slot.Stamp * TrendChart::kSecondsPerDay;
         next.fill(0);
-        for (const SeriesSpec& spec : kSeries) {
-            const auto c = static_cast<std::size_t>(spec.chart);
-            points[c][next[c]++].append(QPointF(x, spec.value(slot)));
+        for (const SeriesDef& def : kSeries) {
+            const auto c = static_cast<std::size_t>(def.chart);
+            points[c][next[c]++].append(QPointF(x, def.value(slot)));
         }
     }
     for (std::size_t c = 0; c < charts_.size(); ++c)

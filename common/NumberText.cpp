@@ -20,7 +20,7 @@ namespace {
 struct SplitFormat {
     QString before;
     QString after;
-    std::string spec;
+    std::string flags;
     char conversion = 0;  // 0 when the format holds no conversion
 };
 
@@ -62,7 +62,7 @@ SplitFormat Split(const QString& format, const char* conversions)
             literal->append(c);  // not a conversion this function formats: copied as it stands
             continue;
         }
-        parts.spec = format.mid(i, j - i).toStdString();
+        parts.flags = format.mid(i, j - i).toStdString();
         parts.conversion = letter;
         literal = &parts.after;
         i = j;
@@ -143,14 +143,14 @@ bool IsUnderflow(const std::string& ascii)
 // printf rounds an exact half to even ("%1.1f" of 21.25 gives 21.2); the displays have always
 // rounded halves away from zero. A value exactly on a half is moved one step outwards, which
 // leaves every printed digit but the rounded one as it was.
-double AwayFromEvenTie(double value, const std::string& spec)
+double AwayFromEvenTie(double value, const std::string& flags)
 {
     if (!std::isfinite(value) || value == 0)
         return value;
     int precision = 6;
-    const std::size_t point = spec.find('.');
+    const std::size_t point = flags.find('.');
     if (point != std::string::npos)
-        precision = std::atoi(spec.c_str() + point + 1);
+        precision = std::atoi(flags.c_str() + point + 1);
     if (precision > 1000)
         return value;
     // A double's decimal expansion ends within 1074 fraction digits, so this text is exact.
@@ -185,10 +185,10 @@ QString FormatFloat(const QString& format, double value, QChar decimalSeparator)
     if (parts.conversion == 0)
         return parts.before;
     if (parts.conversion == 'f' || parts.conversion == 'F')
-        value = AwayFromEvenTie(value, parts.spec);
-    const std::string spec = parts.spec + parts.conversion;
+        value = AwayFromEvenTie(value, parts.flags);
+    const std::string flags = parts.flags + parts.conversion;
     char buffer[512];
-    std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+    std::snprintf(buffer, sizeof buffer, flags.c_str(), value);
     return parts.before + WithSeparator(buffer, decimalSeparator) + parts.after;
 }
 
@@ -197,12 +197,12 @@ QString FormatInt(const QString& format, long long value)
     const SplitFormat parts = Split(format, "diuxX");
     if (parts.conversion == 0)
         return parts.before;
-    const std::string spec = parts.spec + "ll" + parts.conversion;
+    const std::string flags = parts.flags + "ll" + parts.conversion;
     char buffer[512];
     if (parts.conversion == 'd' || parts.conversion == 'i')
-        std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+        std::snprintf(buffer, sizeof buffer, flags.c_str(), value);
     else
-        std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<unsigned long long>(value));
+        std::snprintf(buffer, sizeof buffer, flags.c_str(), static_cast<unsigned long long>(value));
     return parts.before + QString::fromLatin1(buffer) + parts.after;
 }
 

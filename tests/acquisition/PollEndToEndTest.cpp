@@ -2,10 +2,10 @@
 #include "acquisition/TraceLog.h"
 #include "common/Prompts.h"
 #include "link/Comctrl.h"
+#include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -18,41 +18,13 @@ namespace {
 constexpr double kAmbient = 22;
 constexpr double kHumidity = 45;
 
-// The simulated instrument on its own pseudo-terminal; stopped when the test ends, pass or fail.
-class SimProcess {
-public:
-    SimProcess()
-    {
-        process_.start(QStringLiteral(QEMRA_SIM_PATH),
-                       {"--seed", "7", "--ambient", QString::number(kAmbient), "--humidity",
-                        QString::number(kHumidity)});
-        if (!process_.waitForStarted(5000))
-            return;
-        QElapsedTimer waited;
-        waited.start();
-        while (!process_.canReadLine() && waited.elapsed() < 5000)
-            process_.waitForReadyRead(100);
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~SimProcess()
-    {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    QString Path() const { return path_; }
-
-private:
-    QProcess process_;
-    QString path_;
-};
-
 TEST(PollEndToEndTest, PollingTheSimulatedInstrumentFillsValuesOfEveryGroup)
 {
-    SimProcess sim;
-    ASSERT_FALSE(sim.Path().isEmpty()) << "the simulator printed no device path";
+    SimProcess sim({"--seed", "7", "--ambient", QString::number(kAmbient), "--humidity", QString::number(kHumidity)});
+    ASSERT_FALSE(sim.Device().isEmpty()) << "the simulator printed no device path";
 
     TempFolder folder;
-    folder.write("Port0.ini", "[ComPortM]\r\nPort=" + sim.Path().toLocal8Bit() +
+    folder.write("Port0.ini", "[ComPortM]\r\nPort=" + sim.Device().toLocal8Bit() +
                                   "\r\nBaudRate=38400\r\nStopBits=1\r\nDataBits=8\r\nParity=None\r\n"
                                   "FlowControl=None\r\n");
     SystemClock clock;
@@ -61,7 +33,7 @@ TEST(PollEndToEndTest, PollingTheSimulatedInstrumentFillsValuesOfEveryGroup)
     TCommCtrlForm link(state->MySts.PortName, clock, prompts, folder.path());
     link.LoadPortSettings();
     ASSERT_TRUE(link.OpenLink());
-    EXPECT_EQ(state->MySts.PortName, sim.Path());
+    EXPECT_EQ(state->MySts.PortName, sim.Device());
 
     TraceLog trace(folder.path(), clock);
     PollCycle poll(*state, link, clock, trace);

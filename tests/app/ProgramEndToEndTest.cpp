@@ -5,6 +5,7 @@
 #include "link/Comctrl.h"
 #include "recording/Monlist.h"
 #include "system/Systemset.h"
+#include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineSeries>
-#include <QProcess>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -23,35 +23,6 @@
 using namespace qemra;
 
 namespace {
-
-// The simulated instrument on a pseudo-terminal, with "Port0.ini" of the folder pointed at it;
-// stopped when the test ends, pass or fail.
-class SimProcess {
-public:
-    explicit SimProcess(const TempFolder& folder)
-    {
-        process_.start(QStringLiteral(QEMRA_SIM_PATH),
-                       {"--seed", "5", "--ambient", "22", "--quiet", "--link", folder.file("sim.tty"), "--port-ini",
-                        folder.file("Port0.ini")});
-        if (!process_.waitForStarted(5000))
-            return;
-        QElapsedTimer waited;
-        waited.start();
-        while (!process_.canReadLine() && waited.elapsed() < 5000)
-            process_.waitForReadyRead(100);
-        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~SimProcess()
-    {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    QString Device() const { return device_; }
-
-private:
-    QProcess process_;
-    QString device_;
-};
 
 // Where the serial port library may keep its lock file for a port opened by this path.
 QStringList LockFiles(const QString& device)
@@ -78,7 +49,9 @@ int ChartPoints(TMainForm& main)
 TEST(ProgramEndToEndTest, StartShowsLiveValuesAndTheChartsFillAfterTheWarmUp)
 {
     TempFolder folder;
-    SimProcess sim(folder);
+    // The simulator points "Port0.ini" of the folder at its link.
+    SimProcess sim({"--seed", "5", "--ambient", "22", "--quiet", "--link", folder.file("sim.tty"), "--port-ini",
+                    folder.file("Port0.ini")});
     ASSERT_FALSE(sim.Device().isEmpty()) << "the simulator printed no device path";
 
     FakeClock clock(EncodeDateTime(2024, 1, 15, 9, 5, 7) + 0.1 / 86400.0);

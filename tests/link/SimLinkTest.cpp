@@ -2,9 +2,9 @@
 #include "common/DateTime.h"
 #include "common/Prompts.h"
 #include "link/Comctrl.h"
+#include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
-#include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -17,11 +17,8 @@ namespace {
 TEST(SimLink, ReadRequestToTheSimulatedInstrumentIsAnsweredWithAnAdFrame)
 {
     TempFolder folder;
-    QProcess sim;
-    sim.start(QEMRA_SIM_PATH, {"--quiet", "--link", folder.file("ttyQemra"), "--port-ini", folder.file("Port0.ini")});
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    ASSERT_TRUE(sim.waitForReadyRead(5000));
-    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    SimProcess sim({"--quiet", "--link", folder.file("ttyQemra"), "--port-ini", folder.file("Port0.ini")});
+    const QString device = sim.Device();
     EXPECT_TRUE(device.startsWith("/dev/pts/")) << device.toStdString();
 
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
@@ -45,9 +42,7 @@ TEST(SimLink, ReadRequestToTheSimulatedInstrumentIsAnsweredWithAnAdFrame)
         EXPECT_TRUE(prompts.messages.empty());
     }
 
-    sim.terminate();
-    if (!sim.waitForFinished(5000))
-        sim.kill();
+    EXPECT_TRUE(sim.Terminate());
 }
 
 }  // namespace
