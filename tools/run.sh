@@ -5,6 +5,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
+bash "$root/tools/setup.sh"
+build="${QEMRA_BUILD_DIR:-$root/build}"
+export QEMRA_BUILD_DIR="$build"
+bash "$root/tools/build.sh" --target qemra-monitor qemra-sim
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<'TEXT'
 No display is available (neither DISPLAY nor WAYLAND_DISPLAY is set), so the monitor's window
@@ -17,11 +22,6 @@ virtual display with e.g. "import -window root shot.png" from ImageMagick.)
 TEXT
   exit 1
 fi
-
-bash "$root/tools/setup.sh"
-build="${QEMRA_BUILD_DIR:-$root/build}"
-export QEMRA_BUILD_DIR="$build"
-bash "$root/tools/build.sh" --target qemra-monitor qemra-sim
 
 bindir="$build/app"
 link="$bindir/qemra-sim.tty"
