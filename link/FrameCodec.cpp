@@ -2,6 +2,17 @@
 
 namespace qemra {
 
+namespace {
+
+// Empties the buffer once the checked frame has been reported, even when the handler throws, so
+// the next frame starts clean instead of re-checking this one with a byte more.
+struct ResetOnExit {
+    FrameScanner& scanner;
+    ~ResetOnExit() { scanner.Reset(); }
+};
+
+}  // namespace
+
 std::uint8_t FrameChecksum(const QByteArray& framed)
 {
     std::uint8_t sum = 0;
@@ -45,8 +56,13 @@ void FrameScanner::Feed(const QByteArray& bytes)
 
 void FrameScanner::Feed(char c)
 {
-    if (c != '\r' && c != '\n')
+    if (c != '\r' && c != '\n') {
+        // Dropped before the new character is kept, so a "<" that arrives just then still starts
+        // its frame.
+        if (rxBuf_.size() >= kMaxRxBufLength)
+            DropOverlongBuffer();
         rxBuf_ += c;
+    }
     if (c == '<') {
         rxState_ = kInside;
     } else if (c == '>') {
@@ -66,12 +82,7 @@ void FrameScanner::Reset()
 
 void FrameScanner::CheckFrame()
 {
-    // The buffer is emptied after every check, even when the handler throws, so the next frame
-    // starts clean instead of re-checking this one with a byte more.
-    struct ResetOnExit {
-        FrameScanner& scanner;
-        ~ResetOnExit() { scanner.Reset(); }
-    } resetOnExit{*this};
+    const ResetOnExit resetOnExit{*this};
 
     // A lone ">" followed by CR LF leaves no two characters to take as a checksum: it is a bad
     // frame and the buffer is reported as it stands.
@@ -86,6 +97,13 @@ void FrameScanner::CheckFrame()
     const bool good = received == FrameChecksum(rxBuf_);
     if (onChecked_)
         onChecked_(good);
+}
+
+void FrameScanner::DropOverlongBuffer()
+{
+    const ResetOnExit resetOnExit{*this};
+    if (onChecked_)
+        onChecked_(false);
 }
 
 }  // namespace qemra

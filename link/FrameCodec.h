@@ -10,6 +10,11 @@ namespace qemra {
 // "<" payload ">" may be at most this long; a longer one is never sent.
 inline constexpr int kMaxFramedLength = 128;
 
+// The receive buffer never holds more than this. A noisy line that never brings a ">" followed by
+// two more characters would otherwise grow it for as long as the program runs; past this length,
+// well above any frame with its stray bytes, what has gathered is dropped as a bad frame.
+inline constexpr int kMaxRxBufLength = 1024;
+
 // The byte that makes the 8-bit sum of `framed` plus itself zero.
 std::uint8_t FrameChecksum(const QByteArray& framed);
 
@@ -46,6 +51,7 @@ public:
 
 private:
     void CheckFrame();
+    void DropOverlongBuffer();
 
     QByteArray rxBuf_;
     std::int8_t rxState_ = kIdle;

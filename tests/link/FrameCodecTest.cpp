@@ -87,6 +87,13 @@ TEST(FrameScanner, CutsPiecesIntoCheckedFrames)
         {"lone end after a frame", {good, ">\r\n", good},
          {{true, "<AD,M01=0.123,>"}, {false, ">"}, {true, "<AD,M01=0.123,>"}}},
         {"line noise without frames", {"\r\n\r\nabc\r\n"}, {}},
+        // Noise that never completes a frame is dropped in buffers of kMaxRxBufLength; a "<" that
+        // arrives as the buffer is full still starts its frame.
+        {"endless noise without an end", {QByteArray(2 * kMaxRxBufLength, 'x'), good},
+         {{false, QByteArray(kMaxRxBufLength, 'x')}, {false, QByteArray(kMaxRxBufLength, 'x')},
+          {true, "<AD,M01=0.123,>"}}},
+        {"ends never followed by two characters", {QByteArray(">x").repeated(kMaxRxBufLength / 2), good},
+         {{false, QByteArray(">x").repeated(kMaxRxBufLength / 2)}, {true, "<AD,M01=0.123,>"}}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Scan(c.pieces), c.checked) << c.name;
