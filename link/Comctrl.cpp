@@ -1,5 +1,6 @@
 #include "link/Comctrl.h"
 
+#include "common/AppFolder.h"
 #include "common/Prompts.h"
 #include "link/Cportctl.h"
 #include "link/Cportsetup.h"
@@ -22,6 +23,9 @@ namespace {
 const QString kSendPrefix = QStringLiteral("Snd->>: ");
 const QString kReceivePrefix = QStringLiteral("<<-Rcv: ");
 const QString kSumCheckError = QStringLiteral("SumCheck Error! : ");
+// Checksum error lines are added without the 101-line trim, which the next logged good frame
+// applies. A line that brings nothing but bad frames must still not fill the memo for days.
+constexpr int kMaxSumCheckMemoLines = 1000;
 
 QFrame* MakePanel(QWidget* parent, const char* name)
 {
@@ -41,6 +45,8 @@ QFrame* MakeLogPane(QWidget* parent, const char* paneName, const char* boxName, 
     memo = new QPlainTextEdit(pane);
     memo->setObjectName(memoName);
     memo->setReadOnly(true);
+    // A log memo is never edited; an undo history would keep every line ever added or trimmed.
+    memo->setUndoRedoEnabled(false);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setPlainText("Memo1");
     auto* layout = new QVBoxLayout(pane);
@@ -180,7 +186,7 @@ void TCommCtrlForm::SetupPort()
 
 QString TCommCtrlForm::PortSettingsPath() const
 {
-    return baseFolder_ + "Port" + QString::number(WindowNumber) + ".ini";
+    return WithTrailingSlash(baseFolder_) + "Port" + QString::number(WindowNumber) + ".ini";
 }
 
 void TCommCtrlForm::LoadPortSettings()
@@ -228,7 +234,7 @@ void TCommCtrlForm::FrameChecked(bool good)
 {
     if (!good) {
         if (cbReciveLog_->isChecked())
-            mRecive_->appendPlainText(kSumCheckError + ByteText(scanner_.RxBuf()));
+            AppendMemoLine(*mRecive_, kSumCheckError + ByteText(scanner_.RxBuf()), kMaxSumCheckMemoLines);
         return;
     }
     if (ForceLog || cbReciveLog_->isChecked())

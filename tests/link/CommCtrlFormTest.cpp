@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -107,6 +109,23 @@ TEST_F(CommCtrlFormTest, KeepsMemo1AndTheNewestHundredLines)
     for (int i = 51; i <= 150; ++i)
         expected << "line " + QString::number(i);
     EXPECT_EQ(MemoText(form.MSend()), expected.join('\n'));
+    // Nothing of the trimmed lines is kept behind the scenes.
+    EXPECT_EQ(form.MSend()->document()->availableUndoSteps(), 0);
+}
+
+TEST_F(CommCtrlFormTest, BoundsChecksumErrorLinesUntilAGoodFrameTrimsTheMemo)
+{
+    form.CBReciveLog()->setChecked(true);
+    form.ReceivePiece(kLowerCaseFrame.repeated(1200));
+    const QTextDocument* memo = form.MRecive()->document();
+    EXPECT_EQ(memo->blockCount(), 1000);
+    EXPECT_EQ(memo->firstBlock().text(), "Memo1");
+    EXPECT_EQ(memo->findBlockByNumber(1).text(), "SumCheck Error! : <AD,M01=0.123,>");
+
+    form.ReceivePiece(kGoodFrame);
+    EXPECT_EQ(memo->blockCount(), 101);
+    EXPECT_EQ(memo->lastBlock().text(), "<AD,M01=0.123,>");
+    EXPECT_EQ(memo->availableUndoSteps(), 0);
 }
 
 TEST_F(CommCtrlFormTest, DropsFramesLongerThan128CharactersWithoutLogging)
