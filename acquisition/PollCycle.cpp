@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <cmath>
 
 namespace qemra {
 
@@ -24,6 +25,18 @@ const QHash<QString, int>& CodeIndex()
         return map;
     }();
     return index;
+}
+
+// An echo value as the instrument holds it: a number that fits single precision. Past FLT_MAX plus
+// half its last place the rounding would give infinity; such a text does not convert.
+bool TryTextToSingle(const QString& text, float& value)
+{
+    constexpr double kBeyondSingle = 0x1.ffffffp127;
+    double number = 0;
+    if (!TryTextToFloat(text, number) || std::fabs(number) >= kBeyondSingle)
+        return false;
+    value = static_cast<float>(number);
+    return true;
 }
 
 }  // namespace
@@ -137,10 +150,10 @@ bool PollCycle::VerifyWriteEcho(int n)
         if (ans.Key == cmd.Key) {
             // Compared as the instrument holds them, in single precision; a text that is not a
             // number cannot be compared and is let through.
-            double sentValue = 0;
-            double echoValue = 0;
-            if (TryTextToFloat(cmd.Value, sentValue) && TryTextToFloat(ans.Value, echoValue) &&
-                static_cast<float>(sentValue) != static_cast<float>(echoValue))
+            float sentValue = 0;
+            float echoValue = 0;
+            if (TryTextToSingle(cmd.Value, sentValue) && TryTextToSingle(ans.Value, echoValue) &&
+                sentValue != echoValue)
                 ok = false;
         } else {
             ok = false;

@@ -231,6 +231,9 @@ TEST_F(PollCycleTest, WriteEchoMatchesInSinglePrecisionAndByKey)
         {"other value", {{"E01", "0.50"}, {"E02", "1.20"}}, {{"E01", "0.51"}, {"E02", "1.2"}}, 2, false},
         {"missing echo", {{"E01", "0.50"}, {"E02", "1.20"}}, {{"E01", "0.5"}}, 2, false},
         {"not a number", {{"E01", "abc"}}, {{"E01", "0.5"}}, 1, true},
+        // Past the single-precision range a text is no number either.
+        {"echo beyond single precision", {{"E01", "1"}}, {{"E01", "1e39"}}, 1, true},
+        {"largest single still compared", {{"E01", "1"}}, {{"E01", "3.4028235e38"}}, 1, false},
         {"other key", {{"E01", "0.50"}}, {{"E02", "0.50"}}, 1, false},
         {"equal as float", {{"E01", "0.1"}}, {{"E01", "0.100000001"}}, 1, true},
         {"beyond n", {{"E01", "0.5"}, {"E02", "1.2"}}, {{"E01", "0.5"}, {"E02", "9"}}, 1, true},
