@@ -116,6 +116,22 @@ bool HasLineBreak(const QString& text) { return text.contains(u'\r') || text.con
 
 const QByteArray kCrLf = "\r\n";
 
+// A folder that takes no new files may still hold a writable file, which the profile functions
+// simply rewrite. The new text goes over the old one from the start; should that fail, the old
+// text goes back into the space it already had, so the file is never left cut short.
+bool RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArray& old)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.write(bytes) == bytes.size() && file.resize(bytes.size()))
+        return true;
+    file.seek(0);
+    file.write(old);
+    file.resize(old.size());
+    return false;
+}
+
 }  // namespace
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {}
@@ -192,14 +208,14 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
 
     // Written beside the file and renamed over it, so a failed write leaves the old file whole.
     QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(result) != result.size()) {
+    if (file.open(QIODevice::WriteOnly)) {
+        if (file.write(result) == result.size())
+            return file.commit();
         file.cancelWriting();
         file.commit();
         return false;
     }
-    return file.commit();
+    return RewriteInPlace(path_, result, old);
 }
 
 }  // namespace qemra

@@ -2,6 +2,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace qemra {
@@ -92,6 +93,8 @@ TEST_F(IniFileTest, WriteChangesOneLineAndKeepsTheRestByteForByte)
         {"comments and odd lines stay", ";c\r\n[A]\r\nodd line\r\n;k=0\r\n", "A", "k", "1",
          ";c\r\n[A]\r\nodd line\r\n;k=0\r\nk=1\r\n"},
         {"UTF-8 value", "[A]\n", "A", "k", "温度", QByteArray("[A]\nk=") + QString::fromUtf8("温度").toUtf8() + "\r\n"},
+        {"byte-order mark before the first section", "\xEF\xBB\xBF[A]\r\nk=1\r\n", "A", "k", "2",
+         "\xEF\xBB\xBF[A]\r\nk=2\r\n"},
     };
     for (const WriteCase& c : cases) {
         folder.write("Settings.ini", c.before);
@@ -136,6 +139,26 @@ TEST_F(IniFileTest, UnreadableFileIsLeftUnchanged)
     EXPECT_FALSE(ini.WriteString("A", "k", "2"));
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(folder.read("Settings.ini"), QByteArray("[A]\nk=1\n"));
+}
+
+TEST_F(IniFileTest, RewritesAWritableFileInAFolderThatTakesNoNewFiles)
+{
+    folder.write("Settings.ini", "[A]\r\nk=1000\r\n;tail\r\n");
+    const QFileDevice::Permissions open = QFile::permissions(folder.path());
+    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const bool locked = !QFileInfo(folder.path()).isWritable();
+    // The first write makes the file shorter, the next ones longer.
+    const bool written = ini.WriteString("A", "k", "2") && ini.WriteString("A", "n", "3") && ini.WriteString("B", "x", "4");
+    IniFile absent(folder.file("Absent.ini"));
+    const bool created = absent.WriteString("A", "k", "1");
+    QFile::setPermissions(folder.path(), open);
+    if (!locked)
+        GTEST_SKIP() << "running with rights that write into any folder";
+
+    EXPECT_TRUE(written);
+    EXPECT_EQ(folder.read("Settings.ini"), QByteArray("[A]\r\nk=2\r\n;tail\r\nn=3\r\n[B]\r\nx=4\r\n"));
+    EXPECT_FALSE(created);
+    EXPECT_FALSE(folder.exists("Absent.ini"));
 }
 
 }  // namespace
