@@ -7,7 +7,8 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-serialport-dev
   libgl-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-noto-cjk fonts-urw-base35
+  # xvfb-run, for a virtual display, calls xauth and util-linux's getopt and mcookie
+  xvfb xauth util-linux fonts-noto-cjk fonts-urw-base35
 )
 
 missing=()
