@@ -205,6 +205,10 @@ TEST_F(CommCtrlFormTest, LoadsTheSettingsFileOfItsWindowNumber)
     form.WindowNumber = 2;
     form.LoadPortSettings();
     EXPECT_EQ(form.ComPortM().EffectiveBaudRate(), 19200);
+
+    QString name;
+    TCommCtrlForm unslashed(name, clock, prompts, folder.path().chopped(1));
+    EXPECT_EQ(unslashed.PortSettingsPath(), folder.file("Port0.ini"));
 }
 
 TEST_F(CommCtrlFormTest, ShowsSettingsFileErrorsAsErrorMessages)
