@@ -60,7 +60,8 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     valueAxis_->setGridLineColor(QColor(220, 220, 220));
     valueAxis_->setTickType(QValueAxis::TicksDynamic);
     valueAxis_->setTickAnchor(0);
-    valueAxis_->setTickInterval(0.25);
+    // Three labels until the first data: five would not fit a 110-pixel strip and show as "...".
+    valueAxis_->setTickInterval(0.5);
     valueAxis_->setRange(0, 1);
     chart->addAxis(valueAxis_, Qt::AlignLeft);
 

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QValueAxis>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -229,6 +230,36 @@ TEST_F(MainWindowTest, TimeLabelsSitOnWholeMinutesAndChangeOnlyWhenAMinutePasses
     clock.AdvanceSeconds(4 * 60);
     form->ShowValues();
     EXPECT_EQ(form->Chart(0).TimeLabels().back(), "00:00") << "midnight";
+}
+
+TEST_F(MainWindowTest, ValueLabelsStayFarEnoughApartToBeReadBeforeAndAfterData)
+{
+    // Labels closer than about 20 pixels are elided to "..." by the chart.
+    const auto expectReadable = [this](const char* when) {
+        for (int c = 0; c < 5; ++c) {
+            QChart* chart = form->Chart(c).chart();
+            const auto* axis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+            ASSERT_NE(axis, nullptr);
+            const double spacing = chart->plotArea().height() * axis->tickInterval() / (axis->max() - axis->min());
+            EXPECT_GE(spacing, 20.0) << when << ", chart " << c;
+        }
+    };
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QCoreApplication::processEvents();
+    expectReadable("before data");
+
+    for (int i = 0; i < 3; ++i) {
+        TMesData snapshot;
+        snapshot.M53 = -0.6f - 0.01f * static_cast<float>(i);
+        snapshot.M11 = 24.1f, snapshot.M04 = 24.4f, snapshot.M22 = 13.3f;
+        snapshot.M12 = 50.8f + 0.1f * static_cast<float>(i), snapshot.M01 = 0.35f;
+        state->MesHistory.Push(snapshot, clock.Now());
+        clock.AdvanceSeconds(1);
+    }
+    form->ShowValues();
+    QCoreApplication::processEvents();
+    expectReadable("with data");
 }
 
 TEST_F(MainWindowTest, ShiftAtTheClickDecidesWhatTheSetupButtonDoes)
