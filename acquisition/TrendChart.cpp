@@ -134,7 +134,8 @@ void TrendChart::FitValueAxis(const std::vector<QList<QPointF>>& points)
     double high = -std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < series_.size() && i < points.size(); ++i) {
         for (const QPointF& p : points[i]) {
-            if (p.x() < from_ || p.x() > to_)
+            // A reported value beyond single precision is stored as infinity; it cannot be scaled.
+            if (p.x() < from_ || p.x() > to_ || !std::isfinite(p.y()))
                 continue;
             low = std::min(low, p.y());
             high = std::max(high, p.y());

@@ -19,6 +19,8 @@
 #include <QValueAxis>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -260,6 +262,26 @@ TEST_F(MainWindowTest, ValueLabelsStayFarEnoughApartToBeReadBeforeAndAfterData)
     form->ShowValues();
     QCoreApplication::processEvents();
     expectReadable("with data");
+}
+
+TEST_F(MainWindowTest, AValueBeyondSinglePrecisionLeavesTheScaleToTheFinitePoints)
+{
+    // An answer such as M53=1e39 is stored as infinity; the charts must still show the rest.
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    const float pmv[] = {0.5f, kInf, 0.6f, -kInf, 0.4f};
+    for (const float value : pmv) {
+        TMesData snapshot;
+        snapshot.M53 = value;
+        state->MesHistory.Push(snapshot, clock.Now());
+        clock.AdvanceSeconds(1);
+    }
+    form->ShowValues();
+    const auto* axis = qobject_cast<QValueAxis*>(form->Chart(0).chart()->axes(Qt::Vertical).value(0));
+    ASSERT_NE(axis, nullptr);
+    EXPECT_LT(axis->min(), 0.5);
+    EXPECT_GT(axis->max(), 0.6);
+    EXPECT_LT(axis->max() - axis->min(), 1.0);
+    EXPECT_TRUE(std::isfinite(axis->tickInterval()));
 }
 
 TEST_F(MainWindowTest, ShiftAtTheClickDecidesWhatTheSetupButtonDoes)
