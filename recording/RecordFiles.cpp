@@ -8,7 +8,6 @@
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -264,12 +263,7 @@ QStringList RecordFiles::SecondHeader() const
             QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,")};
 }
 
-int RecordFiles::SecondOfMinute(TDateTime value)
-{
-    const double timeOfDay = std::fabs(value - std::trunc(value));
-    const long long msec = std::llround(timeOfDay * 86400000.0);
-    return static_cast<int>((msec / 1000) % 60);
-}
+int RecordFiles::SecondOfMinute(TDateTime value) { return SecondOfDay(value) % 60; }
 
 void RecordFiles::RecordSecond()
 {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 using namespace qemra;
@@ -252,6 +253,22 @@ TEST_F(RecordFilesTest, NumbersUseTheGivenDecimalSeparator)
     EXPECT_TRUE(LinesOf(Read(kSecondFile))[2].startsWith(QStringLiteral("2024/05/01 10:15:06,1,250,0,12,")));
     EXPECT_TRUE(LinesOf(Read(kMinuteFile))[2].startsWith(
         QStringLiteral("2024/05/01 10:15,1,25,1,25,1,25,0,123400002717972,")));
+}
+
+// The latch decides on the same second the row's time stamp shows, also half a millisecond
+// before a second begins, where rounding the date-time and rounding its fraction part can differ.
+TEST(RecordSecondTest, SecondWithinTheMinuteIsTheSecondTheTimeStampShows)
+{
+    for (int day : {1, 17}) {
+        for (int second : {5, 6, 8, 59}) {
+            const TDateTime base = EncodeDateTime(2024, 5, day, 10, 15, second, 999) + 0.5 / 86400000.0;
+            for (const TDateTime value : {base, std::nextafter(base, 0.0), std::nextafter(base, 1e9)}) {
+                SCOPED_TRACE(FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), value).toStdString());
+                EXPECT_EQ(RecordFiles::SecondOfMinute(value),
+                          FormatDateTime(QStringLiteral("ss"), value).toInt());
+            }
+        }
+    }
 }
 
 // Start values and precision of the minute statistics, quantity by quantity.
