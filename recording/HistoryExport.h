@@ -17,8 +17,8 @@ namespace qemra {
 QStringList GraphDataLines(const TMesHistory& history, QChar decimalSeparator = SystemDecimalSeparator());
 QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator = SystemDecimalSeparator());
 
-// Write the export as the whole file. On failure the file is as it was before and `errorText`
-// (when given) holds the system's reason.
+// Write the export as the whole file. On failure `errorText` (when given) holds the system's
+// reason; the old file stays whole unless its folder allows no temporary file beside it.
 bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText,
                     QChar decimalSeparator = SystemDecimalSeparator());
 bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText,
