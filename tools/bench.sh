@@ -9,7 +9,7 @@ export QEMRA_BUILD_DIR="$build"
 bash "$root/tools/build.sh"
 export QT_QPA_PLATFORM=offscreen
 for program in "$build"/bench/bench_*; do
-  [ -x "$program" ] || continue
+  [ -f "$program" ] && [ -x "$program" ] || continue
   echo "== $(basename "$program")"
   "$program" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
 done
