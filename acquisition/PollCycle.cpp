@@ -3,9 +3,7 @@
 #include "acquisition/TraceLog.h"
 #include "common/NumberText.h"
 
-#include <QHash>
 #include <algorithm>
-#include <cmath>
 
 namespace qemra {
 
@@ -13,31 +11,6 @@ namespace {
 
 constexpr int kGroupCount = 6;
 constexpr int kGroupSize = 8;
-
-// Code text -> CodeTable index for the codes that name a field. The codes in use are unique and
-// "M00" is left out, so one lookup stores exactly what comparing with every entry would.
-const QHash<QString, int>& CodeIndex()
-{
-    static const QHash<QString, int> index = [] {
-        QHash<QString, int> map;
-        for (int j = 0; j < kCodesInUse; ++j)
-            map.insert(QString::fromLatin1(CodeTable[static_cast<std::size_t>(j)]), j);
-        return map;
-    }();
-    return index;
-}
-
-// An echo value as the instrument holds it: a number that fits single precision. Past FLT_MAX plus
-// half its last place the rounding would give infinity; such a text does not convert.
-bool TryTextToSingle(const QString& text, float& value)
-{
-    constexpr double kBeyondSingle = 0x1.ffffffp127;
-    double number = 0;
-    if (!TryTextToFloat(text, number) || std::fabs(number) >= kBeyondSingle)
-        return false;
-    value = static_cast<float>(number);
-    return true;
-}
 
 }  // namespace
 
@@ -83,12 +56,9 @@ void PollCycle::PollStep()
             QString::fromLatin1(CodeTable[static_cast<std::size_t>(kGroupSize * group + i)]);
 
     if (AnsReady) {
-        const auto& index = CodeIndex();
         for (int i = 0; i < kGroupSize; ++i) {
             const TKeyValue& answer = AnsList[static_cast<std::size_t>(i)];
-            const auto found = index.constFind(answer.Key);
-            if (found != index.constEnd())
-                StoreValueAt(state_.CurMes, found.value(), answer.Value);
+            StoreValue(state_.CurMes, answer.Key, answer.Value);
         }
     }
     SendReadRequest();

@@ -247,4 +247,15 @@ bool TryTextToFloat(const QString& text, double& out, QChar decimalSeparator)
     return true;
 }
 
+bool TryTextToSingle(const QString& text, float& out, QChar decimalSeparator)
+{
+    // Past FLT_MAX plus half its last place, rounding to single precision gives infinity.
+    constexpr double kBeyondSingle = 0x1.ffffffp127;
+    double number = 0;
+    if (!TryTextToFloat(text, number, decimalSeparator) || std::fabs(number) >= kBeyondSingle)
+        return false;
+    out = static_cast<float>(number);
+    return true;
+}
+
 }  // namespace qemra

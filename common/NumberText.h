@@ -21,4 +21,8 @@ QString FormatInt(const QString& format, long long value);
 // empty text, "abc", "1,5" when the separator is ".", thousands separators, "inf", "nan".
 bool TryTextToFloat(const QString& text, double& out, QChar decimalSeparator = SystemDecimalSeparator());
 
+// The same conversion rounded to single precision; a number that would round past the single range
+// (to infinity) counts as no number.
+bool TryTextToSingle(const QString& text, float& out, QChar decimalSeparator = SystemDecimalSeparator());
+
 }  // namespace qemra

@@ -4,7 +4,6 @@
 #include "common/IniFile.h"
 #include "common/NumberText.h"
 
-#include <cmath>
 
 namespace qemra {
 
@@ -31,13 +30,7 @@ constexpr const char* kSystem = "System";
 // The limit is FLT_MAX plus half its last place, so a saved FLT_MAX (15 digits, rounded up) loads.
 bool ParseValue(const QString& text, float& value)
 {
-    constexpr double kBeyondSingle = 0x1.ffffffp127;
-    double number = 0;
-    if (!TryTextToFloat(text, number, QLatin1Char('.')) || !std::isfinite(number)
-        || std::fabs(number) >= kBeyondSingle)
-        return false;
-    value = static_cast<float>(number);
-    return true;
+    return TryTextToSingle(text, value, QLatin1Char('.'));
 }
 
 }  // namespace

@@ -100,5 +100,19 @@ TEST(TryTextToFloat, AcceptsOnlyPlainDecimalNumbers)
     }
 }
 
+TEST(TryTextToSingle, RoundsToSinglePrecisionAndRefusesWhatWouldBecomeInfinity)
+{
+    float value = 7;
+    EXPECT_TRUE(TryTextToSingle("0.2", value, '.'));
+    EXPECT_EQ(value, 0.2f);
+    EXPECT_TRUE(TryTextToSingle("3.40282346638529E38", value, '.')) << "the largest single, as saved";
+    EXPECT_EQ(value, std::numeric_limits<float>::max());
+    value = 7;
+    EXPECT_FALSE(TryTextToSingle("1e39", value, '.'));
+    EXPECT_FALSE(TryTextToSingle("-1e39", value, '.'));
+    EXPECT_FALSE(TryTextToSingle("abc", value, '.'));
+    EXPECT_EQ(value, 7) << "a refused text leaves the value alone";
+}
+
 }  // namespace
 }  // namespace qemra
