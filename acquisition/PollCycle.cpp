@@ -4,6 +4,7 @@
 #include "common/NumberText.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qemra {
 
@@ -136,6 +137,27 @@ bool PollCycle::VerifyWriteEcho(int n)
         traceLog_.Write(QStringLiteral("Rcv: ") + received);
     }
     return ok;
+}
+
+void PollCycle::ClaimWriteQueue(const void* writer, WriterAbandon abandon)
+{
+    if (writer_ != nullptr && writer_ != writer) {
+        // Moved out first: the abandoned writer may claim or release from inside its callback.
+        WriterAbandon previous = std::move(abandonWriter_);
+        writer_ = nullptr;
+        if (previous)
+            previous();
+    }
+    writer_ = writer;
+    abandonWriter_ = std::move(abandon);
+}
+
+void PollCycle::ReleaseWriteQueue(const void* writer)
+{
+    if (writer_ != writer)
+        return;
+    writer_ = nullptr;
+    abandonWriter_ = nullptr;
 }
 
 void PollCycle::OnFrameReceived()

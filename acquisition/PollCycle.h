@@ -44,11 +44,22 @@ public:
     bool VerifyWriteEcho(int n);
     void OnFrameReceived();
 
+    // The writers (setpoint dialog, grouped write, calibration) share CmdList and AnsList. A writer
+    // claims the lists before each send; when another writer still holds them, that writer's
+    // `abandon` runs first so it stops waiting for an echo that will never be its own.
+    // Releasing is done when a write has ended (verified or given up).
+    using WriterAbandon = std::function<void()>;
+    void ClaimWriteQueue(const void* writer, WriterAbandon abandon);
+    void ReleaseWriteQueue(const void* writer);
+    bool HoldsWriteQueue(const void* writer) const { return writer_ == writer && writer != nullptr; }
+
 private:
     SharedState& state_;
     FrameLink& link_;
     const Clock& clock_;
     TraceLog& traceLog_;
+    const void* writer_ = nullptr;
+    WriterAbandon abandonWriter_;
 };
 
 }  // namespace qemra

@@ -6,6 +6,11 @@ namespace qemra {
 
 QString ExecutableFolder() { return WithTrailingSlash(QCoreApplication::applicationDirPath()); }
 
+QString DefaultParameterFilePath(const QString& baseFolder)
+{
+    return WithTrailingSlash(baseFolder) + QStringLiteral("DefaultPrm.qemra");
+}
+
 QString WithTrailingSlash(const QString& folder)
 {
     // An empty folder stays empty (the working folder) rather than becoming the root "/".

@@ -1,6 +1,6 @@
 #include "acquisition/PollCycle.h"
 #include "acquisition/TraceLog.h"
-#include "tests/acquisition/FakeFrameLink.h"
+#include "tests/support/FakeFrameLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
