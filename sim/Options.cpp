@@ -88,7 +88,7 @@ std::string OptionsHelp()
            "  --link PATH         make PATH a symlink to the device (removed on exit)\n"
            "  --port-ini PATH     set Port in section ComPortM of this INI file to the link, or the\n"
            "                      device when there is no link; every other line stays\n"
-           "  --command-pipe PATH read commands from this named pipe too (made when missing and\n"
+           "  --command-pipe PATH read commands from this named pipe too (made when missing, and\n"
            "                      then removed on exit), e.g. echo \"wind 5\" > PATH while it runs\n"
            "  --seed N            seed of all randomness: noise and faults (default 1)\n"
            "  --wind M/S          wind speed (default 0)\n"
