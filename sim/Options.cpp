@@ -44,7 +44,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
             continue;
         }
 
-        const bool known = name == "seed" || name == "link" || name == "port-ini"
+        const bool known = name == "seed" || name == "link" || name == "port-ini" || name == "command-pipe"
                            || std::find(kSettingOptions.begin(), kSettingOptions.end(), name) != kSettingOptions.end();
         if (!known) {
             parsed.error = "unknown option \"" + argument + "\"";
@@ -64,12 +64,12 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
                 parsed.error = "--seed wants a whole number of 0 or more, not \"" + value + "\"";
                 return parsed;
             }
-        } else if (name == "link" || name == "port-ini") {
+        } else if (name == "link" || name == "port-ini" || name == "command-pipe") {
             if (value.empty()) {
                 parsed.error = "--" + name + " wants a path";
                 return parsed;
             }
-            (name == "link" ? options.link : options.portIni) = value;
+            (name == "link" ? options.link : name == "port-ini" ? options.portIni : options.commandPipe) = value;
         } else {
             options.settings.emplace_back(name, value);
         }
@@ -88,6 +88,8 @@ std::string OptionsHelp()
            "  --link PATH         make PATH a symlink to the device (removed on exit)\n"
            "  --port-ini PATH     set Port in section ComPortM of this INI file to the link, or the\n"
            "                      device when there is no link; every other line stays\n"
+           "  --command-pipe PATH read commands from this named pipe too (made when missing, and\n"
+           "                      then removed on exit), e.g. echo \"wind 5\" > PATH while it runs\n"
            "  --seed N            seed of all randomness: noise and faults (default 1)\n"
            "  --wind M/S          wind speed (default 0)\n"
            "  --ambient C         ambient temperature (default 24)\n"

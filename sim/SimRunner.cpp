@@ -84,6 +84,8 @@ SimRunner::SimRunner(ProtocolCore& core, SimOptions options) : core_(core), opti
 {
     if (!options_.link.empty())
         link_ = std::make_unique<DeviceLink>(options_.link);
+    if (!options_.commandPipe.empty())
+        pipe_ = std::make_unique<CommandPipe>(options_.commandPipe);
 }
 
 int SimRunner::Run()
@@ -100,6 +102,10 @@ int SimRunner::Run()
         return 1;
     }
     std::string error;
+    if (pipe_ && !pipe_->Open(error)) {
+        Say(error);
+        return 1;
+    }
     if (!OpenLine(error)) {
         Say(error);
         return 1;
@@ -109,14 +115,13 @@ int SimRunner::Run()
         return status_;
 
     while (!quit_) {
-        std::array<pollfd, 3> fds{};
+        std::array<pollfd, 4> fds{};
         fds[0] = {signals.Fd(), POLLIN, 0};
         fds[1] = {line_.Master(), static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0)), 0};
-        nfds_t count = 2;
-        if (commandsOpen_) {
-            fds[2] = {STDIN_FILENO, POLLIN, 0};
-            count = 3;
-        }
+        // Unused entries carry fd -1, which poll() skips.
+        fds[2] = {commandsOpen_ ? STDIN_FILENO : -1, POLLIN, 0};
+        fds[3] = {pipe_ ? pipe_->Fd() : -1, POLLIN, 0};
+        const nfds_t count = fds.size();
         const int ready = ::poll(fds.data(), count, MillisecondsToNext());
         if (ready < 0 && errno != EINTR) {
             Say(std::string("poll: ") + std::strerror(errno));
@@ -134,8 +139,10 @@ int SimRunner::Run()
                 writeBlocked_ = false;
             if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
                 ReadRequests();
-            if (count == 3 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR)))
+            if (fds[2].fd >= 0 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR)))
                 ReadCommands();
+            if (!quit_ && fds[3].fd >= 0 && (fds[3].revents & POLLIN))
+                ReadPipeCommands();
         }
         if (!writeBlocked_)
             WriteDue();
@@ -216,10 +223,25 @@ void SimRunner::ReadCommands()
         return;
     }
     commandText_.append(buffer.data(), static_cast<std::size_t>(length));
+    RunCommands(commandText_);
+}
+
+void SimRunner::ReadPipeCommands()
+{
+    std::array<char, 1024> buffer{};
+    const ssize_t length = ::read(pipe_->Fd(), buffer.data(), buffer.size());
+    if (length <= 0)
+        return;  // EAGAIN: another reader was quicker, or nothing left
+    pipeText_.append(buffer.data(), static_cast<std::size_t>(length));
+    RunCommands(pipeText_);
+}
+
+void SimRunner::RunCommands(std::string& text)
+{
     std::size_t end = 0;
-    while ((end = commandText_.find('\n')) != std::string::npos) {
-        const std::string line = commandText_.substr(0, end);
-        commandText_.erase(0, end + 1);
+    while ((end = text.find('\n')) != std::string::npos) {
+        const std::string line = text.substr(0, end);
+        text.erase(0, end + 1);
         const CommandReply reply = RunCommand(core_, line);
         if (!reply.message.empty())
             Say(reply.message);

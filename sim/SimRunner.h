@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/CommandPipe.h"
 #include "sim/DeviceLink.h"
 #include "sim/Options.h"
 #include "sim/ProtocolCore.h"
@@ -39,6 +40,8 @@ private:
     void HangUp();
     void ReadRequests();
     void ReadCommands();
+    void ReadPipeCommands();
+    void RunCommands(std::string& text);
     void Queue(const Answer& answer);
     void WriteDue();
     int MillisecondsToNext() const;
@@ -49,6 +52,8 @@ private:
     SimOptions options_;
     PseudoTerminal line_;
     std::unique_ptr<DeviceLink> link_;
+    std::unique_ptr<CommandPipe> pipe_;
+    std::string pipeText_;
     std::deque<Pending> pending_;
     std::string commandText_;
     bool commandsOpen_ = true;

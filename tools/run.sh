@@ -2,6 +2,8 @@
 # Installs what is missing, builds, starts the simulated instrument on a pseudo-terminal, points
 # Port0.ini next to the monitor at it (its other keys stay), and starts the monitor. Press the start
 # button (the play glyph at the bottom right) to poll. Ctrl+C or closing the monitor ends both.
+# While both run, the simulator takes commands through the named pipe qemra-sim.cmd beside its link,
+# e.g. `echo "wind 5" > build/app/qemra-sim.cmd` (README: "Walking a calibration").
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -25,15 +27,18 @@ fi
 
 bindir="$build/app"
 link="$bindir/qemra-sim.tty"
+pipe="$bindir/qemra-sim.cmd"
 rm -f "$link"
-"$build/sim/qemra-sim" --quiet --wind 0.35 --link "$link" --port-ini "$bindir/Port0.ini" >/dev/null &
+[ -p "$pipe" ] || { rm -f "$pipe"; mkfifo "$pipe"; }
+"$build/sim/qemra-sim" --quiet --wind 0.35 --link "$link" --port-ini "$bindir/Port0.ini" \
+  --command-pipe "$pipe" >/dev/null </dev/null &
 sim_pid=$!
-trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
+trap 'kill "$sim_pid" 2>/dev/null || true; rm -f "$pipe"' EXIT
 
 for _ in $(seq 1 50); do [ -e "$link" ] && break; sleep 0.1; done
 if [ ! -e "$link" ]; then echo "The simulated instrument did not start." >&2; exit 1; fi
 
-echo "Simulated instrument on $link (Port0.ini points at it)."
+echo "Simulated instrument on $link (Port0.ini points at it); steer it with: echo \"wind 5\" > $pipe"
 echo "Press the start button (play glyph, bottom right) in the monitor; values and charts follow within seconds."
 status=0
 "$bindir/qemra-monitor" || status=$?

@@ -75,11 +75,13 @@ TEST(SimControls, RefusesBadCommandsAndKeepsEverySetting)
 TEST(SimOptions, ReadsEveryOptionInBothForms)
 {
     const auto parsed = ParseOptions({"--seed", "9", "--link", "/tmp/qemra", "--port-ini=/tmp/Port0.ini", "--quiet",
+                                      "--command-pipe", "/tmp/qemra.cmd",
                                       "--drop", "0.5", "--wind=2", "--hangup-after", "4"});
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.seed, 9u);
     EXPECT_EQ(parsed.options.link, "/tmp/qemra");
     EXPECT_EQ(parsed.options.portIni, "/tmp/Port0.ini");
+    EXPECT_EQ(parsed.options.commandPipe, "/tmp/qemra.cmd");
     EXPECT_TRUE(parsed.options.quiet);
     EXPECT_FALSE(parsed.options.help);
     using Settings = std::vector<std::pair<std::string, std::string>>;
@@ -89,7 +91,7 @@ TEST(SimOptions, ReadsEveryOptionInBothForms)
 TEST(SimOptions, RejectsWhatItDoesNotUnderstand)
 {
     const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"}, {"--seed"}, {"--seed", "x"}, {"--seed=-1"}, {"stray"}, {"--quiet=1"}, {"--link="},
+        {"--bogus"}, {"--seed"}, {"--seed", "x"}, {"--seed=-1"}, {"stray"}, {"--quiet=1"}, {"--link="}, {"--command-pipe"},
     };
     for (const auto& arguments : bad)
         EXPECT_NE(ParseOptions(arguments).error, "") << arguments.front();

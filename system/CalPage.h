@@ -1,0 +1,107 @@
+#pragma once
+
+#include "acquisition/SharedState.h"
+#include "system/CalDataGrid.h"
+#include "system/CalProcedure.h"
+#include "system/CalStatistics.h"
+#include "system/ParameterSet.h"
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace qemra {
+
+class Clock;
+class Prompts;
+class TMainForm;
+
+// What the calibration page reads from the window that holds it.
+struct CalPageWindow {
+    std::function<QString()> SerialNumber;  // ESNum
+    std::function<bool()> TempRevOnly;      // CBTempRevOnly
+    std::function<bool()> ATCheck;          // CBATCheck
+    std::function<void()> FillDirectPage;
+};
+
+// The calibration page "管理操作": the buttons of the procedure, the result panels and grid, the
+// wind gauges and the status memo. It owns the statistics and the step machine and only wires them.
+class TCalPage : public QWidget {
+    Q_OBJECT
+
+public:
+    static const QColor kSilver;
+    static const QColor kDone;     // light green
+    static const QColor kWorking;  // light yellow
+
+    TCalPage(TMainForm& main, SharedState& state, TWritePrm& prm, const Clock& clock, Prompts& prompts,
+             QString baseFolder, CalPageWindow window, QWidget* parent = nullptr);
+    ~TCalPage() override;
+
+    // Once per new second while polling: statistics, grid and panels, status.
+    void SecondStep();
+    // Every second tick of the main timer.
+    void CalWriteTick();
+    void ShowCalStatus();
+
+    void BBCalStartClick();
+    void BBATRcvFinClick();
+    void BBATRcvClrClick();
+    void BBWSTRcvFinClick();
+    void BB0mCalFinClick();
+    void BB4mCalFinClick();
+    void BBFinClick();
+
+    std::int32_t CalStep() const { return procedure_->CalStep; }
+    void SetCalStep(std::int32_t step) { procedure_->CalStep = step; }
+    CalStats& Stats() { return stats_; }
+    CalProcedure& Procedure() { return *procedure_; }
+    QPlainTextEdit* Memo() const { return MSts; }
+    TCalDataView* DataView() const { return dataView_; }
+
+    // The colour a wind gauge takes for its progress.
+    static QColor GaugeColor(int progress);
+    // The progress a gauge shows for a closeness of 0 to 1.
+    static int GaugeProgress(float gauge);
+
+private:
+    void BuildPage();
+    void AddStatusLine(const QString& text);
+    void ShowGauge(QLabel* panel, QProgressBar* gauge, float average, float closeness);
+
+    SharedState& state_;
+    TWritePrm& prm_;
+    CalPageWindow window_;
+    CalStats stats_;
+    std::unique_ptr<CalProcedure> procedure_;
+
+    CalResultPanels panels_;
+    TCalDataView* dataView_ = nullptr;
+    QPushButton* BBCalStart = nullptr;
+    QPushButton* BBATRcvFin = nullptr;
+    QPushButton* BBATRcvClr = nullptr;
+    QCheckBox* CBStdTempUse = nullptr;
+    QLineEdit* EStdTempVal = nullptr;
+    QPushButton* BBWSTRcvFin = nullptr;
+    QPushButton* BB0mCalFin = nullptr;
+    QPushButton* BB4mCalFin = nullptr;
+    QPushButton* BBFin = nullptr;
+    QLabel* PFinish = nullptr;
+    QLabel* PWSAS5 = nullptr;
+    QLabel* PWSAS15 = nullptr;
+    QProgressBar* NmGage5 = nullptr;
+    QProgressBar* NmGage15 = nullptr;
+    QLabel* LSts = nullptr;
+    QPlainTextEdit* MSts = nullptr;
+};
+
+}  // namespace qemra
