@@ -25,7 +25,7 @@ TWriteForm::TWriteForm(PollCycle& poll, const TWritePrm& prm, QWidget* parent)
     MSts->setObjectName(QStringLiteral("MSts"));
     MSts->setReadOnly(true);
     MSts->setUndoRedoEnabled(false);
-    MSts->setMinimumSize(340, 260);
+    MSts->setMinimumSize(360, 320);
     BBDo = new QPushButton(QStringLiteral("\u3000書込み実行"), this);
     BBDo->setObjectName(QStringLiteral("BBDo"));
     BBClose = new QPushButton(QStringLiteral("終了"), this);

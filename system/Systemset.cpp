@@ -170,6 +170,7 @@ QLineEdit* TSysSetForm::AddEdit(const char* name, const char* format, float TWri
 {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
+    edit->setMinimumWidth(80);
     edit->setMaximumWidth(110);
     pageFields_.push_back({[edit] { return edit->text(); }, [edit](const QString& text) { edit->setText(text); },
                            [field](TWritePrm& prm) -> float& { return prm.*field; }, QString::fromLatin1(format)});
