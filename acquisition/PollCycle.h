@@ -52,6 +52,7 @@ public:
     void ClaimWriteQueue(const void* writer, WriterAbandon abandon);
     void ReleaseWriteQueue(const void* writer);
     bool HoldsWriteQueue(const void* writer) const { return writer_ == writer && writer != nullptr; }
+    bool WriteQueueHeld() const { return writer_ != nullptr; }
 
 private:
     SharedState& state_;

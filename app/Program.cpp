@@ -10,6 +10,20 @@
 
 namespace qemra {
 
+namespace {
+
+// Modal without a nested event loop: the main timer and the answers keep running through the
+// program's one loop while the dialog is up.
+void ShowModal(QDialog& dialog)
+{
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
+}  // namespace
+
 Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
     : clock_(clock), prompts_(prompts), baseFolder_(std::move(baseFolder))
 {
@@ -21,8 +35,8 @@ Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
     mon_ = std::make_unique<TMonForm>(state_, clock_, baseFolder_);
     recordFiles_ = std::make_unique<RecordFiles>(baseFolder_, state_, clock_);
     exporter_ = std::make_unique<HistoryExporter>(prompts_, state_.MesHistory);
-    write_ = std::make_unique<TWriteForm>(*main_, state_, main_.get());
-    prmSet_ = std::make_unique<TPrmSetForm>(*main_, state_, main_.get());
+    write_ = std::make_unique<TWriteForm>(main_->Poll(), writePrm_, main_.get());
+    prmSet_ = std::make_unique<TPrmSetForm>(main_->Poll(), state_, main_.get());
     Wire();
 }
 
@@ -44,7 +58,7 @@ void Program::Wire()
         sysSet_->raise();
         sysSet_->activateWindow();
     };
-    hooks.ShowOperationSetpoint = [this] { prmSet_->exec(); };
+    hooks.ShowOperationSetpoint = [this] { ShowModal(*prmSet_); };
     hooks.ShowMonitorList = [this] {
         mon_->show();
         mon_->raise();
@@ -53,6 +67,9 @@ void Program::Wire()
     hooks.SecondStep = [this] { sysSet_->SecondStep(); };
     hooks.TickStep = [this] { sysSet_->TickStep(); };
     hooks.CheckSecond = [this] { mon_->CheckSecond(); };
+
+    sysSet_->GroupedWriteTick = [this] { write_->WriteTick(); };
+    sysSet_->ShowGroupedWrite = [this] { ShowModal(*write_); };
 
     mon_->RecordSecondHook = [this] { recordFiles_->RecordSecond(); };
     mon_->SaveGraphDataHook = [this] { exporter_->SaveGraphData(); };

@@ -145,7 +145,7 @@ void HistoryExporter::Export(Writer write)
         return;
     // The ring is read after the dialog has closed, so what was pushed meanwhile is included.
     QString error;
-    if (!write(history_, path, &error, SystemDecimalSeparator()))
+    if (!write(history_, path, &error, kDecimalPoint))
         prompts_.Error(error);
 }
 

@@ -14,15 +14,15 @@ namespace qemra {
 // line per filled slot from the oldest up to slot 1; the newest slot 0 is left out.
 // The graph data: the twelve main quantities. The short log: the main quantities without clo and
 // twenty internal ones.
-QStringList GraphDataLines(const TMesHistory& history, QChar decimalSeparator = SystemDecimalSeparator());
-QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator = SystemDecimalSeparator());
+QStringList GraphDataLines(const TMesHistory& history, QChar decimalSeparator = kDecimalPoint);
+QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator = kDecimalPoint);
 
 // Write the export as the whole file. On failure `errorText` (when given) holds the system's
 // reason; the old file stays whole unless its folder allows no temporary file beside it.
 bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText,
-                    QChar decimalSeparator = SystemDecimalSeparator());
+                    QChar decimalSeparator = kDecimalPoint);
 bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText,
-                   QChar decimalSeparator = SystemDecimalSeparator());
+                   QChar decimalSeparator = kDecimalPoint);
 
 // The save dialog and the two export commands of the monitor window; a failure is shown as an
 // error message.

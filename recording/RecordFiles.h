@@ -65,7 +65,7 @@ public:
     RecordFiles(QString baseFolder, SharedState& state, const Clock& clock);
     // With another writer (tests compare writers) and a fixed decimal separator.
     RecordFiles(QString baseFolder, SharedState& state, const Clock& clock, std::unique_ptr<RecordFileWriter> writer,
-                QChar decimalSeparator = SystemDecimalSeparator());
+                QChar decimalSeparator = kDecimalPoint);
 
     void RecordSecond();
     void AccumulateMinute();

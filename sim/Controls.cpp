@@ -105,6 +105,10 @@ CommandReply RunCommand(ProtocolCore& core, std::string_view line)
     CommandReply reply;
     if (word.empty())
         return reply;
+    if (word == "held") {
+        reply.message = rest.empty() ? std::string("held wants one or more keys") : HeldText(core, rest);
+        return reply;
+    }
     if (word == "hangup" || word == "quit" || word == "status" || word == "help") {
         if (!rest.empty()) {
             reply.message = std::string(word) + " takes no value";
@@ -128,6 +132,21 @@ CommandReply RunCommand(ProtocolCore& core, std::string_view line)
     else
         reply.message = "ok " + std::string(word) + " " + std::string(rest);
     return reply;
+}
+
+std::string HeldText(const ProtocolCore& core, std::string_view keys)
+{
+    std::string text;
+    while (!(keys = Trim(keys)).empty()) {
+        const std::size_t blank = keys.find_first_of(" \t");
+        const std::string key(keys.substr(0, blank));
+        keys = blank == std::string_view::npos ? std::string_view() : keys.substr(blank);
+        if (!text.empty())
+            text += ' ';
+        const std::optional<std::string> held = core.instrument().Held(key);
+        text += key + '=' + (held ? *held : std::string("-"));
+    }
+    return text;
 }
 
 std::string StatusText(const ProtocolCore& core)
@@ -165,6 +184,8 @@ std::string CommandHelp()
            "  split P           share of answers written in pieces\n"
            "  wrongecho P       share of write answers echoing a changed value\n"
            "  hangup-after N    hang up at the request after N requests on a line (off: never)\n"
+           "  held KEY...       show what the instrument holds for each key, on one line:\n"
+           "                    \"E01=50 P99=0\" (\"-\" for a key it holds nothing for)\n"
            "  hangup            hang up now: close the terminal, open a new one\n"
            "  status            show settings and counters\n"
            "  help              this list\n"

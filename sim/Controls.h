@@ -19,11 +19,13 @@ struct CommandReply {
     std::string message;  // to show the user; may span several lines
 };
 
-// One line typed on standard input while running: a setting ("wind 1.5"), or "hangup",
-// "status", "help", "quit". Blank lines do nothing.
+// One line typed on standard input while running: a setting ("wind 1.5"), "held" with keys, or
+// "hangup", "status", "help", "quit". Blank lines do nothing.
 CommandReply RunCommand(ProtocolCore& core, std::string_view line);
 
 std::string StatusText(const ProtocolCore& core);
+// "KEY=value" for each blank-separated key, one line; "-" for a key the instrument holds nothing for.
+std::string HeldText(const ProtocolCore& core, std::string_view keys);
 std::string CommandHelp();
 
 }  // namespace qemra::sim

@@ -64,8 +64,8 @@ TEST(StoreValueTest, ConvertsToTheTypeOfEachField)
     };
     for (const StoreCase& c : cases) {
         TMesData record;
-        // Reported values convert with the user's decimal separator.
-        StoreValue(record, c.code, QString::fromLatin1(c.text).replace('.', SystemDecimalSeparator()));
+        // Reported values are read with "." whatever the user's locale.
+        StoreValue(record, c.code, QString::fromLatin1(c.text));
         EXPECT_EQ(ValueAt(record, CodeIndex(c.code)), c.expected) << c.code << "=" << c.text;
     }
 }

@@ -72,6 +72,17 @@ TEST(SimControls, RefusesBadCommandsAndKeepsEverySetting)
     }
 }
 
+TEST(SimControls, HeldShowsWhatTheInstrumentHoldsForEachKey)
+{
+    ProtocolCore core(1, [] { return 0.0; });
+    core.instrument().Write("E91", "1");
+    core.instrument().Write("P99", "8462");
+    core.instrument().Write("E01", "45.50");
+    EXPECT_EQ(RunCommand(core, "held E01  P99 E91 X77").message, "E01=45.5 P99=8462 E91=1 X77=-");
+    EXPECT_EQ(RunCommand(core, "held").message, "held wants one or more keys");
+    EXPECT_NE(RunCommand(core, "help").message.find("held KEY"), std::string::npos);
+}
+
 TEST(SimOptions, ReadsEveryOptionInBothForms)
 {
     const auto parsed = ParseOptions({"--seed", "9", "--link", "/tmp/qemra", "--port-ini=/tmp/Port0.ini", "--quiet",

@@ -22,6 +22,20 @@ SimProcess::~SimProcess()
     process_.waitForFinished(5000);
 }
 
+QString SimProcess::Ask(const QString& command)
+{
+    process_.setReadChannel(QProcess::StandardError);
+    process_.readAll();
+    process_.write(command.toLocal8Bit() + '\n');
+    QElapsedTimer waited;
+    waited.start();
+    while (!process_.canReadLine() && waited.elapsed() < 5000)
+        process_.waitForReadyRead(100);
+    const QString reply = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    process_.setReadChannel(QProcess::StandardOutput);
+    return reply;
+}
+
 bool SimProcess::Terminate()
 {
     process_.terminate();

@@ -15,6 +15,9 @@ public:
 
     // The device path the simulator printed; empty when it did not start.
     QString Device() const { return device_; }
+    // Types one command on its standard input and returns the first line of its reply (it
+    // answers on standard error, so start it with --quiet); empty when none came.
+    QString Ask(const QString& command);
     // Ends it the polite way (the simulator removes its link on SIGTERM); true when it exited.
     bool Terminate();
 

@@ -1,0 +1,185 @@
+#include "settings/GroupedWrite.h"
+
+#include "acquisition/PollCycle.h"
+#include "common/NumberText.h"
+#include "settings/EchoVerify.h"
+#include "system/ParameterSet.h"
+
+#include <algorithm>
+#include <array>
+
+namespace qemra {
+
+namespace {
+
+const QString kColon = QStringLiteral(" ： ");
+
+QString Text(const char* format, float value)
+{
+    return FormatFloat(QString::fromLatin1(format), static_cast<double>(value));
+}
+
+TKeyValue Pair(const char* key, const QString& value)
+{
+    return {QString::fromLatin1(key), value};
+}
+
+// The correction table under "P01".."P20": DIV n at 2n+1, VAL n at 2n+2.
+void AddTablePairs(std::vector<TKeyValue>& pairs, const TWritePrm& prm, int first, int last)
+{
+    for (int n = first; n <= last; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        pairs.push_back({QStringLiteral("P%1").arg(2 * n + 1, 2, 10, QLatin1Char('0')), Text("%1.2f", prm.DIV[i])});
+        pairs.push_back({QStringLiteral("P%1").arg(2 * n + 2, 2, 10, QLatin1Char('0')), Text("%1.2f", prm.VAL[i])});
+    }
+}
+
+}  // namespace
+
+const QString GroupedWrite::kStopped = QStringLiteral("書込み停止しました！");
+const QString GroupedWrite::kFinished = QStringLiteral("●●書込み完了しました！●●");
+
+WriteGroup MakeWriteGroup(int group, const TWritePrm& prm)
+{
+    WriteGroup g;
+    g.Label = group == kWriteGroupCount - 1 ? QStringLiteral("Finish") : QStringLiteral("Group-%1").arg(group + 1);
+    std::vector<TKeyValue>& p = g.Pairs;
+    switch (group) {
+    case 0:
+        // The echo of the heater output is not compared: 5 of the 6 pairs.
+        p = {Pair("E91", QStringLiteral("1")), Pair("P99", QStringLiteral("8462")), Pair("E01", Text("%1.2f", prm.DifT0m)),
+             Pair("E02", Text("%1.2f", prm.AdjWS)), Pair("E03", Text("%1.2f", prm.AdjDifT)),
+             Pair("E04", Text("%1.4f", prm.HeaterWatt))};
+        g.Verified = 5;
+        break;
+    case 1:
+        AddTablePairs(p, prm, 0, 3);
+        break;
+    case 2:
+        AddTablePairs(p, prm, 4, 7);
+        break;
+    case 3:
+        AddTablePairs(p, prm, 8, 9);
+        break;
+    case 4:
+        p = {Pair("E16", Text("%1.3f", prm.ATRevice0)), Pair("E17", Text("%1.3f", prm.ATRevice1)),
+             Pair("E12", Text("%1.3f", prm.WDTRevice0)), Pair("E13", Text("%1.3f", prm.WDTRevice1)),
+             Pair("P32", Text("%1.3f", prm.ChipStdV)), Pair("E21", Text("%1.3f", prm.BGT_Revice0)),
+             Pair("E22", Text("%1.3f", prm.BGT_Revice1))};
+        break;
+    case 5:
+        p = {Pair("E26", Text("%1.3f", prm.BBT_Revice0)), Pair("E27", Text("%1.3f", prm.BBT_Revice1)),
+             Pair("E28", Text("%1.3f", prm.BBT_Revice2)), Pair("P41", Text("%1.0f", prm.ATRev)),
+             Pair("E06", Text("%1.3f", prm.BGT_Coef))};
+        break;
+    default:
+        p = {Pair("E91", QStringLiteral("0")), Pair("P99", QStringLiteral("0"))};
+        break;
+    }
+    if (g.Verified == 0)
+        g.Verified = static_cast<int>(p.size());
+    return g;
+}
+
+GroupedWrite::GroupedWrite(PollCycle& poll, const TWritePrm& prm, LineSink addLine)
+    : poll_(poll), prm_(prm), addLine_(std::move(addLine))
+{
+}
+
+GroupedWrite::~GroupedWrite()
+{
+    poll_.ReleaseWriteQueue(this);
+}
+
+void GroupedWrite::Reset()
+{
+    step_ = 0;
+    active_ = false;
+}
+
+void GroupedWrite::Start()
+{
+    step_ = 1;
+    addLine_(QStringLiteral("【書込み開始】"));
+    poll_.Acquiring = false;
+    active_ = true;
+    retryBudget_ = kRetries;
+}
+
+void GroupedWrite::Tick()
+{
+    if (!active_)
+        return;
+    if (step_ == 0) {
+        addLine_(kStopped);
+        active_ = false;
+    } else if (step_ >= 1 && step_ <= 13 && step_ % 2 == 1) {
+        SendGroup((step_ - 1) / 2);
+    } else if (step_ >= 2 && step_ <= 14 && step_ % 2 == 0) {
+        CheckGroup((step_ - 2) / 2);
+    } else if (step_ == kCompleted) {
+        if (OnCompleted)
+            OnCompleted();
+        poll_.ReleaseWriteQueue(this);
+        poll_.Acquiring = true;
+        addLine_(kFinished);
+        active_ = false;
+    }
+}
+
+void GroupedWrite::SendGroup(int group)
+{
+    const WriteGroup g = MakeWriteGroup(group, prm_);
+    poll_.ClaimWriteQueue(this, [this] { Abandoned(); });
+    poll_.ClearCmdList();
+    for (std::size_t i = 0; i < g.Pairs.size(); ++i)
+        poll_.CmdList[i] = g.Pairs[i];
+    poll_.SendWriteRequest();
+    addLine_(g.Label + kColon + QStringLiteral("書込み"));
+    ++step_;
+}
+
+void GroupedWrite::CheckGroup(int group)
+{
+    const WriteGroup g = MakeWriteGroup(group, prm_);
+    if (poll_.AnsReady) {
+        const EchoVerdict verdict = VerifyEcho(poll_.CmdList, poll_.AnsList, g.Verified);
+        for (const QString& line : verdict.lines)
+            addLine_(line);
+        if (verdict.good) {
+            ++step_;
+            addLine_(g.Label + kColon + QStringLiteral("書込み成功！"));
+            retryBudget_ = kRetries;
+        } else {
+            step_ = 0;
+            addLine_(g.Label + kColon + QStringLiteral("書込み失敗！ 送信データ不一致"));
+        }
+    } else if (retryBudget_ > 0) {
+        --retryBudget_;
+        --step_;
+        addLine_(g.Label + kColon + QStringLiteral("応答なし 再書き込み！"));
+    } else {
+        step_ = 0;
+        addLine_(g.Label + kColon + QStringLiteral("応答なし 書込み失敗！"));
+    }
+}
+
+bool GroupedWrite::ReleaseOnClose()
+{
+    const bool held = poll_.HoldsWriteQueue(this);
+    poll_.ReleaseWriteQueue(this);
+    active_ = false;
+    return held;
+}
+
+void GroupedWrite::Abandoned()
+{
+    // Another writer has taken the lists (and suspended polling itself): this sequence ends here.
+    if (!active_)
+        return;
+    const int group = step_ >= 1 ? std::min((step_ - 1) / 2, kWriteGroupCount - 1) : 0;
+    addLine_(MakeWriteGroup(group, prm_).Label + kColon + QStringLiteral("書込み中断！ 他の書込みが始まりました"));
+    step_ = 0;
+}
+
+}  // namespace qemra

@@ -1,0 +1,103 @@
+#include "settings/SetpointWrite.h"
+
+#include "acquisition/PollCycle.h"
+#include "common/NumberText.h"
+#include "settings/EchoVerify.h"
+
+namespace qemra {
+
+namespace {
+
+constexpr int kPairs = 4;
+
+}  // namespace
+
+const QString SetpointWrite::kInterrupted = QStringLiteral(" 書込み中断！ 他の書込みが始まりました");
+
+QString SetpointValueText(float value)
+{
+    return FormatFloat(QStringLiteral("%1.2f"), static_cast<double>(value));
+}
+
+SetpointWrite::SetpointWrite(PollCycle& poll, LineSink addLine) : poll_(poll), addLine_(std::move(addLine)) {}
+
+SetpointWrite::~SetpointWrite()
+{
+    // The poll cycle outlives the dialog; it must not call back into a writer that is gone.
+    poll_.ReleaseWriteQueue(this);
+}
+
+void SetpointWrite::Start(const OperationSetpoint& values)
+{
+    values_ = values;
+    poll_.Acquiring = false;
+    Send();
+    retryBudget_ = kRetries;
+    pending_ = true;
+}
+
+void SetpointWrite::Send()
+{
+    poll_.ClaimWriteQueue(this, [this] { Abandoned(); });
+    poll_.ClearCmdList();
+    TKeyValueList& cmd = poll_.CmdList;
+    cmd[0] = {QStringLiteral("H50"), QString::number(values_.MesMode)};
+    cmd[1] = {QStringLiteral("H82"), QString::number(values_.CaseMode)};
+    cmd[2] = {QStringLiteral("H51"), SetpointValueText(values_.clo)};
+    cmd[3] = {QStringLiteral("H52"), SetpointValueText(values_.METs)};
+    poll_.SendWriteRequest();
+    pending_ = true;
+    addLine_(QStringLiteral(" 書込み"));
+}
+
+void SetpointWrite::Check()
+{
+    if (!pending_)
+        return;
+    if (poll_.AnsReady) {
+        const EchoVerdict verdict = VerifyEcho(poll_.CmdList, poll_.AnsList, kPairs);
+        for (const QString& line : verdict.lines)
+            addLine_(line);
+        if (verdict.good) {
+            End();
+            addLine_(QStringLiteral(" 書込み成功！"));
+            retryBudget_ = kRetries;
+        } else {
+            addLine_(QStringLiteral(" 書込み失敗！ 送信データ不一致"));
+            Send();
+        }
+        return;
+    }
+    if (retryBudget_ > 0) {
+        --retryBudget_;
+        addLine_(QStringLiteral(" 応答なし 再書き込み！"));
+        Send();
+    } else {
+        End();
+        addLine_(QStringLiteral(" 応答なし 書込み失敗！"));
+    }
+}
+
+void SetpointWrite::End()
+{
+    pending_ = false;
+    poll_.ReleaseWriteQueue(this);
+    poll_.Acquiring = true;
+}
+
+void SetpointWrite::Reset()
+{
+    // A write left pending would keep polling suspended with nothing left to resume it.
+    if (pending_ && poll_.HoldsWriteQueue(this))
+        End();
+    pending_ = false;
+}
+
+void SetpointWrite::Abandoned()
+{
+    // Another writer has taken the lists and suspended polling itself; it resumes polling.
+    pending_ = false;
+    addLine_(kInterrupted);
+}
+
+}  // namespace qemra
