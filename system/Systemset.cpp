@@ -4,6 +4,7 @@
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "link/Comctrl.h"
+#include "system/CalPage.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -124,7 +125,18 @@ TSysSetForm::TSysSetForm(TMainForm& main, SharedState& state, TWritePrm& prm, co
     PCMain->setDocumentMode(true);
     calibrationPage_ = new QWidget(PCMain);
     calibrationPage_->setObjectName(QStringLiteral("TSCalibration"));
-    new QVBoxLayout(calibrationPage_);
+    auto* calibrationLayout = new QVBoxLayout(calibrationPage_);
+    calibrationLayout->setContentsMargins(0, 0, 0, 0);
+    CalPageWindow window;
+    window.SerialNumber = [this] { return SerialNumberText(); };
+    window.TempRevOnly = [this] { return TempRevOnly(); };
+    window.ATCheck = [this] { return ATCheck(); };
+    window.FillDirectPage = [this] { FillDirectPage(); };
+    calPage_ = new TCalPage(main_, state_, prm_, clock_, prompts_, baseFolder_, std::move(window), calibrationPage_);
+    calibrationLayout->addWidget(calPage_);
+    // The calibration runs whether or not this window is shown; tests may replace these entries.
+    CalSecondStep = [this] { calPage_->SecondStep(); };
+    CalWriteTick = [this] { calPage_->CalWriteTick(); };
     PCMain->addTab(calibrationPage_, QStringLiteral("管理操作"));
     PCMain->addTab(BuildDirectPage(), QStringLiteral("直接操作"));
     PCMain->setCurrentIndex(0);

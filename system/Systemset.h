@@ -22,6 +22,7 @@ namespace qemra {
 
 class Clock;
 class Prompts;
+class TCalPage;
 class TMainForm;
 
 // The system setting window ("System Setting"): the service window with the communication
@@ -49,8 +50,9 @@ public:
     QString SerialNumberText() const;
     bool TempRevOnly() const;
     bool ATCheck() const;
-    // The page "管理操作"; its empty QVBoxLayout takes the calibration page.
+    // The page "管理操作" and the calibration it holds.
     QWidget* CalibrationPage() const { return calibrationPage_; }
+    TCalPage& Calibration() const { return *calPage_; }
     std::uint32_t TickCount() const { return tickCount_; }
 
     // Shows the parameter set on the page "直接操作".
@@ -113,6 +115,7 @@ private:
     QPushButton* BBSNClear = nullptr;
     QTabWidget* PCMain = nullptr;
     QWidget* calibrationPage_ = nullptr;
+    TCalPage* calPage_ = nullptr;
     QTableWidget* SGRev = nullptr;
     QPushButton* BBWrite = nullptr;
     QPushButton* BBSetpointSave = nullptr;
