@@ -139,6 +139,9 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, FileIo& io, WhenN
         return Fail(failure, true, errno);
     if (exists && !S_ISREG(old.st_mode))
         return Fail(failure, true, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+    // A file marked read-only is not replaced, though its folder would allow the rename.
+    if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        return Fail(failure, true, errno);
 
     Temporary temporary;
     if (!OpenTemporary(target, io, temporary)) {
