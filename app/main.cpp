@@ -1,18 +1,16 @@
 #include "acquisition/Main.h"
+#include "app/EndSignals.h"
 #include "app/Program.h"
+#include "app/ProgramRun.h"
 #include "common/AppFolder.h"
 #include "common/DateTime.h"
 #include "common/Prompts.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <exception>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -41,48 +39,22 @@ public:
     }
 };
 
-// Ctrl+C, kill and a closed terminal end the program the way closing the main window does, so the
-// port is closed and its lock file removed. The signals are blocked in every thread (before the
-// toolkit starts any) and read from a descriptor by the event loop instead.
-sigset_t EndSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int number : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&set, number);
-    return set;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const sigset_t endSignals = EndSignals();
-    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    // Before the toolkit starts any thread, so that every thread keeps the end signals blocked.
+    qemra::EndSignals::Block();
     MonitorApplication app(argc, argv);
     try {
+        // Ctrl+C, kill and a closed terminal end the program the way closing the main window does,
+        // so the port is closed and its lock file removed; listening starts before any window or
+        // message box can appear.
+        qemra::EndSignals endSignals;
         qemra::SystemClock clock;
         qemra::QtPrompts prompts;
-        qemra::Program program(clock, prompts, qemra::ExecutableFolder());
-        prompts.SetParent(&program.Main());
-        // The main window alone ends the program; the tool windows may still be open.
-        app.setQuitOnLastWindowClosed(false);
-        QObject::connect(&program.Main(), &qemra::TMainForm::Closed, &app, &QApplication::quit);
-        const int signalFd = signalfd(-1, &endSignals, SFD_NONBLOCK | SFD_CLOEXEC);
-        QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-        signalNotifier.setEnabled(signalFd >= 0);
-        QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&program, signalFd] {
-            signalfd_siginfo info{};
-            while (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-            }
-            program.Main().close();
-            QApplication::quit();
-        });
-        program.Main().show();
-        const int status = app.exec();
-        if (signalFd >= 0)
-            close(signalFd);
-        return status;
+        return qemra::RunProgram(clock, prompts, qemra::ExecutableFolder(), endSignals,
+                                 [&prompts](qemra::Program& program) { prompts.SetParent(&program.Main()); });
     } catch (const std::exception& error) {
         ShowError(QString::fromLocal8Bit(error.what()));
     } catch (...) {

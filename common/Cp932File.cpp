@@ -1,7 +1,7 @@
 #include "common/Cp932File.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "common/FileReplace.h"
+
 #include <QSysInfo>
 
 #include <algorithm>
@@ -101,31 +101,24 @@ QByteArray Cp932Lines(const QStringList& lines)
 
 bool WriteCp932Lines(const QString& path, const QStringList& lines)
 {
-    // Written beside the file and renamed over it: a failed write leaves the old file whole.
-    const QByteArray bytes = Cp932Lines(lines);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-    return file.commit();
+    FileIo io;
+    return WriteCp932Lines(path, lines, io);
 }
 
 bool AppendCp932Lines(const QString& path, const QStringList& lines)
 {
-    const QByteArray bytes = Cp932Lines(lines);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return false;
-    const qint64 before = file.size();
-    if (file.write(bytes) == bytes.size())
-        return true;
-    // Take back the part of the lines that did get written, so no broken line stays behind.
-    file.resize(before);
-    return false;
+    FileIo io;
+    return AppendCp932Lines(path, lines, io);
+}
+
+bool WriteCp932Lines(const QString& path, const QStringList& lines, FileIo& io)
+{
+    return ReplaceFile(path, Cp932Lines(lines), io);
+}
+
+bool AppendCp932Lines(const QString& path, const QStringList& lines, FileIo& io)
+{
+    return AppendToFile(path, Cp932Lines(lines), io);
 }
 
 }  // namespace qemra

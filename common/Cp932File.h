@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileIo.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -14,8 +16,11 @@ QString FromCp932(const QByteArray& bytes);
 QByteArray Cp932Lines(const QStringList& lines);
 
 // Whole-file write (replaces the file) and append (creates it when missing). False when the file
-// cannot be opened or fully written.
+// cannot be opened or fully written; the file is then as it was. A file written whole is replaced
+// only once the new text is safely on the disk; a new file never appears empty.
 bool WriteCp932Lines(const QString& path, const QStringList& lines);
 bool AppendCp932Lines(const QString& path, const QStringList& lines);
+bool WriteCp932Lines(const QString& path, const QStringList& lines, FileIo& io);
+bool AppendCp932Lines(const QString& path, const QStringList& lines, FileIo& io);
 
 }  // namespace qemra

@@ -1,8 +1,9 @@
 #include "common/IniFile.h"
 
+#include "common/FileReplace.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 #include <vector>
@@ -116,25 +117,11 @@ bool HasLineBreak(const QString& text) { return text.contains(u'\r') || text.con
 
 const QByteArray kCrLf = "\r\n";
 
-// A folder that takes no new files may still hold a writable file, which the profile functions
-// simply rewrite. The new text goes over the old one from the start; should that fail, the old
-// text goes back into the space it already had, so the file is never left cut short.
-bool RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArray& old)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) == bytes.size() && file.resize(bytes.size()))
-        return true;
-    file.seek(0);
-    file.write(old);
-    file.resize(old.size());
-    return false;
-}
-
 }  // namespace
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {}
+
+IniFile::IniFile(QString path, FileIo& io) : path_(std::move(path)), io_(&io) {}
 
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
@@ -206,16 +193,10 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     if (result == old)
         return true;
 
-    // Written beside the file and renamed over it, so a failed write leaves the old file whole.
-    QSaveFile file(path_);
-    if (file.open(QIODevice::WriteOnly)) {
-        if (file.write(result) == result.size())
-            return file.commit();
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-    return RewriteInPlace(path_, result, old);
+    // A folder that takes no new files may still hold a writable file, which the profile functions
+    // simply rewrite.
+    FileIo system;
+    return ReplaceFile(path_, result, io_ ? *io_ : system, WhenNoTemporaryFile::RewriteInPlace);
 }
 
 }  // namespace qemra

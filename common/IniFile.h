@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileIo.h"
+
 #include <QString>
 
 namespace qemra {
@@ -12,6 +14,8 @@ namespace qemra {
 class IniFile {
 public:
     explicit IniFile(QString path);
+    // Writes through `io`, which must outlive this object.
+    IniFile(QString path, FileIo& io);
 
     const QString& Path() const { return path_; }
 
@@ -21,11 +25,14 @@ public:
     int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
     bool KeyExists(const QString& section, const QString& key) const;
 
-    // False when the file cannot be read or written; the file is then unchanged.
+    // False when the file cannot be read or written; the file is then unchanged. The new text
+    // replaces the file only once it is safely on the disk; a writable file in a folder that takes
+    // no new files is rewritten in place, its old text put back should that fail.
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
 private:
     QString path_;
+    FileIo* io_ = nullptr;  // none: the system's calls
 };
 
 }  // namespace qemra

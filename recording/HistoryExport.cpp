@@ -1,9 +1,9 @@
 #include "recording/HistoryExport.h"
 
 #include "common/Cp932File.h"
+#include "common/FileReplace.h"
 #include "common/FloatText.h"
 
-#include <QSaveFile>
 #include <span>
 
 namespace qemra {
@@ -82,25 +82,20 @@ QStringList ExportLines(const TMesHistory& history, std::span<const Column> colu
     return lines;
 }
 
-// Replaces the file only once the whole text is written, so a failed export leaves the old file.
-bool WriteWhole(const QString& path, const QStringList& lines, QString* errorText)
+// Replaces the file only once the whole text is safely written, so a failed export leaves the old
+// file. A folder that allows writing the file but not creating a temporary one beside it is written
+// in place, as it could be before.
+bool WriteWhole(const QString& path, const QStringList& lines, QString* errorText, FileIo& io)
 {
-    const QByteArray bytes = Cp932Lines(lines);
-    QSaveFile file(path);
-    // A folder that allows writing the file but not creating a temporary one beside it is written
-    // in place, as it could be before.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (errorText)
-            *errorText = QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString());
-        return false;
+    FileWriteError error;
+    if (ReplaceFile(path, Cp932Lines(lines), io, WhenNoTemporaryFile::RewriteInPlace, &error))
+        return true;
+    if (errorText) {
+        *errorText = (error.opening ? QStringLiteral("Cannot create file \"%1\". %2")
+                                    : QStringLiteral("Cannot write file \"%1\". %2"))
+                         .arg(path, error.Text());
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (errorText)
-            *errorText = QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return false;
 }
 
 }  // namespace
@@ -117,12 +112,26 @@ QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator)
 
 bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator)
 {
-    return WriteWhole(path, GraphDataLines(history, decimalSeparator), errorText);
+    FileIo io;
+    return WriteGraphData(history, path, errorText, decimalSeparator, io);
 }
 
 bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator)
 {
-    return WriteWhole(path, ShortLogLines(history, decimalSeparator), errorText);
+    FileIo io;
+    return WriteShortLog(history, path, errorText, decimalSeparator, io);
+}
+
+bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator,
+                    FileIo& io)
+{
+    return WriteWhole(path, GraphDataLines(history, decimalSeparator), errorText, io);
+}
+
+bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator,
+                   FileIo& io)
+{
+    return WriteWhole(path, ShortLogLines(history, decimalSeparator), errorText, io);
 }
 
 FileDialogOptions HistoryExporter::SaveDlgOptions()

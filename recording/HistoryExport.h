@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/Records.h"
+#include "common/FileIo.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 
@@ -18,11 +19,16 @@ QStringList GraphDataLines(const TMesHistory& history, QChar decimalSeparator = 
 QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator = kDecimalPoint);
 
 // Write the export as the whole file. On failure `errorText` (when given) holds the system's
-// reason; the old file stays whole unless its folder allows no temporary file beside it.
+// reason and the old file stays byte for byte; a writable file in a folder that takes no new files
+// is rewritten in place, its old text put back should that fail.
 bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText,
                     QChar decimalSeparator = kDecimalPoint);
 bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText,
                    QChar decimalSeparator = kDecimalPoint);
+bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator,
+                    FileIo& io);
+bool WriteShortLog(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator,
+                   FileIo& io);
 
 // The save dialog and the two export commands of the monitor window; a failure is shown as an
 // error message.

@@ -1,11 +1,11 @@
 #include "recording/RecordFiles.h"
 
 #include "common/Cp932File.h"
+#include "common/FileReplace.h"
 #include "common/FloatText.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -58,22 +58,6 @@ bool HasLineBreak(const QStringList& lines)
     return false;
 }
 
-bool WriteAll(int fd, const QByteArray& bytes)
-{
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 bool ReadAll(int fd, qint64 size, QByteArray& out)
 {
     out.resize(size);
@@ -92,6 +76,20 @@ bool ReadAll(int fd, qint64 size, QByteArray& out)
     return true;
 }
 
+bool EndsWithLineEnd(const QByteArray& bytes) { return bytes.endsWith('\n') || bytes.endsWith('\r'); }
+
+// The last byte of the file, enough to tell whether it ends with a line end.
+bool ReadTail(int fd, qint64 size, QByteArray& out)
+{
+    out.resize(1);
+    ssize_t got = 0;
+    do {
+        got = ::pread(fd, out.data(), 1, size - 1);
+    } while (got < 0 && errno == EINTR);
+    out.resize(got > 0 ? 1 : 0);
+    return got >= 0;
+}
+
 }  // namespace
 
 bool RecordFileAppender::IdentityOf(int fd, Identity& identity)
@@ -108,34 +106,27 @@ bool RecordFileAppender::AddLines(const QString& path, const QStringList& header
 {
     const QByteArray name = QFile::encodeName(path);
     const bool clean = !HasLineBreak(headerIfNew) && !HasLineBreak(lines);
-    // Two rounds: another program may create the file between the two opens.
+    // Two rounds: another program may create the file between the two attempts.
     for (int round = 0; round < 2; ++round) {
-        const int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+        const int fd = Io().Open(name, O_RDWR | O_APPEND, 0);
         if (fd >= 0)
             return AppendTo(path, fd, lines, clean);
         if (errno != ENOENT)
             return false;  // there but not usable: never replaced
-        const int created = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (created >= 0)
-            return Create(path, created, headerIfNew + lines, clean);
-        if (errno != EEXIST)
-            return false;
+        switch (CreateFileWith(path, Cp932Lines(headerIfNew + lines), Io())) {
+        case CreateResult::Created:
+            if (const int created = ::open(name.constData(), O_RDONLY | O_CLOEXEC); created >= 0) {
+                Remember(path, created, clean);
+                ::close(created);
+            }
+            return true;
+        case CreateResult::Failed:
+            return false;  // nothing was made, so the next row starts the file with its header
+        case CreateResult::AlreadyThere:
+            break;
+        }
     }
     return false;
-}
-
-bool RecordFileAppender::Create(const QString& path, int fd, const QStringList& lines, bool clean)
-{
-    const bool written = WriteAll(fd, Cp932Lines(lines));
-    if (written)
-        Remember(path, fd, clean);
-    ::close(fd);
-    if (!written) {
-        // Gone again, so that the next row starts the file with its header.
-        ::unlink(QFile::encodeName(path).constData());
-        known_.erase(path);
-    }
-    return written;
 }
 
 bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList& lines, bool clean)
@@ -148,23 +139,33 @@ bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList
     QByteArray prefix;
     const auto known = known_.find(path);
     if (before.size > 0 && (known == known_.end() || !(known->second == before))) {
-        // Not as this writer left it: look at the whole file once.
+        // Not as this writer left it: look at the whole file once, or only at its end where it
+        // could not be rewritten before.
+        const bool appendOnly = appendOnly_.count(path) > 0;
         QByteArray existing;
-        if (!ReadAll(fd, before.size, existing)) {
+        if (!(appendOnly ? ReadTail(fd, before.size, existing) : ReadAll(fd, before.size, existing))) {
             ::close(fd);
             return false;
         }
-        const QByteArray readBack = ReadBack(existing);
-        if (!readBack.startsWith(existing)) {
-            ::close(fd);
-            const bool ok = Rewrite(path, readBack + Cp932Lines(lines));
-            if (!ok || !clean)
-                known_.erase(path);
-            return ok;
+        const QByteArray readBack = appendOnly ? QByteArray() : ReadBack(existing);
+        if (appendOnly || !readBack.startsWith(existing)) {
+            if (!appendOnly && Rewrite(path, readBack + Cp932Lines(lines))) {
+                ::close(fd);
+                if (!clean)
+                    known_.erase(path);
+                return true;
+            }
+            // Kept as it is: the rows go after it, each on a line of its own.
+            if (appendOnly_.size() > 8)
+                appendOnly_.clear();
+            appendOnly_.insert(path);
+            if (!EndsWithLineEnd(existing))
+                prefix = "\r\n";
+        } else {
+            prefix = readBack.mid(existing.size());  // at most the missing end of the last line
         }
-        prefix = readBack.mid(existing.size());  // at most the missing end of the last line
     }
-    if (!WriteAll(fd, prefix + Cp932Lines(lines))) {
+    if (!Io().WriteAll(fd, prefix + Cp932Lines(lines))) {
         // Cut back to where the file ended, so no half row stays behind.
         int cut = 0;
         do {
@@ -182,11 +183,8 @@ bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList
 bool RecordFileAppender::Rewrite(const QString& path, const QByteArray& text)
 {
     // Through a temporary file renamed over the old one: until then the old file stays whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!ReplaceFile(path, text, Io()))
         return false;
-    if (file.write(text) != text.size() || !file.commit())
-        return false;  // the unfinished temporary file goes with `file`
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         Remember(path, fd, true);

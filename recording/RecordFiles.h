@@ -2,6 +2,7 @@
 
 #include "acquisition/SharedState.h"
 #include "common/DateTime.h"
+#include "common/FileIo.h"
 #include "common/NumberText.h"
 #include "recording/MinuteStatistics.h"
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace qemra {
 
@@ -26,15 +28,22 @@ public:
 // The writer of the program: appends instead of rewriting, so a crash, a full disk or a write error
 // can cost at most the row being written, and a row costs the same at the end of the day as at its
 // start.
-//  - A missing file is created with its header; an empty one gets no header.
+//  - A missing file comes into existence with its header and first rows already in it (written
+//    beside it and linked into place), so no crash leaves it empty; an empty one gets no header.
 //  - A file that exists but cannot be opened (no permission, a folder of that name) is left alone.
 //  - A file not last written here is checked once: a last line without line ending gets one first;
 //    a file whose text would not survive being read and written back as CP932 lines (bare CR or LF
 //    line ends, byte sequences CP932 reads differently) is replaced as a whole, through a temporary
-//    file, by that written-back text.
+//    file, by that written-back text. Where that cannot be done (a folder that takes no new files,
+//    a full disk) the file is kept as it is and the rows are appended to it, which a reader of
+//    lines sees the same; it is not tried again for that file.
 //  - A failed append is cut off again, so the rows already there stay as they were.
 class RecordFileAppender final : public RecordFileWriter {
 public:
+    RecordFileAppender() = default;
+    // Writes through `io`, which must outlive this object.
+    explicit RecordFileAppender(FileIo& io) : io_(&io) {}
+
     bool AddLines(const QString& path, const QStringList& headerIfNew, const QStringList& lines) override;
 
 private:
@@ -48,13 +57,16 @@ private:
     };
 
     static bool IdentityOf(int fd, Identity& identity);  // false unless a regular file
-    bool Create(const QString& path, int fd, const QStringList& lines, bool clean);
+    FileIo& Io() { return io_ ? *io_ : systemIo_; }
     bool AppendTo(const QString& path, int fd, const QStringList& lines, bool clean);
     bool Rewrite(const QString& path, const QByteArray& text);
     // `clean`: the lines added hold no line break of their own, so the file is as read back.
     void Remember(const QString& path, int fd, bool clean);
 
+    FileIo systemIo_;
+    FileIo* io_ = nullptr;
     std::map<QString, Identity> known_;
+    std::set<QString> appendOnly_;  // files whose rewrite failed: rows are only appended
 };
 
 // The daily record files in the folder "Record": one row per second into the second record file

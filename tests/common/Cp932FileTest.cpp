@@ -54,5 +54,24 @@ TEST(Cp932, WritesAndAppendsLinesEndedByCrLf)
     EXPECT_FALSE(AppendCp932Lines(folder.file("missing/a.csv"), {"x,"}));
 }
 
+TEST(Cp932, WriteFailingHalfWayLeavesTheEarlierFileOfTheSameNameIntact)
+{
+    TempFolder folder;
+    const QString path = folder.file("123_2405011015_ATR.csv");
+    const QStringList earlier{QStringLiteral("気温,1,"), QStringLiteral("2,")};
+    ASSERT_TRUE(WriteCp932Lines(path, earlier));
+    const QByteArray bytes = folder.read("123_2405011015_ATR.csv");
+    QStringList longer = earlier;
+    for (int i = 0; i < 50; ++i)
+        longer.append(QStringLiteral("row %1,").arg(i));
+
+    FailingFileIo full;
+    full.freeBytes = Cp932Lines(longer).size() / 2;
+    EXPECT_FALSE(WriteCp932Lines(path, longer, full));
+    EXPECT_EQ(folder.read("123_2405011015_ATR.csv"), bytes);
+    EXPECT_FALSE(AppendCp932Lines(path, longer, full));
+    EXPECT_EQ(folder.read("123_2405011015_ATR.csv"), bytes);
+}
+
 }  // namespace
 }  // namespace qemra

@@ -1,6 +1,7 @@
 #include "common/IniFile.h"
 #include "tests/support/TempFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -159,6 +160,44 @@ TEST_F(IniFileTest, RewritesAWritableFileInAFolderThatTakesNoNewFiles)
     EXPECT_EQ(folder.read("Settings.ini"), QByteArray("[A]\r\nk=2\r\n;tail\r\nn=3\r\n[B]\r\nx=4\r\n"));
     EXPECT_FALSE(created);
     EXPECT_FALSE(folder.exists("Absent.ini"));
+}
+
+TEST_F(IniFileTest, FullDiskOrFailedFlushLeavesTheFileByteForByteAndLaterWritesLand)
+{
+    const QByteArray before = "[Record]\r\nSecRec=2\r\n[Early]\r\nDifT0m=30\r\n";
+    struct Case {
+        const char* name;
+        qint64 freeBytes;
+        bool syncFails;
+        bool newFilesRefused;
+        bool written;
+    };
+    const Case cases[] = {
+        {"disk full", 0, false, false, false},
+        {"disk full half-way", 20, false, false, false},
+        {"flush fails", -1, true, false, false},
+        {"folder takes no new files, disk full", 0, false, true, false},
+        {"folder takes no new files, flush fails", -1, true, true, false},
+        {"folder takes no new files", -1, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.write("Settings.ini", before);
+        FailingFileIo io;
+        io.freeBytes = c.freeBytes;
+        io.syncFails = c.syncFails;
+        io.newFilesRefused = c.newFilesRefused;
+        IniFile failing(path, io);
+        EXPECT_EQ(failing.WriteString("Early", "HeaterWatt", "0.200000002980232"), c.written);
+        if (c.written) {
+            EXPECT_EQ(folder.read("Settings.ini"), before + "HeaterWatt=0.200000002980232\r\n");
+            continue;
+        }
+        EXPECT_EQ(folder.read("Settings.ini"), before);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.ini"});
+        EXPECT_TRUE(ini.WriteString("Record", "SecRec", "1"));
+        EXPECT_EQ(folder.read("Settings.ini"), "[Record]\r\nSecRec=1\r\n[Early]\r\nDifT0m=30\r\n");
+    }
 }
 
 }  // namespace

@@ -179,4 +179,34 @@ TEST_F(HistoryExporterTest, FileThatCannotBeWrittenShowsTheReasonAndChangesNothi
               (QStringList{"folder.csv", "plain"}));
 }
 
+TEST_F(HistoryExporterTest, ExportThatCannotBeWrittenWholeKeepsTheOldFileByteForByte)
+{
+    struct Case {
+        const char* name;
+        qint64 freeBytes;
+        bool syncFails;
+        bool newFilesRefused;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"disk full", 100, false, false, "No space left on device"},
+        {"flush fails", -1, true, false, "Input/output error"},
+        {"folder takes no new files, disk full", 100, false, true, "No space left on device"},
+    };
+    const QByteArray old = "an earlier export,\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        temp.write(QStringLiteral("short.csv"), old);
+        FailingFileIo io;
+        io.freeBytes = c.freeBytes;
+        io.syncFails = c.syncFails;
+        io.newFilesRefused = c.newFilesRefused;
+        QString error;
+        EXPECT_FALSE(WriteShortLog(history, temp.file(QStringLiteral("short.csv")), &error, u'.', io));
+        EXPECT_EQ(temp.read(QStringLiteral("short.csv")), old);
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot write file"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << error.toStdString();
+    }
+}
+
 }  // namespace

@@ -165,4 +165,51 @@ TEST_F(RecordFilesFailureTest, MaintenanceHeaderPairFollowsWithTheFirstRowThatIs
     EXPECT_TRUE(lines[5].startsWith(QStringLiteral("2024/05/01 10:17,")));
 }
 
+// A day file the program did not write: its lines end in LF, so the first row would rewrite it.
+QByteArray LfDayFile(const RecordFiles& files, int rows)
+{
+    QStringList lines = files.SecondHeader();
+    for (int row = 0; row < rows; ++row)
+        lines.append(QStringLiteral("2024/05/01 10:00:%1,0.512,23.45,").arg(row, 2, 10, QChar(u'0')));
+    return ToCp932(lines.join(u'\n') + u'\n');
+}
+
+TEST_F(RecordFilesFailureTest, DayFileWithLfLinesKeepsEveryRowOnAFullDiskAndTakesTheNextRows)
+{
+    const QByteArray before = LfDayFile(files, 21);
+    temp.write(kSecondFile, before);
+    FailingFileIo io;
+    io.freeBytes = 0;
+    RecordFiles recorder(temp.path(), state, clock, std::make_unique<RecordFileAppender>(io), QChar(u'.'));
+    clock.Set(EncodeDateTime(2024, 5, 1, 10, 15, 20, 150));
+    recorder.RecordSecond();
+    EXPECT_EQ(temp.read(kSecondFile), before);
+
+    io.freeBytes = -1;
+    clock.Set(EncodeDateTime(2024, 5, 1, 10, 15, 21, 150));
+    recorder.RecordSecond();
+    const QByteArray after = temp.read(kSecondFile);
+    EXPECT_TRUE(after.startsWith(before));
+    EXPECT_TRUE(after.mid(before.size()).startsWith("2024/05/01 10:15:21,"));
+    EXPECT_EQ(after.mid(before.size()).count("\r\n"), 1);
+}
+
+TEST_F(RecordFilesFailureTest, DayFileWithLfLinesInAFolderThatTakesNoNewFilesGetsItsRowsAndIsReadOnce)
+{
+    const QByteArray before = LfDayFile(files, 21);
+    temp.write(kSecondFile, before);
+    FailingFileIo io;
+    io.newFilesRefused = true;
+    RecordFiles recorder(temp.path(), state, clock, std::make_unique<RecordFileAppender>(io), QChar(u'.'));
+    for (int second = 20; second < 25; ++second) {
+        clock.Set(EncodeDateTime(2024, 5, 1, 10, 15, second, 150));
+        recorder.RecordSecond();
+    }
+    const QByteArray after = temp.read(kSecondFile);
+    EXPECT_TRUE(after.startsWith(before));
+    EXPECT_EQ(after.mid(before.size()).count("\r\n"), 5);
+    EXPECT_TRUE(after.endsWith("\r\n"));
+    EXPECT_EQ(io.refusedCreations, 1) << "the whole file is converted at most once, not every second";
+}
+
 }  // namespace

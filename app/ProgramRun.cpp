@@ -1,0 +1,34 @@
+#include "app/ProgramRun.h"
+
+#include "acquisition/Main.h"
+#include "app/EndSignals.h"
+#include "app/Program.h"
+
+#include <QApplication>
+#include <QScopeGuard>
+
+namespace qemra {
+
+int RunProgram(const Clock& clock, Prompts& prompts, const QString& baseFolder, EndSignals& endSignals,
+               const std::function<void(Program&)>& created)
+{
+    Program program(clock, prompts, baseFolder);
+    // Ended while the windows were being made: they go again without being shown, saving what
+    // they save at the end of any run.
+    if (endSignals.Received())
+        return 0;
+    if (created)
+        created(program);
+    // The main window alone ends the program; the tool windows may still be open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&program.Main(), &TMainForm::Closed, qApp, &QApplication::quit);
+    endSignals.OnSignal = [&program] {
+        program.Main().close();
+        QApplication::quit();
+    };
+    const auto forget = qScopeGuard([&endSignals] { endSignals.OnSignal = nullptr; });
+    program.Main().show();
+    return QApplication::exec();
+}
+
+}  // namespace qemra
