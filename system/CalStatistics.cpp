@@ -110,7 +110,8 @@ void UpdateCorrections(CalStats& s)
 // Summary entries are taken by the fill state of the history slot of the same age, not by their
 // own Valid flag. Returns how many were taken; with none the summary statistics keep their values,
 // as an average over nothing has no value to show.
-int UpdateSummaries(CalStats& s, const TMesHistory& history)
+template <class Window>
+int UpdateSummaries(CalStats& s, const Window& history)
 {
     for (int k = CalStats::kSummaryCount - 1; k > 0; --k)
         s.SumHist[static_cast<std::size_t>(k)] = s.SumHist[static_cast<std::size_t>(k - 1)];
@@ -165,7 +166,8 @@ void UpdateReadiness(CalStats& s)
 }
 
 // Average wind speed over the filled slots among the `newest` slots; 0 when none is filled.
-double WindAverage(const TMesHistory& history, int newest, int& filled)
+template <class Window>
+double WindAverage(const Window& history, int newest, int& filled)
 {
     double sum = 0;
     filled = 0;
@@ -193,10 +195,26 @@ float Gauge(double average, float adjWS, float tol)
     return static_cast<float>(g);
 }
 
-}  // namespace
+// A run of snapshots read like the ring; slots past its end read as an unfilled record.
+class SpanWindow {
+public:
+    explicit SpanWindow(std::span<const TMesData> newest) : newest_(newest) {}
+    const TMesData& operator[](int age) const
+    {
+        static constexpr TMesData kUnfilled{};
+        return age >= 0 && static_cast<std::size_t>(age) < newest_.size() ? newest_[static_cast<std::size_t>(age)]
+                                                                        : kUnfilled;
+    }
 
-void UpdateCalStatistics(CalStats& stats, const TMesHistory& history, const TMesData& current, float adjWS,
-                         std::int32_t& calStep)
+private:
+    std::span<const TMesData> newest_;
+};
+
+template <class Window>
+void WindAverages(CalStats& stats, const Window& history, float adjWS, std::int32_t& calStep);
+
+template <class Window>
+void Evaluate(CalStats& stats, const Window& history, const TMesData& current, float adjWS, std::int32_t& calStep)
 {
     // The live value counts once more for the extremes but not for the average.
     for (int c = 0; c < kCalChannelCount; ++c) {
@@ -230,10 +248,11 @@ void UpdateCalStatistics(CalStats& stats, const TMesHistory& history, const TMes
         if (complete && m > 0)
             UpdateReadiness(stats);
     }
-    UpdateWindAverages(stats, history, adjWS, calStep);
+    WindAverages(stats, history, adjWS, calStep);
 }
 
-void UpdateWindAverages(CalStats& stats, const TMesHistory& history, float adjWS, std::int32_t& calStep)
+template <class Window>
+void WindAverages(CalStats& stats, const Window& history, float adjWS, std::int32_t& calStep)
 {
     stats.WSZero = 0;
     stats.WSInTol = 0;
@@ -266,6 +285,25 @@ void UpdateWindAverages(CalStats& stats, const TMesHistory& history, float adjWS
     } else if (calStep == 12) {
         calStep = 11;
     }
+}
+
+}  // namespace
+
+void UpdateCalStatistics(CalStats& stats, const TMesHistory& history, const TMesData& current, float adjWS,
+                         std::int32_t& calStep)
+{
+    Evaluate(stats, history, current, adjWS, calStep);
+}
+
+void UpdateCalStatistics(CalStats& stats, std::span<const TMesData> newest, const TMesData& current, float adjWS,
+                         std::int32_t& calStep)
+{
+    Evaluate(stats, SpanWindow(newest), current, adjWS, calStep);
+}
+
+void UpdateWindAverages(CalStats& stats, const TMesHistory& history, float adjWS, std::int32_t& calStep)
+{
+    WindAverages(stats, history, adjWS, calStep);
 }
 
 }  // namespace qemra
