@@ -24,6 +24,8 @@ constexpr int kFirstWidth = 70;
 constexpr int kValueWidth = 50;
 constexpr int kStartWidth = 55;
 constexpr int kTextInset = 2;
+constexpr int kPanelFontPixels = 10;
+constexpr int kGridFontPixels = 11;
 constexpr int kWindSummaryRow = 14;
 
 const QColor kLineColour(0xA0, 0xA0, 0xA0);
@@ -58,10 +60,13 @@ QString Fixed3(double value) { return FormatFloat(QStringLiteral("%1.3f"), value
 
 QString Pair(double a, double b) { return Fixed3(a) + QStringLiteral(" / ") + Fixed3(b); }
 
-QFont SmallFont()
+// A narrow sans serif, so the longest panel text fits its 176 pixels.
+QFont SmallFont(int pixels)
 {
     QFont font;
-    font.setPixelSize(11);
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(pixels);
     return font;
 }
 
@@ -99,7 +104,7 @@ CalResultPanels CreateCalResultPanels(QWidget* parent)
         auto* label = new QLabel(parent);
         label->setObjectName(QString::fromLatin1(name));
         label->setFixedSize(kPanelWidth, kPanelHeight);
-        label->setFont(SmallFont());
+        label->setFont(SmallFont(kPanelFontPixels));
         label->setAutoFillBackground(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         if (setPanel) {
@@ -139,7 +144,7 @@ TCalDataView::TCalDataView(const CalStats& stats, QWidget* parent) : QWidget(par
 
     SGCalData = new QTableWidget(kRows, kColumns, this);
     SGCalData->setObjectName(QStringLiteral("SGCalData"));
-    SGCalData->setFont(SmallFont());
+    SGCalData->setFont(SmallFont(kGridFontPixels));
     // The header row and the label column are cells of the grid itself, as fixed cells.
     SGCalData->horizontalHeader()->hide();
     SGCalData->verticalHeader()->hide();
@@ -185,6 +190,8 @@ void TCalDataView::ShowCalData(const TWritePrm& prm, const CalResultPanels& pane
     SGCalData->setColumnWidth(0, kFirstWidth);
     for (int column = 1; column < kColumns; ++column)
         SGCalData->setColumnWidth(column, kValueWidth);
+    // The grid keeps to its columns, so no empty strip shows beside the last one.
+    SGCalData->setFixedWidth(kFirstWidth + (kColumns - 1) * kValueWidth + 2 * SGCalData->frameWidth());
 
     for (int column = 0; column < kColumns; ++column)
         SetCell(0, column, QString::fromUtf8(kHeaders[static_cast<std::size_t>(column)]));

@@ -179,7 +179,7 @@ TEST_F(CalDataGridTest, PanelsShowComputedCorrectionsBesideTheParameterSet)
     prm.BGT_Revice0 = 0.25f;
     prm.BGT_Revice1 = 0.5f;
     prm.BBT_Revice0 = -0.75f;
-    prm.BBT_Revice1 = 1.5f;
+    prm.BBT_Revice1 = -1.5f;
     prm.WDTRevice0 = 0.125f;
     prm.WDTRevice1 = -0.125f;
     prm.DifT0m = 50;
@@ -189,13 +189,16 @@ TEST_F(CalDataGridTest, PanelsShowComputedCorrectionsBesideTheParameterSet)
     EXPECT_EQ(panels.PATRev->text(), "0.123 / -0.500");
     EXPECT_EQ(panels.PATRevSet->text(), "Set: -0.100 / 0.200");
     EXPECT_EQ(panels.PBTRev->text(), "1.000 / -1.000 | 0.001 / -2.250");
-    EXPECT_EQ(panels.PBTRevSet->text(), "Set: 0.250 / 0.500 | -0.750 / 1.500");
+    EXPECT_EQ(panels.PBTRevSet->text(), "Set: 0.250 / 0.500 | -0.750 / -1.500");
     EXPECT_EQ(panels.PWTRev->text(), "0.300 / -0.300");
     EXPECT_EQ(panels.PWTRevSet->text(), "Set: 0.125 / -0.125");
     EXPECT_EQ(panels.PWS0Cal->text(), "48.765");
     EXPECT_EQ(panels.PWS0CalSet->text(), "Set: 50.000");
     EXPECT_EQ(panels.PWS4Cal->text(), "21.500");
     EXPECT_EQ(panels.PWS4CalSet->text(), "Set: 20.000");
+    for (QLabel* panel : {panels.PBTRev, panels.PBTRevSet})
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width())
+            << "the whole text is readable: " << panel->objectName().toStdString();
 }
 
 struct PanelCase {
