@@ -51,6 +51,7 @@ public:
     static constexpr int kColumns = 5;
     static constexpr int kRowHeight = 15;
 
+    // The view keeps a reference to the statistics; they must outlive it.
     explicit TCalDataView(const CalStats& stats, QWidget* parent = nullptr);
 
     QTableWidget* Grid() const { return SGCalData; }
