@@ -153,6 +153,16 @@ double AwayFromEvenTie(double value, const std::string& flags)
         precision = std::atoi(flags.c_str() + point + 1);
     if (precision > 1000)
         return value;
+    // Clearly away from a half, the exact expansion below cannot find one: a cheap test spares
+    // most values that expansion. The product errs by at most a few units in its last place.
+    if (precision >= 0 && precision <= 22) {
+        double scale = 1;
+        for (int i = 0; i < precision; ++i)
+            scale *= 10;  // exact up to 1e22
+        const double scaled = std::fabs(value) * scale;
+        if (scaled < 0x1p50 && std::fabs(scaled - std::floor(scaled) - 0.5) > scaled * 0x1p-48)
+            return value;
+    }
     // A double's decimal expansion ends within 1074 fraction digits, so this text is exact.
     char exact[1500];
     std::snprintf(exact, sizeof exact, "%.1100f", std::fabs(value));

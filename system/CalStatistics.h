@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace qemra {
 
@@ -74,5 +75,10 @@ void UpdateCalStatistics(CalStats& stats, const TMesHistory& history, const TMes
                          std::int32_t& calStep);
 // The wind-speed part; called at the end of UpdateCalStatistics.
 void UpdateWindAverages(CalStats& stats, const TMesHistory& history, float adjWS, std::int32_t& calStep);
+
+// The same over snapshots held outside the ring, newest first; slots past the end count as
+// unfilled. Unlike the ring, such a window may have unfilled slots before filled ones.
+void UpdateCalStatistics(CalStats& stats, std::span<const TMesData> newest, const TMesData& current, float adjWS,
+                         std::int32_t& calStep);
 
 }  // namespace qemra
