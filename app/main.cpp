@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     try {
         qemra::SystemClock clock;
         qemra::QtPrompts prompts;
-        qemra::Program program(clock, prompts, qemra::ExecutableFolder());
+        qemra::Program program(clock, prompts, qemra::AppBaseFolder());
         prompts.SetParent(&program.Main());
         // The main window alone ends the program; the tool windows may still be open.
         app.setQuitOnLastWindowClosed(false);
