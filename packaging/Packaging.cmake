@@ -21,11 +21,13 @@ set(CPACK_PACKAGE_VENDOR "Qemra Monitor developers")
 set(CPACK_PACKAGE_CONTACT "Qemra Monitor developers <qemra-monitor@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Monitor and configurator for a serial thermal-comfort instrument")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Polls a thermal-comfort instrument (hot-wire anemometer with air, globe and board temperature \
-and humidity sensors) over a serial line, shows live values and trend charts, records daily CSV \
-files, writes settings and parameters with echo verification and guides a sensor calibration. \
-Comes with qemra-sim, a simulated instrument on a pseudo-terminal.")
+# Debian wants the long description in lines of at most 80 characters.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Polls a thermal-comfort instrument (hot-wire anemometer with air, globe and"
+  "board temperature and humidity sensors) over a serial line, shows live values"
+  "and trend charts, records daily CSV files, writes settings and parameters with"
+  "echo verification and guides a sensor calibration. Comes with qemra-sim, a"
+  "simulated instrument on a pseudo-terminal.")
 # The programs look for their own install prefix, so the package installs exactly there.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
