@@ -94,7 +94,7 @@ QString DefaultParameterFilePath(const QString& baseFolder)
 
 QString DefaultParameterFilePath(const QString& baseFolder, const QString& shippedDataFolder)
 {
-    const QString own = WithTrailingSlash(baseFolder) + kDefaultParameterFile;
+    QString own = WithTrailingSlash(baseFolder) + kDefaultParameterFile;
     if (shippedDataFolder.isEmpty() || QFileInfo(own).isFile())
         return own;
     return WithTrailingSlash(shippedDataFolder) + kDefaultParameterFile;
