@@ -39,8 +39,8 @@ InstallLayout ConfiguredInstallLayout()
     return {QStringLiteral(QEMRA_INSTALL_BINDIR), QStringLiteral(QEMRA_INSTALL_DATADIR)};
 }
 
-AppLocation ChooseAppLocation(const QString& executableFolder, const QProcessEnvironment& environment,
-                              const InstallLayout& layout)
+AppLocation ChooseAppLocation(const QString& executableFolder,
+                              const QProcessEnvironment& environment, const InstallLayout& layout)
 {
     const QString binFolder = CleanAbsolute(layout.binFolder);
     const bool installed = !binFolder.isEmpty() && CleanAbsolute(executableFolder) == binFolder;

@@ -11,8 +11,8 @@ QString ExecutableFolder();
 
 // Where an installed copy of the programs and of the shipped data lives.
 struct InstallLayout {
-    QString binFolder;  // e.g. "/usr/bin"
-    QString dataFolder; // e.g. "/usr/share/qemra-monitor"
+    QString binFolder;   // e.g. "/usr/bin"
+    QString dataFolder;  // e.g. "/usr/share/qemra-monitor"
 };
 
 // The layout this build installs into (its install prefix, compiled in).
@@ -20,16 +20,19 @@ InstallLayout ConfiguredInstallLayout();
 
 // Where the program keeps its files.
 struct AppLocation {
-    QString baseFolder;        // everything "next to the executable"; ends with "/"
-    QString shippedDataFolder; // the package's data folder, ends with "/"; empty when not installed
+    // Everything "next to the executable"; ends with "/".
+    QString baseFolder;
+    // The package's data folder, ends with "/"; empty when not installed.
+    QString shippedDataFolder;
 };
 
-// A program whose folder is the layout's bin folder is installed: it cannot write there, so it keeps
-// its files in $XDG_DATA_HOME/qemra-monitor (~/.local/share/qemra-monitor when that is unset or
-// not absolute; with no home either, the working folder). Any other program, such as one run from its build tree, keeps them next to itself.
-// Only the arguments decide, so every case can be tried without installing anything.
-AppLocation ChooseAppLocation(const QString& executableFolder, const QProcessEnvironment& environment,
-                              const InstallLayout& layout);
+// A program whose folder is the layout's bin folder is installed: it cannot write there, so it
+// keeps its files in $XDG_DATA_HOME/qemra-monitor (~/.local/share/qemra-monitor when that is unset
+// or not absolute; with no home either, the working folder). Any other program, such as one run
+// from its build tree, keeps them next to itself. Only the arguments decide, so every case can be
+// tried without installing anything.
+AppLocation ChooseAppLocation(const QString& executableFolder,
+                              const QProcessEnvironment& environment, const InstallLayout& layout);
 
 // The running program's location, from its own path, its environment and the configured layout.
 AppLocation RunningAppLocation();

@@ -25,7 +25,7 @@ TEST(AppFolder, InstalledProgramKeepsItsFilesInTheUsersDataFolder)
 {
     struct Case {
         const char* executableFolder;
-        const char* xdgDataHome; // nullptr: unset
+        const char* xdgDataHome;  // nullptr: unset
         const char* home;
         const char* base;
         const char* shipped;
@@ -40,10 +40,14 @@ TEST(AppFolder, InstalledProgramKeepsItsFilesInTheUsersDataFolder)
         // Installed: the data home, else ~/.local/share; relative or empty values do not count.
         {"/usr/bin", "/x/data", "/home/u", "/x/data/qemra-monitor/", "/usr/share/qemra-monitor/"},
         {"/usr/bin/", "/x/data/", "/home/u", "/x/data/qemra-monitor/", "/usr/share/qemra-monitor/"},
-        {"/usr/sbin/../bin", "/x/data", "/home/u", "/x/data/qemra-monitor/", "/usr/share/qemra-monitor/"},
-        {"/usr/bin", nullptr, "/home/u", "/home/u/.local/share/qemra-monitor/", "/usr/share/qemra-monitor/"},
-        {"/usr/bin", "", "/home/u", "/home/u/.local/share/qemra-monitor/", "/usr/share/qemra-monitor/"},
-        {"/usr/bin", "data", "/home/u", "/home/u/.local/share/qemra-monitor/", "/usr/share/qemra-monitor/"},
+        {"/usr/sbin/../bin", "/x/data", "/home/u", "/x/data/qemra-monitor/",
+         "/usr/share/qemra-monitor/"},
+        {"/usr/bin", nullptr, "/home/u", "/home/u/.local/share/qemra-monitor/",
+         "/usr/share/qemra-monitor/"},
+        {"/usr/bin", "", "/home/u", "/home/u/.local/share/qemra-monitor/",
+         "/usr/share/qemra-monitor/"},
+        {"/usr/bin", "data", "/home/u", "/home/u/.local/share/qemra-monitor/",
+         "/usr/share/qemra-monitor/"},
         {"/usr/bin", "/", "/home/u", "/qemra-monitor/", "/usr/share/qemra-monitor/"},
         // No home at all: never the bin folder, but the working folder.
         {"/usr/bin", nullptr, nullptr, "", "/usr/share/qemra-monitor/"},
@@ -52,7 +56,8 @@ TEST(AppFolder, InstalledProgramKeepsItsFilesInTheUsersDataFolder)
     for (const Case& c : cases) {
         const AppLocation location =
             ChooseAppLocation(c.executableFolder, Environment(c.xdgDataHome, c.home), kLayout);
-        EXPECT_EQ(location.baseFolder, QString(c.base)) << c.executableFolder << " " << c.xdgDataHome;
+        EXPECT_EQ(location.baseFolder, QString(c.base))
+            << c.executableFolder << " " << c.xdgDataHome;
         EXPECT_EQ(location.shippedDataFolder, QString(c.shipped)) << c.executableFolder;
     }
 }
@@ -65,10 +70,11 @@ TEST(AppFolder, InstalledProgramCreatesItsFolderInATemporaryHome)
     const QString base = AppBaseFolder(location);
     ASSERT_EQ(base, home.path() + ".local/share/qemra-monitor/");
     EXPECT_TRUE(QFileInfo(base).isDir());
-    EXPECT_EQ(AppBaseFolder(location), base); // an existing folder is kept
+    EXPECT_EQ(AppBaseFolder(location), base);  // an existing folder is kept
 
     IniFile(base + "Port0.ini").WriteString("ComPortM", "Port", "/dev/ttyUSB0");
-    EXPECT_EQ(home.read(".local/share/qemra-monitor/Port0.ini"), QByteArray("[ComPortM]\r\nPort=/dev/ttyUSB0\r\n"));
+    EXPECT_EQ(home.read(".local/share/qemra-monitor/Port0.ini"),
+              QByteArray("[ComPortM]\r\nPort=/dev/ttyUSB0\r\n"));
 }
 
 TEST(AppFolder, ProgramRunFromItsBuildTreeIsNotInstalled)
@@ -87,9 +93,9 @@ TEST(AppFolder, DefaultParametersComeFromTheUsersCopyElseTheShippedOne)
     const QString own = base.file("DefaultPrm.qemra");
     const QString packaged = shipped.file("DefaultPrm.qemra");
 
-    EXPECT_EQ(DefaultParameterFilePath(base.path(), ""), own); // not installed, even when missing
+    EXPECT_EQ(DefaultParameterFilePath(base.path(), ""), own);  // not installed, even when missing
     EXPECT_EQ(DefaultParameterFilePath(base.path(), shipped.path()), packaged);
-    QDir().mkpath(own); // a folder of that name is no parameter file
+    QDir().mkpath(own);  // a folder of that name is no parameter file
     EXPECT_EQ(DefaultParameterFilePath(base.path(), shipped.path()), packaged);
     QDir().rmdir(own);
     base.write("DefaultPrm.qemra", "[Base]\r\n");
