@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         qemra::EndSignals endSignals;
         qemra::SystemClock clock;
         qemra::QtPrompts prompts;
-        return qemra::RunProgram(clock, prompts, qemra::ExecutableFolder(), endSignals,
+        return qemra::RunProgram(clock, prompts, qemra::AppBaseFolder(), endSignals,
                                  [&prompts](qemra::Program& program) { prompts.SetParent(&program.Main()); });
     } catch (const std::exception& error) {
         ShowError(QString::fromLocal8Bit(error.what()));

@@ -4,7 +4,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/setup.sh"
-build="${QEMRA_BUILD_DIR:-$root/build}"
+source "$root/tools/presets.sh"
+build="$(qemra_build_dir)"
 export QEMRA_BUILD_DIR="$build"
 bash "$root/tools/build.sh"
 export QT_QPA_PLATFORM=offscreen

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Configures and builds the whole tree into build/ (or $QEMRA_BUILD_DIR). Extra arguments go to
-# "cmake --build", e.g. "--target qemra-monitor".
+# Configures and builds the whole tree with a CMake preset: dev into build/, asan into build-asan/
+# (QEMRA_SANITIZE=ON), release into build-release/ (QEMRA_PRESET=release). QEMRA_BUILD_DIR,
+# QEMRA_BUILD_TYPE and QEMRA_SANITIZE override the preset. Extra arguments go to "cmake --build",
+# e.g. "--target qemra-monitor".
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${QEMRA_BUILD_DIR:-$root/build}"
-type="${QEMRA_BUILD_TYPE:-RelWithDebInfo}"
-sanitize="${QEMRA_SANITIZE:-OFF}"
+source "$root/tools/presets.sh"
+build="$(qemra_build_dir)"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="$type" -DQEMRA_SANITIZE="$sanitize" >/dev/null
+configure=(--preset "$(qemra_preset)" -B "$build")
+[ -n "${QEMRA_BUILD_TYPE:-}" ] && configure+=(-DCMAKE_BUILD_TYPE="$QEMRA_BUILD_TYPE")
+[ -n "${QEMRA_SANITIZE:-}" ] && configure+=(-DQEMRA_SANITIZE="$QEMRA_SANITIZE")
+
+(cd "$root" && cmake "${configure[@]}" >/dev/null)
 cmake --build "$build" -j"$(nproc)" "$@"

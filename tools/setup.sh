@@ -9,6 +9,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # xvfb-run, for a virtual display, calls xauth and util-linux's getopt and mcookie
   xvfb xauth util-linux fonts-noto-cjk fonts-urw-base35
+  # the Debian package (cpack finds its library dependencies with dpkg-shlibdeps and file)
+  dpkg-dev file
+  # tools/tidy.sh and the style file
+  clang-tidy clang-format
 )
 
 missing=()

@@ -5,11 +5,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/setup.sh"
 
-if [ "${QEMRA_SANITIZE:-OFF}" = "ON" ]; then
-  export QEMRA_BUILD_DIR="${QEMRA_BUILD_DIR:-$root/build-asan}"
-  export QEMRA_BUILD_TYPE=Debug
-fi
-build="${QEMRA_BUILD_DIR:-$root/build}"
+# The asan preset builds unoptimised into build-asan/.
+source "$root/tools/presets.sh"
+build="$(qemra_build_dir)"
 export QEMRA_BUILD_DIR="$build"
 
 bash "$root/tools/build.sh"

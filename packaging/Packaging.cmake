@@ -1,0 +1,39 @@
+# Install rules and the Debian package. Included from the top folder so the package covers the
+# whole project; tools/package.sh builds it.
+
+# Installing (and so cpack) takes the programs as built and does not build the whole tree first:
+# the package needs only the two programs.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+install(TARGETS qemra-monitor qemra-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The installed program reads the shipped parameter defaults from here while the user has none.
+install(FILES ${CMAKE_SOURCE_DIR}/data/DefaultPrm.qemra
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/qemra-monitor)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/qemra-monitor.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/qemra-monitor.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME qemra-monitor)
+set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VENDOR "Qemra Monitor developers")
+set(CPACK_PACKAGE_CONTACT "Qemra Monitor developers <qemra-monitor@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Monitor and configurator for a serial thermal-comfort instrument")
+# Debian wants the long description in lines of at most 80 characters.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Polls a thermal-comfort instrument (hot-wire anemometer with air, globe and"
+  "board temperature and humidity sensors) over a serial line, shows live values"
+  "and trend charts, records daily CSV files, writes settings and parameters with"
+  "echo verification and guides a sensor calibration. Comes with qemra-sim, a"
+  "simulated instrument on a pseudo-terminal.")
+# The programs look for their own install prefix, so the package installs exactly there.
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Japanese labels need a font with those glyphs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-noto-cjk)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
