@@ -54,13 +54,19 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     timeAxis_ = new QCategoryAxis();
     timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     timeAxis_->setLabelsFont(labels);
-    timeAxis_->setGridLineColor(QColor(220, 220, 220));
+    // Zero-width pens are drawn one pixel wide; a grid line or tick with a wider pen has its
+    // outline stroked to find its extent every time the time axis moves, once a second.
+    const QPen gridPen(QColor(220, 220, 220), 0);
+    const QPen axisPen(timeAxis_->linePen().color(), 0);
+    timeAxis_->setGridLinePen(gridPen);
+    timeAxis_->setLinePen(axisPen);
     chart->addAxis(timeAxis_, Qt::AlignBottom);
 
     valueAxis_ = new QValueAxis();
     valueAxis_->setLabelsFont(labels);
     valueAxis_->setLabelFormat(QStringLiteral("%g"));
-    valueAxis_->setGridLineColor(QColor(220, 220, 220));
+    valueAxis_->setGridLinePen(gridPen);
+    valueAxis_->setLinePen(axisPen);
     valueAxis_->setTickType(QValueAxis::TicksDynamic);
     valueAxis_->setTickAnchor(0);
     // Three labels until the first data: five would not fit a 110-pixel strip and show as "...".
@@ -144,9 +150,50 @@ void TrendChart::Refill(double fromSeconds, double toSeconds, const std::vector<
         series->clear();
     SetTimeRange(fromSeconds, toSeconds);
     FitValueAxis(points);
-    const int columns = static_cast<int>(PlotRect().width());
-    for (std::size_t i = 0; i < series_.size() && i < points.size(); ++i)
-        series_[i]->replace(VisiblePoints(points[i], fromSeconds, toSeconds, columns));
+    const QRectF plot = PlotRect();
+    const int columns = static_cast<int>(plot.width());
+    const double yPixels = high_ > low_ ? plot.height() / (high_ - low_) : 0.0;
+    for (std::size_t i = 0; i < series_.size() && i < points.size(); ++i) {
+        const QList<QPointF> visible = VisiblePoints(points[i], fromSeconds, toSeconds, columns);
+        series_[i]->replace(yPixels > 0 ? WithoutHiddenPoints(visible, yPixels) : visible);
+    }
+}
+
+QList<QPointF> TrendChart::WithoutHiddenPoints(const QList<QPointF>& points, double yPixels)
+{
+    // How far a left-out point may lie from the drawn line, and how many may be left out in a row
+    // (which bounds the work per point).
+    constexpr double kTolerance = 0.5;
+    constexpr qsizetype kMaxRun = 32;
+    const qsizetype n = points.size();
+    if (n <= 2)
+        return points;
+    const auto hidden = [&](qsizetype anchor, qsizetype end) {
+        const QPointF a = points[anchor];
+        const QPointF b = points[end];
+        const double dx = b.x() - a.x();
+        for (qsizetype k = anchor + 1; k < end; ++k) {
+            const QPointF p = points[k];
+            if (!std::isfinite(p.y()))
+                return false;
+            const double onLine = dx > 0 ? a.y() + (b.y() - a.y()) * (p.x() - a.x()) / dx : a.y();
+            // Off the line in either direction, or beyond the x of its ends.
+            if (!(std::abs(p.y() - onLine) * yPixels <= kTolerance) || p.x() < a.x() || p.x() > b.x())
+                return false;
+        }
+        return true;
+    };
+    QList<QPointF> kept;
+    kept.append(points.front());
+    qsizetype anchor = 0;
+    for (qsizetype i = 2; i < n; ++i) {
+        if (i - anchor > kMaxRun || !hidden(anchor, i)) {
+            anchor = i - 1;
+            kept.append(points[anchor]);
+        }
+    }
+    kept.append(points.back());
+    return kept;
 }
 
 QList<QPointF> TrendChart::VisiblePoints(const QList<QPointF>& points, double from, double to, int columns)

@@ -58,6 +58,10 @@ public:
     // reaches the edges; where several points share a pixel column only the first, the lowest,
     // the highest and the last of them are kept, which draws the same pixels.
     static QList<QPointF> VisiblePoints(const QList<QPointF>& points, double from, double to, int columns);
+    // Drops the points (oldest first) that lie within half a pixel of the line drawn between the
+    // points kept around them, at `yPixels` per value unit; the line stays where it was, every
+    // bend and peak a user can see included, with far fewer segments to lay out.
+    static QList<QPointF> WithoutHiddenPoints(const QList<QPointF>& points, double yPixels);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

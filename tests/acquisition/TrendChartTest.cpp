@@ -54,4 +54,25 @@ TEST(TrendChartPoints, KeepsEveryPeakWhenManyPointsShareAPixelColumn)
     EXPECT_EQ(kept.back(), points.back());
 }
 
+TEST(TrendChartPoints, LeavesOutOnlyPointsWithinHalfAPixelOfTheDrawnLine)
+{
+    // At 10 pixels per unit half a pixel is 0.05.
+    struct Case {
+        const char* name;
+        QList<QPointF> points;
+        QList<QPointF> kept;
+    };
+    const std::vector<Case> cases = {
+        {"flat line to its ends", Line({{0, 1}, {1, 1}, {2, 1}, {3, 1}}), Line({{0, 1}, {3, 1}})},
+        {"straight slope to its ends", Line({{0, 0}, {1, 1}, {2, 2}, {3, 3}}), Line({{0, 0}, {3, 3}})},
+        {"jitter below half a pixel", Line({{0, 1}, {1, 1.02}, {2, 0.98}, {3, 1}}), Line({{0, 1}, {3, 1}})},
+        {"one-second peak", Line({{0, 1}, {1, 1}, {2, 1.2}, {3, 1}, {4, 1}}), Line({{0, 1}, {1, 1}, {2, 1.2}, {3, 1}, {4, 1}})},
+        {"dip kept, the point before it half a pixel off", Line({{0, 5}, {1, 5}, {2, 4.9}, {3, 5}}), Line({{0, 5}, {2, 4.9}, {3, 5}})},
+        {"bend", Line({{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 2}}), Line({{0, 0}, {2, 0}, {4, 2}})},
+        {"two points", Line({{0, 0}, {1, 0}}), Line({{0, 0}, {1, 0}})},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TrendChart::WithoutHiddenPoints(c.points, 10.0), c.kept) << c.name;
+}
+
 }  // namespace
