@@ -1,5 +1,6 @@
 // The receive scanner against any byte stream cut into any pieces: the frames it reports and
-// their verdicts must not depend on where the stream was cut, and its buffer stays bounded.
+// their verdicts must not depend on where the stream was cut, nor on whether it is fed a piece or
+// a byte at a time, and its buffer stays bounded.
 #include "FuzzInput.h"
 #include "link/FrameCodec.h"
 
@@ -12,6 +13,16 @@ using namespace qemra;
 namespace {
 
 using Checked = std::vector<std::pair<bool, QByteArray>>;
+
+Checked ScanByteByByte(const QByteArray& bytes)
+{
+    FrameScanner scanner;
+    Checked checked;
+    scanner.SetOnChecked([&](bool good) { checked.emplace_back(good, scanner.RxBuf()); });
+    for (const char c : bytes)
+        scanner.Feed(c);
+    return checked;
+}
 
 Checked Scan(const std::vector<QByteArray>& pieces)
 {
@@ -44,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const Checked split = Scan(pieces);
     const Checked joined = Scan({whole});
-    if (split != joined)
+    if (split != joined || joined != ScanByteByByte(whole))
         std::abort();
     for (const auto& [good, buffer] : joined) {
         // A good frame verifies: its bytes and the checksum taken from the stream sum to zero.
