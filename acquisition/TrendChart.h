@@ -48,7 +48,7 @@ public:
 
     // Room around the plot area: value labels on the left, time labels below.
     static constexpr int kPlotLeft = 46;
-    static constexpr int kPlotTop = 8;
+    static constexpr int kPlotTop = 12;
     static constexpr int kPlotRight = 18;
     static constexpr int kPlotBottom = 22;
     QRectF PlotRect() const;

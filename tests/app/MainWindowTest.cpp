@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFontMetrics>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -468,6 +470,16 @@ TEST_F(MainWindowTest, ValueAxesLeaveRoomAroundTheDataAndShowAtLeastThreeReadabl
         EXPECT_GE(labels, 3) << c.name;
         EXPECT_GE(step * pixelsPerUnit, 20.0) << c.name << ": labels far enough apart";
         EXPECT_FALSE(axis->labelsTruncated()) << c.name;
+        // What the user sees: value labels drawn in the chart, none hidden for want of room.
+        int shown = 0;
+        for (const QGraphicsItem* item : chart->scene()->items()) {
+            const auto* label = dynamic_cast<const QGraphicsTextItem*>(item);
+            bool number = false;
+            if (label != nullptr && label->isVisible() && label->x() < chart->plotArea().left())
+                label->toPlainText().toDouble(&number);
+            shown += number ? 1 : 0;
+        }
+        EXPECT_EQ(shown, labels) << c.name;
     }
 }
 
