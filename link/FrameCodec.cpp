@@ -123,10 +123,11 @@ void FrameScanner::CheckFrame()
 {
     const ResetOnExit resetOnExit{*this};
 
-    // A lone ">" followed by CR LF leaves no two characters to take as a checksum: it is a bad
-    // frame and the buffer is reported as it stands.
+    // A lone ">" followed by CR LF leaves no two characters to take as a checksum, and two
+    // characters taken as one leave no frame behind them (">" CR 0xC0 would verify as an empty
+    // frame): both are bad frames and the buffer is reported as it stands.
     const qsizetype n = rxBuf_.size();
-    if (n < 2) {
+    if (n <= 2) {
         if (onChecked_)
             onChecked_(false);
         return;
