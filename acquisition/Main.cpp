@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -78,6 +79,11 @@ constexpr int kPanelWidth = 101;
 constexpr int kPanelHeight = 31;
 constexpr int kPanelTop = 5;
 constexpr int kPanelStep = 35;
+// Room for the text inside a value panel: its width less the 1-pixel border on each side, the
+// 3-pixel padding on the right and a pixel to spare on the left.
+constexpr int kPanelTextWidth = kPanelWidth - 2 - 3 - 1;
+constexpr int kPanelFontPixels = 19;
+constexpr int kPanelSmallestFontPixels = 8;
 
 QFont LabelFont()
 {
@@ -95,8 +101,24 @@ QFont PanelFont()
                       QStringLiteral("TeX Gyre Schola"), QStringLiteral("DejaVu Serif"),
                       QStringLiteral("Noto Serif CJK JP")});
     font.setStyleHint(QFont::Serif);
-    font.setPixelSize(19);
+    font.setPixelSize(kPanelFontPixels);
     return font;
+}
+
+// Writes a value panel's text in the largest font up to the designed size that shows all of it:
+// a long value (a minus sign, three integer digits) gets a smaller font instead of losing a digit.
+void SetPanelText(QLabel& panel, const QString& text)
+{
+    QFont font = panel.font();
+    int pixels = kPanelFontPixels;
+    for (; pixels > kPanelSmallestFontPixels; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(text) <= kPanelTextWidth)
+            break;
+    }
+    if (panel.font().pixelSize() != pixels)
+        panel.setFont(font);
+    panel.setText(text);
 }
 
 // A small gauge for the bottom bar, drawn rather than shipped.
@@ -392,13 +414,15 @@ void TMainForm::ShowValues()
     const TMesData& values = state_.CurMes;
     setWindowTitle(status.PortName + QStringLiteral(" | Qemra-series monitor. Ver.") + AppVersion);
     for (const Panel& panel : panels_)
-        panel.label->setText(FormatFloat(panel.format, panel.value(values)));
+        SetPanelText(*panel.label, FormatFloat(panel.format, panel.value(values)));
     LMETs->setText(FormatFloat(QStringLiteral("METs値: %1.2f"), values.M55));
     Lclo->setText(FormatFloat(QStringLiteral("clo値: %1.2f"), values.H51));
 
     statusPanels_[1]->setText(FormatFloat(QStringLiteral("Sensor Model %1.2f"), values.S00) +
                               FormatFloat(QStringLiteral(" | Ver. %1.2f"), values.S01));
+    // A device path is often longer than the panel is wide; the tooltip shows all of it.
     statusPanels_[2]->setText(status.PortName);
+    statusPanels_[2]->setToolTip(status.PortName);
     statusPanels_[3]->setText(status.SecRec != 0 ? QStringLiteral("SR") : QString());
     statusPanels_[4]->setText(status.Maint != 0 ? QStringLiteral("MT") : QString());
     PlotHistory();
@@ -435,8 +459,8 @@ void TMainForm::BBStartClick()
 {
     if (hooks.ConnectPort) {
         hooks.ConnectPort();
-    } else {
-        commCtrl_->LoadPortSettings();
+    } else if (commCtrl_->LoadPortSettings()) {
+        // A settings file that failed to load has shown its error; the port stays closed.
         commCtrl_->OpenLink();
     }
     poll_->Acquiring = true;

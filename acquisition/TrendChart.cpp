@@ -5,6 +5,7 @@
 #include <QGraphicsLayout>
 #include <QLineSeries>
 #include <QPen>
+#include <QResizeEvent>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -17,6 +18,8 @@ namespace {
 
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kMinTickSpacing = 22.0;  // pixels between value labels
+// The data keeps this share of its span free above and below, so no line runs along an edge.
+constexpr double kValueMargin = 0.08;
 
 // The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least `rough`.
 double NiceStep(double rough)
@@ -51,13 +54,19 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     timeAxis_ = new QCategoryAxis();
     timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     timeAxis_->setLabelsFont(labels);
-    timeAxis_->setGridLineColor(QColor(220, 220, 220));
+    // Zero-width pens are drawn one pixel wide; a grid line or tick with a wider pen has its
+    // outline stroked to find its extent every time the time axis moves, once a second.
+    const QPen gridPen(QColor(220, 220, 220), 0);
+    const QPen axisPen(timeAxis_->linePen().color(), 0);
+    timeAxis_->setGridLinePen(gridPen);
+    timeAxis_->setLinePen(axisPen);
     chart->addAxis(timeAxis_, Qt::AlignBottom);
 
     valueAxis_ = new QValueAxis();
     valueAxis_->setLabelsFont(labels);
     valueAxis_->setLabelFormat(QStringLiteral("%g"));
-    valueAxis_->setGridLineColor(QColor(220, 220, 220));
+    valueAxis_->setGridLinePen(gridPen);
+    valueAxis_->setLinePen(axisPen);
     valueAxis_->setTickType(QValueAxis::TicksDynamic);
     valueAxis_->setTickAnchor(0);
     // Three labels until the first data: five would not fit a 110-pixel strip and show as "...".
@@ -68,13 +77,30 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     setRenderHint(QPainter::Antialiasing, false);
     setFrameShape(QFrame::NoFrame);
     setMinimumHeight(40);
+    chart->setPlotArea(PlotRect());
+}
+
+QRectF TrendChart::PlotRect() const
+{
+    const QSize area = size();
+    return QRectF(kPlotLeft, kPlotTop, std::max(1, area.width() - kPlotLeft - kPlotRight),
+                  std::max(1, area.height() - kPlotTop - kPlotBottom));
+}
+
+void TrendChart::resizeEvent(QResizeEvent* event)
+{
+    QChartView::resizeEvent(event);
+    chart()->setPlotArea(PlotRect());
 }
 
 QLineSeries* TrendChart::AddSeries(const QString& code, const QColor& color)
 {
     auto* series = new QLineSeries();
     series->setName(code);
-    series->setPen(QPen(color, 1));
+    // A cosmetic one-pixel pen is drawn as plain pixel lines, without the joins of a wide pen.
+    QPen pen(color, 1);
+    pen.setCosmetic(true);
+    series->setPen(pen);
     series->setPointsVisible(false);
     chart()->addSeries(series);
     series->attachAxis(timeAxis_);
@@ -124,8 +150,95 @@ void TrendChart::Refill(double fromSeconds, double toSeconds, const std::vector<
         series->clear();
     SetTimeRange(fromSeconds, toSeconds);
     FitValueAxis(points);
-    for (std::size_t i = 0; i < series_.size() && i < points.size(); ++i)
-        series_[i]->replace(points[i]);
+    const QRectF plot = PlotRect();
+    const int columns = static_cast<int>(plot.width());
+    const double yPixels = high_ > low_ ? plot.height() / (high_ - low_) : 0.0;
+    for (std::size_t i = 0; i < series_.size() && i < points.size(); ++i) {
+        const QList<QPointF> visible = VisiblePoints(points[i], fromSeconds, toSeconds, columns);
+        series_[i]->replace(yPixels > 0 ? WithoutHiddenPoints(visible, yPixels) : visible);
+    }
+}
+
+QList<QPointF> TrendChart::WithoutHiddenPoints(const QList<QPointF>& points, double yPixels)
+{
+    // How far a left-out point may lie from the drawn line, and how many may be left out in a row
+    // (which bounds the work per point).
+    constexpr double kTolerance = 0.5;
+    constexpr qsizetype kMaxRun = 32;
+    const qsizetype n = points.size();
+    if (n <= 2)
+        return points;
+    const auto hidden = [&](qsizetype anchor, qsizetype end) {
+        const QPointF a = points[anchor];
+        const QPointF b = points[end];
+        const double dx = b.x() - a.x();
+        for (qsizetype k = anchor + 1; k < end; ++k) {
+            const QPointF p = points[k];
+            if (!std::isfinite(p.y()))
+                return false;
+            const double onLine = dx > 0 ? a.y() + (b.y() - a.y()) * (p.x() - a.x()) / dx : a.y();
+            // Off the line in either direction, or beyond the x of its ends.
+            if (!(std::abs(p.y() - onLine) * yPixels <= kTolerance) || p.x() < a.x() || p.x() > b.x())
+                return false;
+        }
+        return true;
+    };
+    QList<QPointF> kept;
+    kept.append(points.front());
+    qsizetype anchor = 0;
+    for (qsizetype i = 2; i < n; ++i) {
+        if (i - anchor > kMaxRun || !hidden(anchor, i)) {
+            anchor = i - 1;
+            kept.append(points[anchor]);
+        }
+    }
+    kept.append(points.back());
+    return kept;
+}
+
+QList<QPointF> TrendChart::VisiblePoints(const QList<QPointF>& points, double from, double to, int columns)
+{
+    const auto first = std::lower_bound(points.begin(), points.end(), from,
+                                        [](const QPointF& p, double x) { return p.x() < x; });
+    const auto last = std::upper_bound(first, points.end(), to,
+                                       [](double x, const QPointF& p) { return x < p.x(); });
+    const auto begin = first == points.begin() ? first : first - 1;
+    const auto end = last == points.end() ? last : last + 1;
+    if (columns < 1 || !(to > from) || (last - first) <= 4 * static_cast<qsizetype>(columns))
+        return QList<QPointF>(begin, end);
+
+    QList<QPointF> kept;
+    kept.reserve(4 * columns + 2);
+    if (begin != first)
+        kept.append(*begin);
+    const double perColumn = columns / (to - from);
+    for (auto it = first; it != last;) {
+        const auto column = static_cast<long long>((it->x() - from) * perColumn);
+        auto low = it;
+        auto high = it;
+        auto next = it + 1;
+        for (; next != last && static_cast<long long>((next->x() - from) * perColumn) == column; ++next) {
+            if (next->y() < low->y())
+                low = next;
+            if (next->y() > high->y())
+                high = next;
+        }
+        const auto tail = next - 1;
+        // In time order, each point once.
+        kept.append(*it);
+        const auto middle1 = std::min(low, high);
+        const auto middle2 = std::max(low, high);
+        if (middle1 != it && middle1 != tail)
+            kept.append(*middle1);
+        if (middle2 != middle1 && middle2 != it && middle2 != tail)
+            kept.append(*middle2);
+        if (tail != it)
+            kept.append(*tail);
+        it = next;
+    }
+    if (end != last)
+        kept.append(*last);
+    return kept;
 }
 
 void TrendChart::FitValueAxis(const std::vector<QList<QPointF>>& points)
@@ -143,18 +256,22 @@ void TrendChart::FitValueAxis(const std::vector<QList<QPointF>>& points)
     }
     if (!(low <= high))
         return;  // nothing visible: keep the last scale
-    // A flat line still gets a little room above and below.
-    const double pad = std::max((high - low) * 0.05, std::max(std::abs(high) * 0.001, 0.01));
-    low -= pad;
-    high += pad;
-    // Labels on round values, as many as the strip's height has room for: a strip only 110 pixels
-    // high cannot show five labels without the chart eliding them.
-    const double plotHeight = chart()->plotArea().height();
-    const int maxTicks = std::clamp(static_cast<int>(plotHeight / kMinTickSpacing), 2, 6);
-    double step = NiceStep((high - low) / maxTicks);
-    // A narrow range still shows at least two labels.
-    while (std::floor(high / step) - std::ceil(low / step) < 1.0)
+    // Room above and below the data, a flat line included.
+    const double margin = std::max((high - low) * kValueMargin, std::max(std::abs(high) * 0.001, 0.01));
+    low -= margin;
+    high += margin;
+    // The range ends on round values with a label at each end and at least one between them,
+    // but never more labels than the strip's height has room for: a strip only 110 pixels high
+    // cannot show five labels without the chart eliding them.
+    const int maxIntervals = std::max(2, static_cast<int>(PlotRect().height() / kMinTickSpacing));
+    const auto intervals = [&](double s) { return std::ceil(high / s - 1e-9) - std::floor(low / s + 1e-9); };
+    double step = NiceStep((high - low) / maxIntervals);
+    while (intervals(step) > maxIntervals)
+        step = NiceStep(step * 1.01);
+    while (intervals(step) < 2.0)
         step = NiceStep(step * 0.99 / 2.0);
+    low = std::floor(low / step + 1e-9) * step;
+    high = std::ceil(high / step - 1e-9) * step;
     if (low == low_ && high == high_ && step == step_)
         return;
     low_ = low;

@@ -19,6 +19,8 @@ namespace qemra {
 // whole minutes are whole multiples of 60 and need no time-zone arithmetic. The bottom axis
 // labels sit on those whole minutes ("hh:nn") and travel with the data instead of being
 // re-spaced across the range on every refresh; the left axis follows the visible values.
+// The plot area has the same fixed margins in every chart, so charts of the same width stack
+// with their minute lines aligned whatever their value labels.
 class TrendChart : public QChartView {
     Q_OBJECT
 
@@ -43,6 +45,26 @@ public:
 
     // "hh:nn" of a whole-minute position.
     static QString MinuteLabel(double seconds);
+
+    // Room around the plot area: value labels on the left, time labels below.
+    static constexpr int kPlotLeft = 46;
+    static constexpr int kPlotTop = 12;
+    static constexpr int kPlotRight = 18;
+    static constexpr int kPlotBottom = 22;
+    QRectF PlotRect() const;
+
+    // The points of one series (oldest first) that a plot `columns` pixels wide over [from, to]
+    // can show: those in the range plus one neighbour outside each end, so the line still
+    // reaches the edges; where several points share a pixel column only the first, the lowest,
+    // the highest and the last of them are kept, which draws the same pixels.
+    static QList<QPointF> VisiblePoints(const QList<QPointF>& points, double from, double to, int columns);
+    // Drops the points (oldest first) that lie within half a pixel of the line drawn between the
+    // points kept around them, at `yPixels` per value unit; the line stays where it was, every
+    // bend and peak a user can see included, with far fewer segments to lay out.
+    static QList<QPointF> WithoutHiddenPoints(const QList<QPointF>& points, double yPixels);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FitValueAxis(const std::vector<QList<QPointF>>& points);

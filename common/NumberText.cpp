@@ -24,6 +24,10 @@ struct SplitFormat {
     char conversion = 0;  // 0 when the format holds no conversion
 };
 
+// Width and precision have at most two digits: the text then always fits the conversion buffer,
+// where "%.99999999f" would have the C library write a hundred million digits first.
+constexpr qsizetype kMaxFieldDigits = 2;
+
 bool IsFlag(QChar c) { return c == u'-' || c == u'+' || c == u' ' || c == u'#' || c == u'0'; }
 bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
@@ -50,15 +54,18 @@ SplitFormat Split(const QString& format, const char* conversions)
         qsizetype j = i + 1;
         while (j < n && IsFlag(format[j]))
             ++j;
+        const qsizetype widthStart = j;
         while (j < n && IsDigit(format[j]))
             ++j;
+        bool fits = j - widthStart <= kMaxFieldDigits;
         if (j < n && format[j] == u'.') {
-            ++j;
+            const qsizetype precisionStart = ++j;
             while (j < n && IsDigit(format[j]))
                 ++j;
+            fits = fits && j - precisionStart <= kMaxFieldDigits;
         }
         const char letter = j < n ? format[j].toLatin1() : 0;
-        if (letter == 0 || std::strchr(conversions, letter) == nullptr) {
+        if (letter == 0 || std::strchr(conversions, letter) == nullptr || !fits) {
             literal->append(c);  // not a conversion this function formats: copied as it stands
             continue;
         }

@@ -189,10 +189,12 @@ QString TCommCtrlForm::PortSettingsPath() const
     return WithTrailingSlash(baseFolder_) + "Port" + QString::number(WindowNumber) + ".ini";
 }
 
-void TCommCtrlForm::LoadPortSettings()
+bool TCommCtrlForm::LoadPortSettings()
 {
-    if (!comPort_.LoadSettings(PortSettingsPath()))
-        prompts_.Error(comPort_.ErrorText());
+    if (comPort_.LoadSettings(PortSettingsPath()))
+        return true;
+    prompts_.Error(comPort_.ErrorText());
+    return false;
 }
 
 void TCommCtrlForm::SavePortSettings()

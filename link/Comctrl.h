@@ -49,7 +49,9 @@ public:
     bool CloseLink();
     void BBSetupClick();
     void SetupPort();
-    void LoadPortSettings();
+    // False when the settings file could not be loaded; its error has then been shown and the
+    // port keeps its old settings, so a connect must stop there.
+    bool LoadPortSettings();
     void SavePortSettings();
     QString PortSettingsPath() const;
     void SetDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }

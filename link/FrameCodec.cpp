@@ -1,5 +1,8 @@
 #include "link/FrameCodec.h"
 
+#include <algorithm>
+#include <array>
+
 namespace qemra {
 
 namespace {
@@ -48,10 +51,46 @@ std::optional<QByteArray> FramePayload(const QByteArray& payload)
     return framed;
 }
 
+FrameScanner::FrameScanner()
+{
+    rxBuf_.reserve(kMaxRxBufLength + 1);
+}
+
 void FrameScanner::Feed(const QByteArray& bytes)
 {
-    for (const char c : bytes)
-        Feed(c);
+    // Before or inside a frame only "<", ">", CR and LF change anything, so the run of other
+    // bytes up to the next of them is kept in one step.
+    static constexpr auto kSpecial = [] {
+        std::array<bool, 256> special{};
+        for (const unsigned char c : {'<', '>', '\r', '\n'})
+            special[c] = true;
+        return special;
+    }();
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        if (rxState_ < 0) {
+            const char* run = p;
+            while (p < end && !kSpecial[static_cast<unsigned char>(*p)])
+                ++p;
+            KeepRun(run, p - run);
+            if (p == end)
+                break;
+        }
+        Feed(*p++);
+    }
+}
+
+void FrameScanner::KeepRun(const char* bytes, qsizetype n)
+{
+    while (n > 0) {
+        if (rxBuf_.size() >= kMaxRxBufLength)
+            DropOverlongBuffer();
+        const qsizetype take = std::min(n, kMaxRxBufLength - rxBuf_.size());
+        rxBuf_.append(bytes, take);
+        bytes += take;
+        n -= take;
+    }
 }
 
 void FrameScanner::Feed(char c)
@@ -76,7 +115,7 @@ void FrameScanner::Feed(char c)
 
 void FrameScanner::Reset()
 {
-    rxBuf_.clear();
+    rxBuf_.resize(0);  // keeps its room for the next frame
     rxState_ = kIdle;
 }
 
@@ -84,10 +123,11 @@ void FrameScanner::CheckFrame()
 {
     const ResetOnExit resetOnExit{*this};
 
-    // A lone ">" followed by CR LF leaves no two characters to take as a checksum: it is a bad
-    // frame and the buffer is reported as it stands.
+    // A lone ">" followed by CR LF leaves no two characters to take as a checksum, and two
+    // characters taken as one leave no frame behind them (">" CR 0xC0 would verify as an empty
+    // frame): both are bad frames and the buffer is reported as it stands.
     const qsizetype n = rxBuf_.size();
-    if (n < 2) {
+    if (n <= 2) {
         if (onChecked_)
             onChecked_(false);
         return;

@@ -41,6 +41,7 @@ public:
     // characters (and any stray bytes received before its "<").
     using CheckedHandler = std::function<void(bool good)>;
 
+    FrameScanner();
     void SetOnChecked(CheckedHandler handler) { onChecked_ = std::move(handler); }
     void Feed(const QByteArray& bytes);
     void Feed(char c);
@@ -52,6 +53,7 @@ public:
 private:
     void CheckFrame();
     void DropOverlongBuffer();
+    void KeepRun(const char* bytes, qsizetype n);
 
     QByteArray rxBuf_;
     std::int8_t rxState_ = kIdle;

@@ -1,10 +1,22 @@
 #include "link/KeyValue.h"
 
+#include <cstring>
+
 namespace qemra {
 
 namespace {
 // A packed request text must stay under this many characters.
 constexpr int kPackedTextLimit = 128;
+
+// One byte per character into a string that keeps the room it has, so refilling the same answer
+// list every poll allocates nothing once its strings have grown.
+void AssignLatin1(QString& out, const char* bytes, qsizetype n)
+{
+    out.resize(n);
+    char16_t* chars = reinterpret_cast<char16_t*>(out.data());
+    for (qsizetype i = 0; i < n; ++i)
+        chars[i] = static_cast<unsigned char>(bytes[i]);
+}
 }  // namespace
 
 int PackPairs(const TKeyValue* list, QByteArray& text, int n)
@@ -28,27 +40,27 @@ int PackPairs(const TKeyValue* list, QByteArray& text, int n)
 
 int SplitPairs(const QByteArray& text, TKeyValue* list, int capacity)
 {
+    // Each item up to a "," is a pair: the key runs to the first "=", the value is the rest with
+    // any further "=" left out. One byte is one character, 0x80-0xFF included.
     int count = 0;
-    QString key;
-    QString value;
-    bool inValue = false;
-    for (const char c : text) {
-        if (c == ',') {
-            if (count < capacity) {
-                list[count].Key = key;
-                list[count].Value = value;
-                ++count;
-            }
-            key.clear();
-            value.clear();
-            inValue = false;
-        } else if (c == '=') {
-            inValue = true;
+    const char* const begin = text.constData();
+    const char* const end = begin + text.size();
+    for (const char* item = begin; item < end && count < capacity;) {
+        const char* comma = static_cast<const char*>(std::memchr(item, ',', static_cast<std::size_t>(end - item)));
+        if (comma == nullptr)
+            break;  // text after the last "," is no pair
+        const char* eq = static_cast<const char*>(std::memchr(item, '=', static_cast<std::size_t>(comma - item)));
+        TKeyValue& pair = list[count++];
+        if (eq == nullptr) {
+            AssignLatin1(pair.Key, item, comma - item);
+            pair.Value.resize(0);
         } else {
-            // One byte is one character, 0x80-0xFF included.
-            const QChar ch(static_cast<unsigned char>(c));
-            (inValue ? value : key) += ch;
+            AssignLatin1(pair.Key, item, eq - item);
+            AssignLatin1(pair.Value, eq + 1, comma - eq - 1);
+            if (pair.Value.contains(u'='))
+                pair.Value.remove(u'=');
         }
+        item = comma + 1;
     }
     return count;
 }

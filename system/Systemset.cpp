@@ -364,7 +364,12 @@ void TSysSetForm::ReadDirectPage()
 void TSysSetForm::ConnectPort()
 {
     TCommCtrlForm& link = main_.CommCtrl();
-    link.LoadPortSettings();
+    // A settings file that failed to load has shown its error; opening the port with the old
+    // settings would then connect somewhere the user did not ask for.
+    if (!link.LoadPortSettings()) {
+        SBDisconnection->setChecked(true);
+        return;
+    }
     link.OpenLink();
     SBConnection->setChecked(true);
 }

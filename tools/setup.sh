@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-serialport-dev
   libgl-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the fuzz programs: clang with its libFuzzer and sanitizer runtimes
+  clang libclang-rt-dev
   # xvfb-run, for a virtual display, calls xauth and util-linux's getopt and mcookie
   xvfb xauth util-linux fonts-noto-cjk fonts-urw-base35
   # the Debian package (cpack finds its library dependencies with dpkg-shlibdeps and file)

@@ -14,3 +14,4 @@ bash "$root/tools/build.sh"
 export QT_QPA_PLATFORM=offscreen
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 300 "$@"
+if command -v clang++ >/dev/null; then bash "$root/tools/fuzz.sh" --short; fi

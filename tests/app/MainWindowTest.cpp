@@ -1,5 +1,6 @@
 #include "acquisition/Main.h"
 #include "acquisition/TrendChart.h"
+#include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "link/Comctrl.h"
 #include "link/Cportsetup.h"
@@ -7,6 +8,10 @@
 #include "tests/support/TempFolder.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -19,6 +24,7 @@
 #include <QValueAxis>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -401,6 +407,134 @@ TEST_F(MainWindowTest, ClosingStopsTheTimerAndEndsTheProgramWithTheLinkClosed)
     EXPECT_EQ(closed.count(), 1);
     form.reset();
     EXPECT_EQ(state->MySts.PortName, "") << "destroying the window closed the link";
+}
+
+TEST_F(MainWindowTest, ValuePanelsShowEveryDigitOfTheLongestValues)
+{
+    // Negative values and three integer digits must fit whole, in a smaller font if need be.
+    const float values[] = {12.502f, -12.502f, 123.456f, -123.456f, -999.999f, 0.0f};
+    const char* const panels[] = {"PPMV",      "PWBGTi",  "PWBGTo",   "PAirTemp", "PBGTemp",
+                                  "PDewTemp",  "PAirHumid", "PSHumid", "PWetTemp", "PWindSpeed"};
+    for (const float value : values) {
+        TMesData& v = state->CurMes;
+        v.M53 = v.M52 = v.M51 = v.M11 = v.M04 = v.M22 = v.M12 = v.M21 = v.M23 = v.M01 = value;
+        form->ShowValues();
+        for (const char* name : panels) {
+            const QLabel* panel = Find<QLabel>(name);
+            const int room = panel->contentsRect().width();
+            EXPECT_LE(QFontMetrics(panel->font()).horizontalAdvance(panel->text()), room)
+                << name << " " << panel->text().toStdString();
+            EXPECT_GE(panel->font().pixelSize(), 8) << name;
+        }
+        EXPECT_EQ(Text("PWindSpeed"), FormatFloat(QStringLiteral("%1.3f m/s."), value));
+    }
+    state->CurMes.M01 = 0.352f;
+    form->ShowValues();
+    EXPECT_EQ(Find<QLabel>("PWindSpeed")->font().pixelSize(), 19) << "a short value keeps the designed size";
+}
+
+TEST_F(MainWindowTest, ValueAxesLeaveRoomAroundTheDataAndShowAtLeastThreeReadableLabels)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    struct Case {
+        const char* name;
+        float airTemp, globeTemp, dewPoint;
+    };
+    const Case cases[] = {
+        {"far apart", 24.0f, 24.0f, 13.0f},
+        {"flat", 24.0f, 24.0f, 24.0f},
+        {"narrow", 24.1f, 24.15f, 24.12f},
+        {"below zero", -5.2f, -3.9f, -12.7f},
+    };
+    for (const Case& c : cases) {
+        state->MesHistory.Clear();
+        for (int i = 0; i < 3; ++i) {
+            TMesData snapshot;
+            snapshot.M11 = c.airTemp, snapshot.M04 = c.globeTemp, snapshot.M22 = c.dewPoint;
+            state->MesHistory.Push(snapshot, clock.Now());
+            clock.AdvanceSeconds(1);
+        }
+        form->ShowValues();
+        QCoreApplication::processEvents();
+        QChart* chart = form->Chart(2).chart();
+        const auto* axis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+        ASSERT_NE(axis, nullptr);
+        const double low = std::min({c.airTemp, c.globeTemp, c.dewPoint});
+        const double high = std::max({c.airTemp, c.globeTemp, c.dewPoint});
+        const double pixelsPerUnit = chart->plotArea().height() / (axis->max() - axis->min());
+        EXPECT_GE((low - axis->min()) * pixelsPerUnit, 3.0) << c.name << ": room below";
+        EXPECT_GE((axis->max() - high) * pixelsPerUnit, 3.0) << c.name << ": room above";
+        const double step = axis->tickInterval();
+        const int labels = static_cast<int>(std::floor(axis->max() / step + 1e-6) - std::ceil(axis->min() / step - 1e-6)) + 1;
+        EXPECT_GE(labels, 3) << c.name;
+        EXPECT_GE(step * pixelsPerUnit, 20.0) << c.name << ": labels far enough apart";
+        EXPECT_FALSE(axis->labelsTruncated()) << c.name;
+        // What the user sees: value labels drawn in the chart, none hidden for want of room.
+        int shown = 0;
+        for (const QGraphicsItem* item : chart->scene()->items()) {
+            const auto* label = dynamic_cast<const QGraphicsTextItem*>(item);
+            bool number = false;
+            if (label != nullptr && label->isVisible() && label->x() < chart->plotArea().left())
+                label->toPlainText().toDouble(&number);
+            shown += number ? 1 : 0;
+        }
+        EXPECT_EQ(shown, labels) << c.name;
+    }
+}
+
+TEST_F(MainWindowTest, PlotAreasOfTheFiveStripsLineUp)
+{
+    state->CurMes.M53 = -0.7f, state->CurMes.M12 = 100.0f, state->CurMes.M01 = 12.5f;
+    for (int i = 0; i < 3; ++i) {
+        TMesData snapshot;
+        snapshot.M53 = -0.73f, snapshot.M12 = 100.0f, snapshot.M52 = 1234.5f, snapshot.M01 = 0.005f;
+        state->MesHistory.Push(snapshot, clock.Now());
+        clock.AdvanceSeconds(1);
+    }
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->ShowValues();
+    QCoreApplication::processEvents();
+    const auto plotIn = [this](int c) {
+        TrendChart& view = form->Chart(c);
+        const QRectF area = view.chart()->plotArea();
+        return QRectF(view.mapTo(form.get(), view.mapFromScene(area.topLeft())), area.size());
+    };
+    const QRectF first = plotIn(0);
+    EXPECT_GT(first.width(), 400.0);
+    for (int c = 1; c < 5; ++c) {
+        EXPECT_DOUBLE_EQ(plotIn(c).left(), first.left()) << "chart " << c;
+        EXPECT_DOUBLE_EQ(plotIn(c).width(), first.width()) << "chart " << c;
+    }
+}
+
+TEST_F(MainWindowTest, PortPanelKeepsItsWidthAndShowsTheWholePathAsItsTooltip)
+{
+    state->MySts.PortName = QStringLiteral("/dev/serial/by-id/usb-0403_6001-if00-port0");
+    form->ShowValues();
+    const QLabel* panel = Find<QLabel>("SBStatusPanel2");
+    EXPECT_EQ(panel->maximumWidth(), 70);
+    EXPECT_EQ(panel->text(), state->MySts.PortName);
+    EXPECT_EQ(panel->toolTip(), state->MySts.PortName);
+}
+
+TEST_F(MainWindowTest, StartStopsAtASettingsFileThatFailsToLoad)
+{
+    // The port was set up once; then Port0.ini turns unreadable (here: a folder by that name).
+    sim::PseudoTerminal terminal;
+    std::string error;
+    ASSERT_TRUE(terminal.Open(error)) << error;
+    folder.write("Port0.ini", "[ComPortM]\r\nPort=" + QByteArray::fromStdString(terminal.DevicePath()) + "\r\n");
+    ASSERT_TRUE(form->CommCtrl().LoadPortSettings());
+    ASSERT_TRUE(QFile::remove(folder.file("Port0.ini")));
+    folder.write("Port0.ini/inside", "");
+
+    form->BBStartClick();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Failed to load settings");
+    EXPECT_FALSE(form->CommCtrl().LinkOpen()) << "the old settings are not used";
+    EXPECT_EQ(state->MySts.PortName, "");
 }
 
 }  // namespace

@@ -33,10 +33,17 @@ TEST(FormatFloat, FormatsTheOneConversionAmongLiteralText)
         {"%1.1f%%", 99.94, u'.', "99.9%"},
         {"温度 %1.2f℃ です", 21.0, u'.', "温度 21.00℃ です"},
         {"no number", 1.0, u'.', "no number"},
+        // Widths and precisions past two digits are no conversion: copied, never expanded.
+        {"%99.99f|", 1.0, u'.', nullptr},
+        {"%.99999968f", 1.5, u'.', "%.99999968f"},
+        {"%100f m/s.", 1.5, u'.', "%100f m/s."},
     };
     for (const FloatFormatCase& c : cases) {
-        EXPECT_EQ(FormatFloat(QString::fromUtf8(c.format), c.value, QChar(c.separator)), QString::fromUtf8(c.text))
-            << c.format;
+        const QString text = FormatFloat(QString::fromUtf8(c.format), c.value, QChar(c.separator));
+        if (c.text == nullptr)
+            EXPECT_EQ(text, "1." + QString(99, u'0') + "|") << c.format;
+        else
+            EXPECT_EQ(text, QString::fromUtf8(c.text)) << c.format;
     }
 }
 
@@ -48,6 +55,7 @@ TEST(FormatInt, FormatsTheOneConversionAmongLiteralText)
     EXPECT_EQ(FormatInt("%.2X", 10), QString("0A"));
     EXPECT_EQ(FormatInt("%d", std::numeric_limits<long long>::min()), QString("-9223372036854775808"));
     EXPECT_EQ(FormatInt(QString::fromUtf8("%d 回"), 3), QString::fromUtf8("3 回"));
+    EXPECT_EQ(FormatInt("%4294967296d", 3), QString("%4294967296d"));
 }
 
 struct ParseCase {

@@ -203,8 +203,11 @@ TEST_F(CommCtrlFormTest, LoadsTheSettingsFileOfItsWindowNumber)
     folder.write("Port0.ini", "[ComPortM]\r\nBaudRate=57600\r\n");
     folder.write("Port2.ini", "[ComPortM]\r\nBaudRate=19200\r\n");
     form.WindowNumber = 2;
-    form.LoadPortSettings();
+    EXPECT_TRUE(form.LoadPortSettings());
     EXPECT_EQ(form.ComPortM().EffectiveBaudRate(), 19200);
+    form.WindowNumber = 3;
+    EXPECT_TRUE(form.LoadPortSettings()) << "a missing file is no error";
+    EXPECT_TRUE(prompts.messages.empty());
 
     QString name;
     TCommCtrlForm unslashed(name, clock, prompts, folder.path().chopped(1));
@@ -217,7 +220,7 @@ TEST_F(CommCtrlFormTest, ShowsSettingsFileErrorsAsErrorMessages)
     TCommCtrlForm window(name, clock, prompts, folder.file("no-such-folder/"));
     window.SavePortSettings();
     folder.write("Port0.ini/inside", "");
-    form.LoadPortSettings();
+    EXPECT_FALSE(form.LoadPortSettings()) << "the caller must not go on to open the port";
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[0].kind, Prompts::Kind::Error);
     EXPECT_EQ(prompts.messages[0].text, "Failed to store settings");

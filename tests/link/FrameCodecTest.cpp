@@ -86,6 +86,8 @@ TEST(FrameScanner, CutsPiecesIntoCheckedFrames)
         // A lone ">" and CR LF leave a one-character buffer: a bad frame, never a good one.
         {"lone end after a frame", {good, ">\r\n", good},
          {{true, "<AD,M01=0.123,>"}, {false, ">"}, {true, "<AD,M01=0.123,>"}}},
+        // Two characters that happen to verify as the checksum of nothing: no frame is left.
+        {"checksum of an empty buffer", {">\r\xC0", good}, {{false, ">\xC0"}, {true, "<AD,M01=0.123,>"}}},
         {"line noise without frames", {"\r\n\r\nabc\r\n"}, {}},
         // Noise that never completes a frame is dropped in buffers of kMaxRxBufLength; a "<" that
         // arrives as the buffer is full still starts its frame.

@@ -3,13 +3,21 @@
 #include "system/Systemset.h"
 #include "tests/support/TempFolder.h"
 
+#include "link/Comctrl.h"
+
 #include <QCheckBox>
+#include <QFile>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qemra {
 namespace {
@@ -173,6 +181,33 @@ TEST_F(SystemsetTest, TickStepRunsTheGroupedWriteEveryTickAndTheCalibrationCheck
     calls.clear();
     form->SecondStep();
     EXPECT_EQ(calls, std::vector<std::string>({"second"}));
+}
+
+}  // namespace
+}  // namespace qemra
+
+namespace qemra {
+namespace {
+
+TEST_F(SystemsetTest, ConnectStopsAtASettingsFileThatFailsToLoadAndLeavesThePortClosed)
+{
+    // A terminal the old settings name and could open.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    folder.write("Port0.ini", QByteArray("[ComPortM]\r\nPort=") + ptsname(master) + "\r\n");
+    ASSERT_TRUE(main.CommCtrl().LoadPortSettings());
+    // Then the settings file turns unreadable: a folder by that name.
+    ASSERT_TRUE(QFile::remove(folder.file("Port0.ini")));
+    folder.write("Port0.ini/inside", "");
+
+    form->findChild<QToolButton*>("SBConnection")->click();
+
+    EXPECT_EQ(prompts.texts(), QStringList({"Failed to load settings"}));
+    EXPECT_FALSE(main.CommCtrl().LinkOpen());
+    EXPECT_TRUE(form->findChild<QToolButton*>("SBDisconnection")->isChecked());
+    close(master);
 }
 
 }  // namespace
