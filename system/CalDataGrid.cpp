@@ -4,6 +4,7 @@
 #include "system/CalStatistics.h"
 #include "system/ParameterSet.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -67,6 +68,16 @@ QFont SmallFont(int pixels)
     font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
                       QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK JP")});
     font.setPixelSize(pixels);
+    return font;
+}
+
+// The largest size up to `pixels` whose text line is no taller than `height`, so the text drawn
+// below a cell's inset keeps clear of the next row; some fonts carry tall line metrics.
+QFont FittingFont(int pixels, int height)
+{
+    QFont font = SmallFont(pixels);
+    while (pixels > 8 && QFontMetrics(font).height() > height)
+        font = SmallFont(--pixels);
     return font;
 }
 
@@ -144,7 +155,7 @@ TCalDataView::TCalDataView(const CalStats& stats, QWidget* parent) : QWidget(par
 
     SGCalData = new QTableWidget(kRows, kColumns, this);
     SGCalData->setObjectName(QStringLiteral("SGCalData"));
-    SGCalData->setFont(SmallFont(kGridFontPixels));
+    SGCalData->setFont(FittingFont(kGridFontPixels, kRowHeight - kTextInset));
     // The header row and the label column are cells of the grid itself, as fixed cells.
     SGCalData->horizontalHeader()->hide();
     SGCalData->verticalHeader()->hide();
@@ -218,6 +229,9 @@ void TCalDataView::ShowCalData(const TWritePrm& prm, const CalResultPanels& pane
     SetCell(kWindSummaryRow, 2, Fixed3(stats_.WSAvg5));
     SetCell(kWindSummaryRow, 3, QStringLiteral(" "));
     SetCell(kWindSummaryRow, 4, QStringLiteral(" "));
+    // A cell whose text stays the same is not repainted by its write, yet its row colour may have
+    // changed with the flags (the label column and row 15 never change): repaint the whole grid.
+    SGCalData->viewport()->update();
 
     const QString set = QStringLiteral("Set: ");
     panels.PATRev->setText(Pair(stats_.ATRevCal0, stats_.ATRevCal1));

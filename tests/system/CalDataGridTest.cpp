@@ -3,11 +3,14 @@
 #include "system/CalStatistics.h"
 #include "system/ParameterSet.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QTableWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -90,6 +93,34 @@ TEST_F(CalDataGridTest, EachFlagPaintsItsOwnRowsGreenAndEveryOtherBodyRowYellow)
     EXPECT_NE(header, kCalWaitingColour);
 }
 
+// Collects what the grid's viewport is asked to repaint.
+class PaintedRegion : public QObject {
+public:
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+TEST_F(CalDataGridTest, EveryRefreshRepaintsCellsWhoseTextsStayTheSameSoTheyTakeTheirRowsNewColour)
+{
+    view.ShowCalData(prm, panels);
+    PaintedRegion painted;
+    Grid().viewport()->installEventFilter(&painted);
+    QTest::qWait(20);
+    painted.region = QRegion();
+    stats.WSStable = 1;  // row 1 turns green while its texts stay
+    stats.WSInTol = 1;   // row 15 is never written
+    view.ShowCalData(prm, panels);
+    QTest::qWait(20);
+    for (const auto& [row, column] : {std::pair{1, 0}, std::pair{1, 3}, std::pair{15, 0}, std::pair{15, 4}})
+        EXPECT_TRUE(painted.region.contains(Grid().visualRect(Grid().model()->index(row, column))))
+            << "row " << row << ", column " << column;
+}
+
 TEST_F(CalDataGridTest, ShowCalDataWritesEveryCellInThreeDecimalsAndLeavesRowFifteenEmpty)
 {
     for (int column = 0; column < TCalDataView::kColumns; ++column)
@@ -112,6 +143,7 @@ TEST_F(CalDataGridTest, ShowCalDataWritesEveryCellInThreeDecimalsAndLeavesRowFif
     EXPECT_EQ(Grid().rowCount(), 16);
     EXPECT_EQ(Grid().columnCount(), 5);
     EXPECT_EQ(Grid().rowHeight(7), 15);
+    EXPECT_LE(QFontMetrics(Grid().font()).height(), 15 - 2) << "text 2 pixels below a cell's top stays in its row";
     EXPECT_EQ(Grid().columnWidth(0), 70);
     for (int column = 1; column < 5; ++column)
         EXPECT_EQ(Grid().columnWidth(column), 50);
