@@ -140,13 +140,8 @@ QPixmap GaugePicture(int size)
 
 }  // namespace
 
-TMainForm::TMainForm(SharedState& state, const Clock& clock, Prompts& prompts, QString baseFolder,
-                     QWidget* parent)
-    : QMainWindow(parent),
-      state_(state),
-      clock_(clock),
-      prompts_(prompts),
-      baseFolder_(std::move(baseFolder)),
+TMainForm::TMainForm(SharedState& state, const Clock& clock, Prompts& prompts, QString baseFolder, QWidget* parent)
+    : QMainWindow(parent), state_(state), clock_(clock), prompts_(prompts), baseFolder_(std::move(baseFolder)),
       modifiers_([] { return QGuiApplication::keyboardModifiers(); })
 {
     setObjectName(QStringLiteral("TMainForm"));
@@ -318,8 +313,8 @@ QWidget* TMainForm::BuildBottomBar()
     };
     BBStart = makeButton("BBStart", QStyle::SP_MediaPlay, QStringLiteral("データ収取開始"));
     BBStop = makeButton("BBStop", QStyle::SP_MediaStop, QStringLiteral("データ収集終了"));
-    BBSaveData = makeButton("BBSaveData", QStyle::SP_DialogSaveButton,
-                            QStringLiteral("グラフプロットデータをファイルに保存"));
+    BBSaveData =
+        makeButton("BBSaveData", QStyle::SP_DialogSaveButton, QStringLiteral("グラフプロットデータをファイルに保存"));
     BBSetpoint = makeButton("BBSetpoint", QStyle::SP_FileDialogDetailedView, QStringLiteral("設定変更"));
 
     auto* decoration = new QLabel(QStringLiteral("Qemra"), bar);
@@ -371,10 +366,7 @@ void TMainForm::BuildStatusBar()
     setStatusBar(SBStatus);
 }
 
-bool TMainForm::ShiftHeld() const
-{
-    return modifiers_().testFlag(Qt::ShiftModifier);
-}
+bool TMainForm::ShiftHeld() const { return modifiers_().testFlag(Qt::ShiftModifier); }
 
 void TMainForm::showEvent(QShowEvent* event)
 {
@@ -403,10 +395,7 @@ void TMainForm::SetupCharts()
         chart->SetTimeRange(now - kTenMinutes, now);
 }
 
-void TMainForm::MainTimerTimer()
-{
-    poll_->MainTimerTimer();
-}
+void TMainForm::MainTimerTimer() { poll_->MainTimerTimer(); }
 
 void TMainForm::ShowValues()
 {
@@ -500,10 +489,7 @@ void TMainForm::BBPrmChangeClick()
         hooks.ShowOperationSetpoint();
 }
 
-void TMainForm::CBSecRecClick()
-{
-    state_.MySts.SecRec = CBSecRec->isChecked() ? 1 : 0;
-}
+void TMainForm::CBSecRecClick() { state_.MySts.SecRec = CBSecRec->isChecked() ? 1 : 0; }
 
 void TMainForm::SBStatusDblClick()
 {
@@ -516,8 +502,7 @@ void TMainForm::SBStatusDblClick()
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonDblClick &&
-        (watched == SBStatus || watched->parent() == SBStatus)) {
+    if (event->type() == QEvent::MouseButtonDblClick && (watched == SBStatus || watched->parent() == SBStatus)) {
         SBStatusDblClick();
         return true;
     }

@@ -50,8 +50,7 @@ public:
     static constexpr int kStatusPanels = 6;
     static const QString kNotice;
 
-    TMainForm(SharedState& state, const Clock& clock, Prompts& prompts, QString baseFolder,
-              QWidget* parent = nullptr);
+    TMainForm(SharedState& state, const Clock& clock, Prompts& prompts, QString baseFolder, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     Hooks hooks;

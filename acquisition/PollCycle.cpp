@@ -96,15 +96,9 @@ void PollCycle::SendWriteRequest()
     link_.SendFrame(text);
 }
 
-void PollCycle::ClearCmdList()
-{
-    CmdList.fill(TKeyValue{});
-}
+void PollCycle::ClearCmdList() { CmdList.fill(TKeyValue{}); }
 
-void PollCycle::ClearAnsList()
-{
-    AnsList.fill(TKeyValue{});
-}
+void PollCycle::ClearAnsList() { AnsList.fill(TKeyValue{}); }
 
 bool PollCycle::VerifyWriteEcho(int n)
 {

@@ -27,21 +27,17 @@ struct CodeField {
 
 // The field of every code in use, in CodeTable order.
 constexpr std::array<CodeField, kCodesInUse> kFields = {{
-    {"M01", &TMesData::M01}, {"M11", &TMesData::M11}, {"C01", &TMesData::C01},
-    {"C11", &TMesData::C11}, {"C12", &TMesData::C12}, {"C32", &TMesData::C32},
-    {"C50", &TMesData::C50}, {"C51", &TMesData::C51}, {"C52", &TMesData::C52},
-    {"C53", &TMesData::C53}, {"S00", &TMesData::S00}, {"S01", &TMesData::S01},
-    {"S11", &TMesData::S11}, {"S12", &TMesData::S12}, {"S13", &TMesData::S13},
-    {"C21", &TMesData::C21}, {"C22", &TMesData::C22}, {"C16", &TMesData::C16},
-    {"C17", &TMesData::C17}, {"M05", &TMesData::M05}, {"M51", &TMesData::M51},
-    {"M52", &TMesData::M52}, {"M53", &TMesData::M53}, {"M54", &TMesData::M54},
-    {"M55", &TMesData::M55}, {"M21", &TMesData::M21}, {"M22", &TMesData::M22},
-    {"M23", &TMesData::M23}, {"M31", &TMesData::M31}, {"M32", &TMesData::M32},
-    {"M33", &TMesData::M33}, {"C26", &TMesData::C26}, {"C27", &TMesData::C27},
-    {"M04", &TMesData::M04}, {"M12", &TMesData::M12}, {"C71", &TMesData::C71},
-    {"C72", &TMesData::C72}, {"C76", &TMesData::C76}, {"C77", &TMesData::C77},
-    {"C78", &TMesData::C78}, {"H50", &TMesData::H50}, {"H51", &TMesData::H51},
-    {"H82", &TMesData::H82}, {"C13", &TMesData::C13},
+    {"M01", &TMesData::M01}, {"M11", &TMesData::M11}, {"C01", &TMesData::C01}, {"C11", &TMesData::C11},
+    {"C12", &TMesData::C12}, {"C32", &TMesData::C32}, {"C50", &TMesData::C50}, {"C51", &TMesData::C51},
+    {"C52", &TMesData::C52}, {"C53", &TMesData::C53}, {"S00", &TMesData::S00}, {"S01", &TMesData::S01},
+    {"S11", &TMesData::S11}, {"S12", &TMesData::S12}, {"S13", &TMesData::S13}, {"C21", &TMesData::C21},
+    {"C22", &TMesData::C22}, {"C16", &TMesData::C16}, {"C17", &TMesData::C17}, {"M05", &TMesData::M05},
+    {"M51", &TMesData::M51}, {"M52", &TMesData::M52}, {"M53", &TMesData::M53}, {"M54", &TMesData::M54},
+    {"M55", &TMesData::M55}, {"M21", &TMesData::M21}, {"M22", &TMesData::M22}, {"M23", &TMesData::M23},
+    {"M31", &TMesData::M31}, {"M32", &TMesData::M32}, {"M33", &TMesData::M33}, {"C26", &TMesData::C26},
+    {"C27", &TMesData::C27}, {"M04", &TMesData::M04}, {"M12", &TMesData::M12}, {"C71", &TMesData::C71},
+    {"C72", &TMesData::C72}, {"C76", &TMesData::C76}, {"C77", &TMesData::C77}, {"C78", &TMesData::C78},
+    {"H50", &TMesData::H50}, {"H51", &TMesData::H51}, {"H82", &TMesData::H82}, {"C13", &TMesData::C13},
 }};
 
 constexpr bool FieldsFollowCodeTable()
@@ -87,7 +83,10 @@ struct Read {
     const TMesData& record;
     double operator()(std::monostate) const { return 0; }
     template <typename T>
-    double operator()(T TMesData::*f) const { return static_cast<double>(record.*f); }
+    double operator()(T TMesData::*f) const
+    {
+        return static_cast<double>(record.*f);
+    }
 };
 
 bool ConvertValue(const QString& valueText, double& number)
@@ -135,10 +134,7 @@ void StoreValueAt(TMesData& record, int codeIndex, const QString& valueText)
     std::visit(Assign{record, number}, field);
 }
 
-double ValueAt(const TMesData& record, int codeIndex)
-{
-    return std::visit(Read{record}, FieldAt(codeIndex));
-}
+double ValueAt(const TMesData& record, int codeIndex) { return std::visit(Read{record}, FieldAt(codeIndex)); }
 
 static_assert((TMesHistory::kSlots & (TMesHistory::kSlots - 1)) == 0, "the ring wraps by masking");
 

@@ -37,8 +37,7 @@ struct TMesData {
 
 // The field a CodeTable index names, for code that reads or writes fields generically;
 // std::monostate for the fillers and for indices outside 0..43.
-using TMesField = std::variant<std::monostate, float TMesData::*, std::int32_t TMesData::*,
-                               std::uint8_t TMesData::*>;
+using TMesField = std::variant<std::monostate, float TMesData::*, std::int32_t TMesData::*, std::uint8_t TMesData::*>;
 TMesField FieldAt(int codeIndex);
 // The CodeTable index of a code in use (exact, case-sensitive); -1 for "M00" and unknown codes.
 int CodeIndex(const QString& code);

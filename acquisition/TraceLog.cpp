@@ -4,14 +4,10 @@
 
 namespace qemra {
 
-TraceLog::TraceLog(QString folder, const Clock& clock)
-    : log_(std::move(folder), QStringLiteral("QemraKVS.log"), clock)
+TraceLog::TraceLog(QString folder, const Clock& clock) : log_(std::move(folder), QStringLiteral("QemraKVS.log"), clock)
 {
 }
 
-void TraceLog::Write(const QString& text) const
-{
-    log_.Write(text);
-}
+void TraceLog::Write(const QString& text) const { log_.Write(text); }
 
 }  // namespace qemra

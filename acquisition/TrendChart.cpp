@@ -113,9 +113,7 @@ QString TrendChart::MinuteLabel(double seconds)
 {
     const long long minutes = std::llround(seconds / kSecondsPerMinute);
     const long long ofDay = ((minutes % 1440) + 1440) % 1440;
-    return QStringLiteral("%1:%2")
-        .arg(ofDay / 60, 2, 10, QLatin1Char('0'))
-        .arg(ofDay % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(ofDay / 60, 2, 10, QLatin1Char('0')).arg(ofDay % 60, 2, 10, QLatin1Char('0'));
 }
 
 void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
@@ -138,10 +136,7 @@ void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
     timeAxis_->setRange(fromSeconds, toSeconds);
 }
 
-QStringList TrendChart::TimeLabels() const
-{
-    return timeAxis_->categoriesLabels();
-}
+QStringList TrendChart::TimeLabels() const { return timeAxis_->categoriesLabels(); }
 
 void TrendChart::Refill(double fromSeconds, double toSeconds, const std::vector<QList<QPointF>>& points)
 {
@@ -198,10 +193,9 @@ QList<QPointF> TrendChart::WithoutHiddenPoints(const QList<QPointF>& points, dou
 
 QList<QPointF> TrendChart::VisiblePoints(const QList<QPointF>& points, double from, double to, int columns)
 {
-    const auto first = std::lower_bound(points.begin(), points.end(), from,
-                                        [](const QPointF& p, double x) { return p.x() < x; });
-    const auto last = std::upper_bound(first, points.end(), to,
-                                       [](double x, const QPointF& p) { return x < p.x(); });
+    const auto first =
+        std::lower_bound(points.begin(), points.end(), from, [](const QPointF& p, double x) { return p.x() < x; });
+    const auto last = std::upper_bound(first, points.end(), to, [](double x, const QPointF& p) { return x < p.x(); });
     const auto begin = first == points.begin() ? first : first - 1;
     const auto end = last == points.end() ? last : last + 1;
     if (columns < 1 || !(to > from) || (last - first) <= 4 * static_cast<qsizetype>(columns))

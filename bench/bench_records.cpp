@@ -33,8 +33,8 @@ void BM_RecordSecond(benchmark::State& benchState)
         QStringList lines = files.SecondHeader();
         for (int s = 0; s < rows; ++s) {
             const TDateTime t = EncodeDateTime(2024, 5, 1) + s / 86400.0;
-            lines.append(FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), t)
-                         + QStringLiteral(",0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"));
+            lines.append(FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), t) +
+                         QStringLiteral(",0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"));
         }
         QDir().mkpath(files.RecordFolder());
         QFile file(files.SecondRecordPath(clock.Now()));
@@ -49,8 +49,7 @@ void BM_RecordSecond(benchmark::State& benchState)
 
     for (auto _ : benchState)
         files.RecordSecond();
-    benchState.counters["file_MB"] =
-        static_cast<double>(QFileInfo(files.SecondRecordPath(clock.Now())).size()) / 1e6;
+    benchState.counters["file_MB"] = static_cast<double>(QFileInfo(files.SecondRecordPath(clock.Now())).size()) / 1e6;
 }
 
 void BM_FirstRowIntoExistingFile(benchmark::State& benchState)
@@ -59,7 +58,8 @@ void BM_FirstRowIntoExistingFile(benchmark::State& benchState)
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qemra-bench-XXXXXX"));
     QStringList lines{QStringLiteral("COM7,header,"), QStringLiteral("units,")};
     for (int s = 0; s < rows; ++s)
-        lines.append(QStringLiteral("2024/05/01 00:00:00,0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"));
+        lines.append(QStringLiteral(
+            "2024/05/01 00:00:00,0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"));
     const QByteArray bytes = Cp932Lines(lines);
     const QString path = dir.filePath(QStringLiteral("f.csv"));
     for (auto _ : benchState) {

@@ -39,8 +39,8 @@ InstallLayout ConfiguredInstallLayout()
     return {QStringLiteral(QEMRA_INSTALL_BINDIR), QStringLiteral(QEMRA_INSTALL_DATADIR)};
 }
 
-AppLocation ChooseAppLocation(const QString& executableFolder,
-                              const QProcessEnvironment& environment, const InstallLayout& layout)
+AppLocation ChooseAppLocation(const QString& executableFolder, const QProcessEnvironment& environment,
+                              const InstallLayout& layout)
 {
     const QString binFolder = CleanAbsolute(layout.binFolder);
     const bool installed = !binFolder.isEmpty() && CleanAbsolute(executableFolder) == binFolder;
@@ -56,8 +56,7 @@ AppLocation ChooseAppLocation(const QString& executableFolder,
             return {QString(), WithTrailingSlash(layout.dataFolder)};
         dataHome = home + QStringLiteral("/.local/share");
     }
-    return {WithTrailingSlash(QDir::cleanPath(dataHome + u'/' + kAppName)),
-            WithTrailingSlash(layout.dataFolder)};
+    return {WithTrailingSlash(QDir::cleanPath(dataHome + u'/' + kAppName)), WithTrailingSlash(layout.dataFolder)};
 }
 
 AppLocation RunningAppLocation()
@@ -82,8 +81,7 @@ QString AppBaseFolder(const AppLocation& location)
 {
     const QString& folder = location.baseFolder;
     if (!folder.isEmpty() && !QDir().mkpath(folder))
-        std::fprintf(stderr, "qemra-monitor: cannot create the folder %s\n",
-                     QFile::encodeName(folder).constData());
+        std::fprintf(stderr, "qemra-monitor: cannot create the folder %s\n", QFile::encodeName(folder).constData());
     return folder;
 }
 

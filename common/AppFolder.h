@@ -31,8 +31,8 @@ struct AppLocation {
 // or not absolute; with no home either, the working folder). Any other program, such as one run
 // from its build tree, keeps them next to itself. Only the arguments decide, so every case can be
 // tried without installing anything.
-AppLocation ChooseAppLocation(const QString& executableFolder,
-                              const QProcessEnvironment& environment, const InstallLayout& layout);
+AppLocation ChooseAppLocation(const QString& executableFolder, const QProcessEnvironment& environment,
+                              const InstallLayout& layout);
 
 // The running program's location, from its own path, its environment and the configured layout.
 AppLocation RunningAppLocation();

@@ -53,8 +53,8 @@ TDateTime ToDateTime(const QDateTime& local)
 {
     const QDateTime t = local.toLocalTime();
     const QTime time = t.time();
-    return EncodeDateTime(t.date().year(), t.date().month(), t.date().day(), time.hour(), time.minute(),
-                          time.second(), time.msec());
+    return EncodeDateTime(t.date().year(), t.date().month(), t.date().day(), time.hour(), time.minute(), time.second(),
+                          time.msec());
 }
 
 QDateTime FromDateTime(TDateTime value)

@@ -9,8 +9,7 @@ namespace qemra {
 // Days since 1899-12-30 00:00 local time; the fraction is the time of day.
 using TDateTime = double;
 
-TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                         int msec = 0);
+TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int msec = 0);
 TDateTime ToDateTime(const QDateTime& local);
 QDateTime FromDateTime(TDateTime value);  // local time, rounded to the millisecond
 

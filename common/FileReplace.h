@@ -26,8 +26,8 @@ enum class WhenNoTemporaryFile {
 // Replaces the file at `path` (a symbolic link: the file it points to) by `bytes` so that it cannot
 // be lost: the bytes go into a temporary file beside it, every write and the flush to the disk are
 // checked, and only then is the temporary file renamed over the old one, which keeps its
-// permissions; a file that may not be written is not replaced. On any failure the old file stays byte for byte and false is returned, with the
-// reason in `error` when given.
+// permissions; a file that may not be written is not replaced. On any failure the old file stays byte for byte and
+// false is returned, with the reason in `error` when given.
 bool ReplaceFile(const QString& path, const QByteArray& bytes, FileIo& io,
                  WhenNoTemporaryFile noTemporaryFile = WhenNoTemporaryFile::Fail, FileWriteError* error = nullptr);
 

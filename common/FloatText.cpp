@@ -18,8 +18,8 @@ QString GeneralFloatText(double value, double exponentBelow)
 
     // Fifteen significant digits, rounded once: "d.dddddddddddddde-xx".
     char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                         std::chars_format::scientific, 14);
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
     (void)ec;  // 64 characters always hold the text
     const std::string scientific(buffer, end);
     const std::size_t e = scientific.find('e');

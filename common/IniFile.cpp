@@ -150,8 +150,8 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
 {
     // A line break in a name or value would put lines of its own into the file.
     const QString trimmedKey = key.trimmed();
-    if (trimmedKey.isEmpty() || trimmedKey.contains(u'=') || section.trimmed().isEmpty()
-        || section.contains(u']') || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+    if (trimmedKey.isEmpty() || trimmedKey.contains(u'=') || section.trimmed().isEmpty() || section.contains(u']') ||
+        HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
         return false;
 
     QByteArray old;

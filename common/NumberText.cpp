@@ -121,8 +121,7 @@ bool IsUnderflow(const std::string& ascii)
         const bool negative = *first == '-';
         if (*first == '+' || *first == '-')
             ++first;
-        if (std::from_chars(first, ascii.data() + ascii.size(), exponent).ec != std::errc()
-            || exponent > 1'000'000'000)
+        if (std::from_chars(first, ascii.data() + ascii.size(), exponent).ec != std::errc() || exponent > 1'000'000'000)
             return negative;  // an exponent beyond any range: its sign alone decides
         if (negative)
             exponent = -exponent;

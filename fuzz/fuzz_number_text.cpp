@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     FuzzInput input(data, size);
     const QChar separator = (input.Byte() & 1) != 0 ? QChar(u',') : QChar(u'.');
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(input.Data()), static_cast<qsizetype>(input.Size()));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(input.Data()), static_cast<qsizetype>(input.Size()));
 
     double value = 0;
     if (TryTextToFloat(text, value, separator)) {

@@ -77,10 +77,7 @@ void AppendMemoLine(QPlainTextEdit& memo, const QString& line, int maxLines)
 
 TCommCtrlForm::TCommCtrlForm(QString& openPortName, const Clock& clock, Prompts& prompts, QString baseFolder,
                              QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      openPortName_(openPortName),
-      prompts_(prompts),
-      baseFolder_(std::move(baseFolder)),
+    : QWidget(parent, Qt::Window), openPortName_(openPortName), prompts_(prompts), baseFolder_(std::move(baseFolder)),
       comLog_(baseFolder_, QStringLiteral("QemraCom.log"), clock),
       dialogRunner_([](TComSetupFrm& dialog) { return dialog.exec(); })
 {
@@ -122,8 +119,7 @@ void TCommCtrlForm::BuildWindow()
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setObjectName("Splitter1");
     splitter->addWidget(MakeLogPane(splitter, "PSend", "CBSendLog", "送信ログ", "MSend", cbSendLog_, mSend_));
-    splitter->addWidget(
-        MakeLogPane(splitter, "PRecive", "CBReciveLog", "受信ログ", "MRecive", cbReciveLog_, mRecive_));
+    splitter->addWidget(MakeLogPane(splitter, "PRecive", "CBReciveLog", "受信ログ", "MRecive", cbReciveLog_, mRecive_));
 
     QFrame* console = MakePanel(this, "PConsole");
     auto* consoleLayout = new QHBoxLayout(console);

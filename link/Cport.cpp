@@ -34,8 +34,8 @@ QString TextOf(const QStringList& texts, Enum value)
 // The value from the file (the current setting when missing), matched without regard to case;
 // a text that matches nothing gives `fallback`.
 template <typename Enum>
-Enum ReadChoice(const IniFile& ini, const QString& section, const QString& key, const QStringList& texts,
-                Enum current, Enum fallback)
+Enum ReadChoice(const IniFile& ini, const QString& section, const QString& key, const QStringList& texts, Enum current,
+                Enum fallback)
 {
     const int index = MatchText(texts, ini.ReadString(section, key, TextOf(texts, current)));
     return index < 0 ? fallback : static_cast<Enum>(index);
@@ -45,7 +45,7 @@ Enum ReadChoice(const IniFile& ini, const QString& section, const QString& key, 
 
 const QStringList& BaudRateTexts()
 {
-    static const QStringList texts{"Custom", "110",   "300",   "600",   "1200",   "2400",   "4800",   "9600",
+    static const QStringList texts{"Custom", "110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",
                                    "14400",  "19200", "38400", "56000", "57600", "115200", "128000", "256000"};
     return texts;
 }
@@ -78,9 +78,8 @@ TComPort::TComPort(QObject* parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("ComPortM"));
     connect(&serial_, &QSerialPort::readyRead, this, &TComPort::ReadyRead);
-    connect(&serial_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        HandleError(error, generation_);
-    });
+    connect(&serial_, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { HandleError(error, generation_); });
 }
 
 TComPort::~TComPort()
@@ -310,8 +309,8 @@ void TComPort::HandleError(QSerialPort::SerialPortError error, quint64 generatio
 {
     // Only a vanished device ends the link; UnsupportedOperationError (modem lines on a pty),
     // timeouts and the like leave it open.
-    const bool lost = error == QSerialPort::ResourceError
-        || (error == QSerialPort::ReadError && serial_.isOpen() && HungUp(serial_));
+    const bool lost =
+        error == QSerialPort::ResourceError || (error == QSerialPort::ReadError && serial_.isOpen() && HungUp(serial_));
     if (!lost)
         return;
     // The error is raised inside QSerialPort's own notifier: close on the next turn of the loop.

@@ -51,10 +51,7 @@ std::optional<QByteArray> FramePayload(const QByteArray& payload)
     return framed;
 }
 
-FrameScanner::FrameScanner()
-{
-    rxBuf_.reserve(kMaxRxBufLength + 1);
-}
+FrameScanner::FrameScanner() { rxBuf_.reserve(kMaxRxBufLength + 1); }
 
 void FrameScanner::Feed(const QByteArray& bytes)
 {

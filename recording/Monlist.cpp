@@ -21,8 +21,8 @@ namespace {
 
 struct ListRow {
     const char16_t* label;
-    const char16_t* format;                 // printf-style, "%d" for whole numbers
-    double (*value)(const TMesData&);       // null: a section title whose value cell stays empty
+    const char16_t* format;            // printf-style, "%d" for whole numbers
+    double (*value)(const TMesData&);  // null: a section title whose value cell stays empty
 };
 
 constexpr std::array<ListRow, MonitorListTable::kRows> kListRows{{
@@ -53,8 +53,7 @@ constexpr std::array<ListRow, MonitorListTable::kRows> kListRows{{
     {u"SHT気温", u"%1.2f ℃", [](const TMesData& r) -> double { return r.C71; }},
     {u"SHT湿度", u"%1.2f %%", [](const TMesData& r) -> double { return r.C72; }},
     // The black-globe temperature difference: mean of the two globe sensors less air temperature 2.
-    {u"黒球温度差", u"%1.3f ℃",
-     [](const TMesData& r) -> double { return (double(r.C26) + r.C27) * 0.5 - r.C22; }},
+    {u"黒球温度差", u"%1.3f ℃", [](const TMesData& r) -> double { return (double(r.C26) + r.C27) * 0.5 - r.C22; }},
     {u"=== 状態値 ===", u"", nullptr},
     {u"風速(補正前)", u"%1.3f m/s.", [](const TMesData& r) -> double { return r.C01; }},
     {u"湿度(補正前)", u"%1.2f %%", [](const TMesData& r) -> double { return r.C13; }},
@@ -131,11 +130,10 @@ TMonForm::TMonForm(SharedState& state, const Clock& clock, QString baseFolder, Q
     auto* console = new QWidget(this);
     console->setObjectName(QStringLiteral("PConsole"));
     console->setFixedHeight(41);
-    BBSaveFile = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                 QStringLiteral("Save Short Log."), console);
+    BBSaveFile =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Save Short Log."), console);
     BBSaveFile->setObjectName(QStringLiteral("BBSaveFile"));
-    BBClose = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close"),
-                              console);
+    BBClose = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close"), console);
     BBClose->setObjectName(QStringLiteral("BBClose"));
     auto* buttons = new QHBoxLayout(console);
     buttons->setContentsMargins(6, 4, 6, 4);
@@ -158,20 +156,11 @@ TMonForm::TMonForm(SharedState& state, const Clock& clock, QString baseFolder, Q
     FormCreate();
 }
 
-TMonForm::~TMonForm()
-{
-    SaveRecordSettings(SettingsPath(), state_.MySts);
-}
+TMonForm::~TMonForm() { SaveRecordSettings(SettingsPath(), state_.MySts); }
 
-void TMonForm::FormCreate()
-{
-    LoadRecordSettings(SettingsPath(), state_.MySts);
-}
+void TMonForm::FormCreate() { LoadRecordSettings(SettingsPath(), state_.MySts); }
 
-QString TMonForm::SettingsPath() const
-{
-    return baseFolder_ + QStringLiteral("BaseSetpoint.ini");
-}
+QString TMonForm::SettingsPath() const { return baseFolder_ + QStringLiteral("BaseSetpoint.ini"); }
 
 void TMonForm::closeEvent(QCloseEvent* event)
 {
@@ -224,10 +213,7 @@ void TMonForm::BBSaveFileClick()
         SaveShortLogHook();
 }
 
-int TMonForm::ListRowCount() const
-{
-    return SGList->rowCount() + 1;
-}
+int TMonForm::ListRowCount() const { return SGList->rowCount() + 1; }
 
 QString TMonForm::ListText(int row, int column) const
 {

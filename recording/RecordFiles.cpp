@@ -214,10 +214,9 @@ struct SecondColumn {
 
 // Humidity carries one decimal more here than on screen.
 constexpr SecondColumn kSecondColumns[] = {
-    {"%1.3f,", &TMesData::M01}, {"%1.2f,", &TMesData::M11}, {"%1.3f,", &TMesData::M12},
-    {"%1.2f,", &TMesData::M04}, {"%1.2f,", &TMesData::M55}, {"%1.2f,", &TMesData::H51},
-    {"%1.2f,", &TMesData::M53}, {"%1.2f,", &TMesData::M51}, {"%1.2f,", &TMesData::M52},
-    {"%1.2f,", &TMesData::M21}, {"%1.2f,", &TMesData::M22}, {"%1.2f,", &TMesData::M23},
+    {"%1.3f,", &TMesData::M01}, {"%1.2f,", &TMesData::M11}, {"%1.3f,", &TMesData::M12}, {"%1.2f,", &TMesData::M04},
+    {"%1.2f,", &TMesData::M55}, {"%1.2f,", &TMesData::H51}, {"%1.2f,", &TMesData::M53}, {"%1.2f,", &TMesData::M51},
+    {"%1.2f,", &TMesData::M52}, {"%1.2f,", &TMesData::M21}, {"%1.2f,", &TMesData::M22}, {"%1.2f,", &TMesData::M23},
 };
 
 }  // namespace
@@ -246,8 +245,8 @@ QString RecordFiles::SecondRecordPath(TDateTime now) const
     // Ports here are device paths ("/dev/ttyUSB0"); the file takes the last part of the name, as it
     // took "COM7", while the header keeps the name as it stands.
     const QString port = state_.MySts.PortName.section(u'/', -1);
-    return folder_ + QStringLiteral("RT_") + port + u'_' + FormatDateTime(QStringLiteral("yyyymmdd"), now)
-           + QStringLiteral(".csv");
+    return folder_ + QStringLiteral("RT_") + port + u'_' + FormatDateTime(QStringLiteral("yyyymmdd"), now) +
+           QStringLiteral(".csv");
 }
 
 QString RecordFiles::MinuteRecordPath(TDateTime now) const
@@ -257,7 +256,8 @@ QString RecordFiles::MinuteRecordPath(TDateTime now) const
 
 QStringList RecordFiles::SecondHeader() const
 {
-    return {state_.MySts.PortName + QStringLiteral(",風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
+    return {state_.MySts.PortName +
+                QStringLiteral(",風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
             QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,")};
 }
 

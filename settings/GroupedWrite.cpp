@@ -19,10 +19,7 @@ QString Text(const char* format, float value)
     return FormatFloat(QString::fromLatin1(format), static_cast<double>(value));
 }
 
-TKeyValue Pair(const char* key, const QString& value)
-{
-    return {QString::fromLatin1(key), value};
-}
+TKeyValue Pair(const char* key, const QString& value) { return {QString::fromLatin1(key), value}; }
 
 // The correction table under "P01".."P20": DIV n at 2n+1, VAL n at 2n+2.
 void AddTablePairs(std::vector<TKeyValue>& pairs, const TWritePrm& prm, int first, int last)
@@ -47,9 +44,9 @@ WriteGroup MakeWriteGroup(int group, const TWritePrm& prm)
     switch (group) {
     case 0:
         // The echo of the heater output is not compared: 5 of the 6 pairs.
-        p = {Pair("E91", QStringLiteral("1")), Pair("P99", QStringLiteral("8462")), Pair("E01", Text("%1.2f", prm.DifT0m)),
-             Pair("E02", Text("%1.2f", prm.AdjWS)), Pair("E03", Text("%1.2f", prm.AdjDifT)),
-             Pair("E04", Text("%1.4f", prm.HeaterWatt))};
+        p = {Pair("E91", QStringLiteral("1")),        Pair("P99", QStringLiteral("8462")),
+             Pair("E01", Text("%1.2f", prm.DifT0m)),  Pair("E02", Text("%1.2f", prm.AdjWS)),
+             Pair("E03", Text("%1.2f", prm.AdjDifT)), Pair("E04", Text("%1.4f", prm.HeaterWatt))};
         g.Verified = 5;
         break;
     case 1:
@@ -62,9 +59,9 @@ WriteGroup MakeWriteGroup(int group, const TWritePrm& prm)
         AddTablePairs(p, prm, 8, 9);
         break;
     case 4:
-        p = {Pair("E16", Text("%1.3f", prm.ATRevice0)), Pair("E17", Text("%1.3f", prm.ATRevice1)),
+        p = {Pair("E16", Text("%1.3f", prm.ATRevice0)),  Pair("E17", Text("%1.3f", prm.ATRevice1)),
              Pair("E12", Text("%1.3f", prm.WDTRevice0)), Pair("E13", Text("%1.3f", prm.WDTRevice1)),
-             Pair("P32", Text("%1.3f", prm.ChipStdV)), Pair("E21", Text("%1.3f", prm.BGT_Revice0)),
+             Pair("P32", Text("%1.3f", prm.ChipStdV)),   Pair("E21", Text("%1.3f", prm.BGT_Revice0)),
              Pair("E22", Text("%1.3f", prm.BGT_Revice1))};
         break;
     case 5:
@@ -86,10 +83,7 @@ GroupedWrite::GroupedWrite(PollCycle& poll, const TWritePrm& prm, LineSink addLi
 {
 }
 
-GroupedWrite::~GroupedWrite()
-{
-    poll_.ReleaseWriteQueue(this);
-}
+GroupedWrite::~GroupedWrite() { poll_.ReleaseWriteQueue(this); }
 
 void GroupedWrite::Reset()
 {

@@ -75,9 +75,10 @@ TPrmSetForm::TPrmSetForm(PollCycle& poll, SharedState& state, QWidget* parent) :
     GBMode->setObjectName(QStringLiteral("GBMode"));
     RGMesMode = RadioGroup("RGMesMode", QStringLiteral("計測モード"),
                            {QStringLiteral("Low-Mode"), QStringLiteral("Hi-Mode")}, mesModeItems_, GBMode);
-    RGCaseMode = RadioGroup("RGCaseMode", QStringLiteral("ケースモード"),
-                            {QStringLiteral("なし"), QStringLiteral("開放設置モード"), QStringLiteral("ケース設置モード")},
-                            caseModeItems_, GBMode);
+    RGCaseMode =
+        RadioGroup("RGCaseMode", QStringLiteral("ケースモード"),
+                   {QStringLiteral("なし"), QStringLiteral("開放設置モード"), QStringLiteral("ケース設置モード")},
+                   caseModeItems_, GBMode);
     auto* modeLayout = new QHBoxLayout(GBMode);
     modeLayout->addWidget(RGMesMode, 0, Qt::AlignTop);
     modeLayout->addWidget(RGCaseMode, 0, Qt::AlignTop);
@@ -152,15 +153,9 @@ void TPrmSetForm::FormShow()
     MSts->clear();
 }
 
-int TPrmSetForm::MesModeIndex() const
-{
-    return std::max(0, mesModeItems_->checkedId());
-}
+int TPrmSetForm::MesModeIndex() const { return std::max(0, mesModeItems_->checkedId()); }
 
-int TPrmSetForm::CaseModeIndex() const
-{
-    return std::max(0, caseModeItems_->checkedId());
-}
+int TPrmSetForm::CaseModeIndex() const { return std::max(0, caseModeItems_->checkedId()); }
 
 void TPrmSetForm::BBWriteClick()
 {
@@ -178,14 +173,8 @@ void TPrmSetForm::BBWriteClick()
     MSts->clear();
 }
 
-void TPrmSetForm::Timer1Timer()
-{
-    writer_->Check();
-}
+void TPrmSetForm::Timer1Timer() { writer_->Check(); }
 
-void TPrmSetForm::AddLine(const QString& line)
-{
-    MSts->appendPlainText(line);
-}
+void TPrmSetForm::AddLine(const QString& line) { MSts->appendPlainText(line); }
 
 }  // namespace qemra

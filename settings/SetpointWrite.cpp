@@ -14,10 +14,7 @@ constexpr int kPairs = 4;
 
 const QString SetpointWrite::kInterrupted = QStringLiteral(" 書込み中断！ 他の書込みが始まりました");
 
-QString SetpointValueText(float value)
-{
-    return FormatFloat(QStringLiteral("%1.2f"), static_cast<double>(value));
-}
+QString SetpointValueText(float value) { return FormatFloat(QStringLiteral("%1.2f"), static_cast<double>(value)); }
 
 SetpointWrite::SetpointWrite(PollCycle& poll, LineSink addLine) : poll_(poll), addLine_(std::move(addLine)) {}
 

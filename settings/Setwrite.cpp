@@ -10,8 +10,7 @@
 
 namespace qemra {
 
-TWriteForm::TWriteForm(PollCycle& poll, const TWritePrm& prm, QWidget* parent)
-    : QDialog(parent, Qt::Tool), poll_(poll)
+TWriteForm::TWriteForm(PollCycle& poll, const TWritePrm& prm, QWidget* parent) : QDialog(parent, Qt::Tool), poll_(poll)
 {
     setObjectName(QStringLiteral("TWriteForm"));
     setWindowTitle(QStringLiteral("設定送出"));
@@ -66,10 +65,7 @@ void TWriteForm::FormShow()
     BBCancel->setEnabled(true);
 }
 
-void TWriteForm::BBDoClick()
-{
-    sequence_->Start();
-}
+void TWriteForm::BBDoClick() { sequence_->Start(); }
 
 void TWriteForm::WriteTick()
 {
@@ -87,15 +83,9 @@ void TWriteForm::CloseByButton()
     done(kResultAbort);
 }
 
-void TWriteForm::BBCancelClick()
-{
-    CloseByButton();
-}
+void TWriteForm::BBCancelClick() { CloseByButton(); }
 
-void TWriteForm::BBCloseClick()
-{
-    CloseByButton();
-}
+void TWriteForm::BBCloseClick() { CloseByButton(); }
 
 void TWriteForm::reject()
 {
@@ -106,9 +96,6 @@ void TWriteForm::reject()
     QDialog::reject();
 }
 
-void TWriteForm::AddLine(const QString& line)
-{
-    MSts->appendPlainText(line);
-}
+void TWriteForm::AddLine(const QString& line) { MSts->appendPlainText(line); }
 
 }  // namespace qemra

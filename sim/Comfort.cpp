@@ -5,10 +5,7 @@
 
 namespace qemra::sim {
 
-double SaturationPressure(double airC)
-{
-    return 6.112 * std::exp(17.62 * airC / (243.12 + airC));
-}
+double SaturationPressure(double airC) { return 6.112 * std::exp(17.62 * airC / (243.12 + airC)); }
 
 double DewPoint(double airC, double relativeHumidity)
 {
@@ -20,9 +17,8 @@ double DewPoint(double airC, double relativeHumidity)
 double WetBulb(double airC, double relativeHumidity)
 {
     const double rh = std::clamp(relativeHumidity, 5.0, 99.0);
-    return airC * std::atan(0.151977 * std::sqrt(rh + 8.313659)) + std::atan(airC + rh)
-           - std::atan(rh - 1.676331) + 0.00391838 * std::pow(rh, 1.5) * std::atan(0.023101 * rh)
-           - 4.686035;
+    return airC * std::atan(0.151977 * std::sqrt(rh + 8.313659)) + std::atan(airC + rh) - std::atan(rh - 1.676331) +
+           0.00391838 * std::pow(rh, 1.5) * std::atan(0.023101 * rh) - 4.686035;
 }
 
 double AbsoluteHumidity(double airC, double relativeHumidity)
@@ -34,25 +30,17 @@ double AbsoluteHumidity(double airC, double relativeHumidity)
 double MeanRadiant(double globeC, double airC, double windMs)
 {
     const double globeK = globeC + 273.15;
-    const double fourth =
-        std::pow(globeK, 4) + 2.5e8 * std::pow(std::max(windMs, 0.0), 0.6) * (globeC - airC);
+    const double fourth = std::pow(globeK, 4) + 2.5e8 * std::pow(std::max(windMs, 0.0), 0.6) * (globeC - airC);
     return std::pow(std::max(fourth, 0.0), 0.25) - 273.15;
 }
 
-double WbgtIndoors(double wetBulbC, double globeC)
-{
-    return 0.7 * wetBulbC + 0.3 * globeC;
-}
+double WbgtIndoors(double wetBulbC, double globeC) { return 0.7 * wetBulbC + 0.3 * globeC; }
 
-double WbgtOutdoors(double wetBulbC, double globeC, double airC)
-{
-    return 0.7 * wetBulbC + 0.2 * globeC + 0.1 * airC;
-}
+double WbgtOutdoors(double wetBulbC, double globeC, double airC) { return 0.7 * wetBulbC + 0.2 * globeC + 0.1 * airC; }
 
 double Pmv(double airC, double radiantC, double windMs, double relativeHumidity, double met, double clo)
 {
-    const double pa = std::clamp(relativeHumidity, 0.0, 100.0) * 10.0
-                      * std::exp(16.6536 - 4030.183 / (airC + 235.0));
+    const double pa = std::clamp(relativeHumidity, 0.0, 100.0) * 10.0 * std::exp(16.6536 - 4030.183 / (airC + 235.0));
     const double icl = 0.155 * std::max(clo, 0.0);
     const double m = std::max(met, 0.1) * 58.15;
     const double mw = m;  // no external work
@@ -90,8 +78,7 @@ double Pmv(double airC, double radiantC, double windMs, double relativeHumidity,
     return std::isfinite(pmv) ? std::clamp(pmv, -3.0, 3.0) : 0.0;
 }
 
-double StandardEffective(double airC, double radiantC, double windMs, double relativeHumidity,
-                         double met, double clo)
+double StandardEffective(double airC, double radiantC, double windMs, double relativeHumidity, double met, double clo)
 {
     const double operative = (airC + radiantC) / 2.0;
     const double windCooling = 2.0 * std::max(0.0, std::sqrt(std::max(windMs, 0.0)) - 0.3);

@@ -41,16 +41,13 @@ std::optional<std::string> SetReal(std::string_view name, std::string_view value
 {
     const std::optional<double> number = ParseNumber(value);
     if (!number || *number < low || *number > high)
-        return std::string(name) + " wants a number from " + FixedText(low, 0) + " to " + FixedText(high, 0)
-               + ", not \"" + std::string(value) + "\"";
+        return std::string(name) + " wants a number from " + FixedText(low, 0) + " to " + FixedText(high, 0) +
+               ", not \"" + std::string(value) + "\"";
     set(*number);
     return std::nullopt;
 }
 
-std::string ShareText(double share)
-{
-    return FixedText(share, 3);
-}
+std::string ShareText(double share) { return FixedText(share, 3); }
 
 }  // namespace
 
@@ -155,16 +152,16 @@ std::string StatusText(const ProtocolCore& core)
     const Faults& faults = core.faults();
     const Counters& counters = core.counters();
     std::string text;
-    text += "wind " + FixedText(instrument.WindSpeed(), 3) + " m/s, ambient " + FixedText(instrument.Ambient(), 2)
-            + " C, humidity " + FixedText(instrument.Humidity(), 1) + " %\n";
-    text += "drop " + ShareText(faults.drop) + ", delay " + std::to_string(faults.delayMs) + " ms, corrupt "
-            + ShareText(faults.corrupt) + ", lowercase " + ShareText(faults.lowerCase) + ", stray "
-            + ShareText(faults.stray) + ", noise " + ShareText(faults.noise) + ", split " + ShareText(faults.split)
-            + ", wrongecho " + ShareText(faults.wrongEcho) + ", hangup-after "
-            + (faults.hangUpAfter ? std::to_string(*faults.hangUpAfter) : std::string("off")) + "\n";
-    text += "requests " + std::to_string(counters.requests) + ", answers " + std::to_string(counters.answers)
-            + ", dropped " + std::to_string(counters.dropped) + ", bad frames " + std::to_string(core.BadFrames())
-            + ", other frames " + std::to_string(counters.ignored) + "\n";
+    text += "wind " + FixedText(instrument.WindSpeed(), 3) + " m/s, ambient " + FixedText(instrument.Ambient(), 2) +
+            " C, humidity " + FixedText(instrument.Humidity(), 1) + " %\n";
+    text += "drop " + ShareText(faults.drop) + ", delay " + std::to_string(faults.delayMs) + " ms, corrupt " +
+            ShareText(faults.corrupt) + ", lowercase " + ShareText(faults.lowerCase) + ", stray " +
+            ShareText(faults.stray) + ", noise " + ShareText(faults.noise) + ", split " + ShareText(faults.split) +
+            ", wrongecho " + ShareText(faults.wrongEcho) + ", hangup-after " +
+            (faults.hangUpAfter ? std::to_string(*faults.hangUpAfter) : std::string("off")) + "\n";
+    text += "requests " + std::to_string(counters.requests) + ", answers " + std::to_string(counters.answers) +
+            ", dropped " + std::to_string(counters.dropped) + ", bad frames " + std::to_string(core.BadFrames()) +
+            ", other frames " + std::to_string(counters.ignored) + "\n";
     text += "parameter protection " + std::string(instrument.ProtectionOpen() ? "open" : "closed");
     return text;
 }

@@ -24,10 +24,7 @@ std::string ReadLink(const std::string& path)
 
 DeviceLink::DeviceLink(std::string path) : path_(std::move(path)) {}
 
-DeviceLink::~DeviceLink()
-{
-    Remove();
-}
+DeviceLink::~DeviceLink() { Remove(); }
 
 bool DeviceLink::PointTo(const std::string& target, std::string& error)
 {

@@ -28,15 +28,9 @@ std::uint8_t ByteSum(std::string_view text)
 
 }  // namespace
 
-std::uint8_t FrameChecksum(std::string_view framed)
-{
-    return static_cast<std::uint8_t>(0x100 - ByteSum(framed));
-}
+std::uint8_t FrameChecksum(std::string_view framed) { return static_cast<std::uint8_t>(0x100 - ByteSum(framed)); }
 
-std::string HexDigits(std::uint8_t value)
-{
-    return {kUpperHex[value >> 4], kUpperHex[value & 0x0F]};
-}
+std::string HexDigits(std::uint8_t value) { return {kUpperHex[value >> 4], kUpperHex[value & 0x0F]}; }
 
 std::string BuildFrame(std::string_view payload)
 {

@@ -23,9 +23,20 @@ constexpr std::array<std::string_view, 7> kNumericKeys = {"E91", "P99", "P91", "
 // Values the instrument holds before anything is written; the parameter keys start at the
 // parameter set's defaults so a locked write echoes something sensible.
 const std::array<KeyValue, 14> kStartValues = {{
-    {"E01", "50"}, {"E02", "5"}, {"E03", "20"}, {"E04", "0.2"}, {"E06", "3"}, {"P32", "2.5"},
-    {"P41", "9"}, {"E91", "0"}, {"P99", "0"}, {"P91", "0"}, {"H50", "0"}, {"H82", "0"},
-    {"H51", "0.5"}, {"H52", "1.2"},
+    {"E01", "50"},
+    {"E02", "5"},
+    {"E03", "20"},
+    {"E04", "0.2"},
+    {"E06", "3"},
+    {"P32", "2.5"},
+    {"P41", "9"},
+    {"E91", "0"},
+    {"P99", "0"},
+    {"P91", "0"},
+    {"H50", "0"},
+    {"H82", "0"},
+    {"H51", "0.5"},
+    {"H52", "1.2"},
 }};
 
 bool IsDigitPair(std::string_view text, int first, int last)
@@ -41,10 +52,7 @@ bool IsNumericKey(std::string_view key)
     return IsProtectedKey(key) || std::find(kNumericKeys.begin(), kNumericKeys.end(), key) != kNumericKeys.end();
 }
 
-bool IsIntegerKey(std::string_view key)
-{
-    return key == "H50" || key == "H82";
-}
+bool IsIntegerKey(std::string_view key) { return key == "H50" || key == "H82"; }
 
 bool IsValueCode(std::string_view key)
 {
@@ -83,20 +91,11 @@ Instrument::Instrument(std::uint64_t seed, TimeSource now) : now_(std::move(now)
         held_[start.key] = start.value;
 }
 
-void Instrument::SetWindSpeed(double metresPerSecond)
-{
-    wind_ = std::max(0.0, metresPerSecond);
-}
+void Instrument::SetWindSpeed(double metresPerSecond) { wind_ = std::max(0.0, metresPerSecond); }
 
-void Instrument::SetAmbient(double celsius)
-{
-    ambient_ = celsius;
-}
+void Instrument::SetAmbient(double celsius) { ambient_ = celsius; }
 
-void Instrument::SetHumidity(double percent)
-{
-    humidity_ = std::clamp(percent, 0.0, 100.0);
-}
+void Instrument::SetHumidity(double percent) { humidity_ = std::clamp(percent, 0.0, 100.0); }
 
 std::optional<std::string> Instrument::Held(const std::string& key) const
 {
@@ -106,10 +105,7 @@ std::optional<std::string> Instrument::Held(const std::string& key) const
     return found->second;
 }
 
-bool Instrument::ProtectionOpen() const
-{
-    return Number("E91") == 1.0 && Number("P99") == 8462.0;
-}
+bool Instrument::ProtectionOpen() const { return Number("E91") == 1.0 && Number("P99") == 8462.0; }
 
 double Instrument::Number(const std::string& key) const
 {
@@ -134,19 +130,15 @@ std::string Instrument::Write(const std::string& key, const std::string& value)
     return held;
 }
 
-double Instrument::Noise(double sigma)
-{
-    return std::normal_distribution<double>(0.0, sigma)(random_);
-}
+double Instrument::Noise(double sigma) { return std::normal_distribution<double>(0.0, sigma)(random_); }
 
 void Instrument::Advance(double now)
 {
     const double drift = 0.08 * std::sin(2.0 * std::numbers::pi * now / 1200.0 + driftPhase_);
     const double airTarget = ambient_ + drift;
-    const double globeTarget = airTarget + 0.3;    // a little sun through the window
-    const double boardTarget = airTarget + 1.8;    // the electronics warm their board
-    const double moistureTarget =
-        humidity_ + 1.0 * std::sin(2.0 * std::numbers::pi * now / 1800.0 + 2.0 * driftPhase_);
+    const double globeTarget = airTarget + 0.3;  // a little sun through the window
+    const double boardTarget = airTarget + 1.8;  // the electronics warm their board
+    const double moistureTarget = humidity_ + 1.0 * std::sin(2.0 * std::numbers::pi * now / 1800.0 + 2.0 * driftPhase_);
     if (!settled_) {
         settled_ = true;
         air_ = airTarget;
@@ -165,8 +157,8 @@ void Instrument::Advance(double now)
 
 double Instrument::HotWireDifference(double v) const
 {
-    const double atRest = Number("E01");    // DifT0m
-    const double reference = Number("E02"); // AdjWS
+    const double atRest = Number("E01");       // DifT0m
+    const double reference = Number("E02");    // AdjWS
     const double atReference = Number("E03");  // AdjDifT
     if (atRest > atReference && atReference > 0.0 && reference > 0.0) {
         // King's law: the heat carried away grows with the square root of the speed.

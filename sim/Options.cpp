@@ -10,9 +10,9 @@ namespace qemra::sim {
 namespace {
 
 // Options that are settings of the running instrument, by the names ApplySetting knows.
-constexpr std::array<std::string_view, 12> kSettingOptions = {
-    "wind", "ambient", "humidity", "drop", "delay", "corrupt",
-    "lowercase", "stray", "noise", "split", "wrongecho", "hangup-after"};
+constexpr std::array<std::string_view, 12> kSettingOptions = {"wind",  "ambient", "humidity",  "drop",
+                                                              "delay", "corrupt", "lowercase", "stray",
+                                                              "noise", "split",   "wrongecho", "hangup-after"};
 
 }  // namespace
 
@@ -44,8 +44,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
             continue;
         }
 
-        const bool known = name == "seed" || name == "link" || name == "port-ini" || name == "command-pipe"
-                           || std::find(kSettingOptions.begin(), kSettingOptions.end(), name) != kSettingOptions.end();
+        const bool known = name == "seed" || name == "link" || name == "port-ini" || name == "command-pipe" ||
+                           std::find(kSettingOptions.begin(), kSettingOptions.end(), name) != kSettingOptions.end();
         if (!known) {
             parsed.error = "unknown option \"" + argument + "\"";
             return parsed;

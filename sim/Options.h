@@ -9,10 +9,10 @@ namespace qemra::sim {
 
 struct SimOptions {
     std::uint64_t seed = 1;
-    std::string link;     // symlink to the device, empty for none
-    std::string portIni;  // INI file whose ComPortM/Port gets the device, empty for none
+    std::string link;         // symlink to the device, empty for none
+    std::string portIni;      // INI file whose ComPortM/Port gets the device, empty for none
     std::string commandPipe;  // named pipe read for commands like standard input, empty for none
-    bool quiet = false;   // no traffic lines on standard error
+    bool quiet = false;       // no traffic lines on standard error
     bool help = false;
     // Settings for ApplySetting, by name, in the order given.
     std::vector<std::pair<std::string, std::string>> settings;

@@ -14,14 +14,14 @@ namespace qemra::sim {
 
 // Line faults a bench can switch on. Shares are probabilities per answer (0 = never, 1 = always).
 struct Faults {
-    double drop = 0;        // the answer is lost
-    int delayMs = 0;        // every answer leaves this much later
-    double corrupt = 0;     // the checksum is wrong
-    double lowerCase = 0;   // the checksum is written in lower-case hexadecimal
-    double stray = 0;       // a few printable bytes arrive just before the "<"
-    double noise = 0;       // a few random bytes follow the answer's CR LF
-    double split = 0;       // the answer is written in pieces with short gaps
-    double wrongEcho = 0;   // a write answer echoes one value changed
+    double drop = 0;       // the answer is lost
+    int delayMs = 0;       // every answer leaves this much later
+    double corrupt = 0;    // the checksum is wrong
+    double lowerCase = 0;  // the checksum is written in lower-case hexadecimal
+    double stray = 0;      // a few printable bytes arrive just before the "<"
+    double noise = 0;      // a few random bytes follow the answer's CR LF
+    double split = 0;      // the answer is written in pieces with short gaps
+    double wrongEcho = 0;  // a write answer echoes one value changed
     // The line is hung up at the request after this many requests on one line.
     std::optional<int> hangUpAfter;
 };

@@ -12,17 +12,11 @@ namespace qemra::sim {
 
 namespace {
 
-std::string Reason(const char* what)
-{
-    return std::string(what) + ": " + std::strerror(errno);
-}
+std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 }  // namespace
 
-PseudoTerminal::~PseudoTerminal()
-{
-    Close();
-}
+PseudoTerminal::~PseudoTerminal() { Close(); }
 
 PseudoTerminal::PseudoTerminal(PseudoTerminal&& other) noexcept
     : master_(std::exchange(other.master_, -1)), device_(std::exchange(other.device_, -1)),

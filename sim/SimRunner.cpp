@@ -152,10 +152,7 @@ int SimRunner::Run()
     return status_;
 }
 
-bool SimRunner::OpenLine(std::string& error)
-{
-    return line_.Open(error);
-}
+bool SimRunner::OpenLine(std::string& error) { return line_.Open(error); }
 
 void SimRunner::Announce()
 {
@@ -307,10 +304,7 @@ int SimRunner::MillisecondsToNext() const
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count()));
 }
 
-void SimRunner::Say(const std::string& text) const
-{
-    Emit(text);
-}
+void SimRunner::Say(const std::string& text) const { Emit(text); }
 
 void SimRunner::Trace(std::string_view direction, std::string_view bytes) const
 {

@@ -9,8 +9,8 @@ namespace qemra::sim {
 std::string FixedText(double value, int decimals)
 {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
     std::string text(buffer.data(), result.ptr);
     if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
         text.erase(0, 1);

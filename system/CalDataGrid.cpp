@@ -33,8 +33,8 @@ const QColor kLineColour(0xA0, 0xA0, 0xA0);
 
 // Rows 1 to 10: the channels in the statistics' order.
 const std::array<const char16_t*, kCalChannelCount> kChannelLabels = {
-    u"風速", u"気温１", u"気温２", u"風速温度１", u"風速温度２",
-    u"温度差L", u"黒球温１", u"黒球温２", u"基板温１", u"基板温２"};
+    u"風速",    u"気温１",   u"気温２",   u"風速温度１", u"風速温度２",
+    u"温度差L", u"黒球温１", u"黒球温２", u"基板温１",   u"基板温２"};
 
 // Rows 11 to 13: summary fields.
 struct SummaryRow {
@@ -50,12 +50,22 @@ const std::array<SummaryRow, 3> kSummaryRows = {{
 const std::array<const char*, TCalDataView::kColumns> kHeaders = {"項目", "Max", "Avg.", "Min", "p-p"};
 
 // The flag each row is coloured by; rows 12 to 15 follow other quantities than their own.
-const std::array<std::uint8_t CalStats::*, TCalDataView::kRows> kRowFlags = {
-    nullptr,
-    &CalStats::WSStable,  &CalStats::AT1Stable,  &CalStats::AT2Stable,  &CalStats::WDT1Stable,
-    &CalStats::WDT2Stable, &CalStats::DifTStable, &CalStats::BGT1Stable, &CalStats::BGT2Stable,
-    &CalStats::BBT1Stable, &CalStats::BBT2Stable, &CalStats::DifTStable, &CalStats::DifTStable,
-    &CalStats::AT1Stable,  &CalStats::WDT1Stable, &CalStats::WSInTol};
+const std::array<std::uint8_t CalStats::*, TCalDataView::kRows> kRowFlags = {nullptr,
+                                                                             &CalStats::WSStable,
+                                                                             &CalStats::AT1Stable,
+                                                                             &CalStats::AT2Stable,
+                                                                             &CalStats::WDT1Stable,
+                                                                             &CalStats::WDT2Stable,
+                                                                             &CalStats::DifTStable,
+                                                                             &CalStats::BGT1Stable,
+                                                                             &CalStats::BGT2Stable,
+                                                                             &CalStats::BBT1Stable,
+                                                                             &CalStats::BBT2Stable,
+                                                                             &CalStats::DifTStable,
+                                                                             &CalStats::DifTStable,
+                                                                             &CalStats::AT1Stable,
+                                                                             &CalStats::WDT1Stable,
+                                                                             &CalStats::WSInTol};
 
 QString Fixed3(double value) { return FormatFloat(QStringLiteral("%1.3f"), value); }
 
@@ -191,10 +201,7 @@ TCalDataView::TCalDataView(const CalStats& stats, QWidget* parent) : QWidget(par
     layout->addStretch(1);
 }
 
-void TCalDataView::SetCell(int row, int column, const QString& text)
-{
-    SGCalData->item(row, column)->setText(text);
-}
+void TCalDataView::SetCell(int row, int column, const QString& text) { SGCalData->item(row, column)->setText(text); }
 
 void TCalDataView::ShowCalData(const TWritePrm& prm, const CalResultPanels& panels)
 {
@@ -270,8 +277,7 @@ void TCalDataView::SGCalDataDrawCell(QPainter& painter, int column, int row, con
         painter.setPen(Qt::black);
         painter.setFont(SGCalData->font());
         const QRect textRect(rect.left() + kTextInset, rect.top() + kTextInset, rect.width(), rect.height());
-        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine,
-                         item->text());
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine, item->text());
     }
     painter.restore();
 }

@@ -33,10 +33,7 @@ void SetBackground(QWidget* widget, const QColor& color)
     widget->setAutoFillBackground(true);
 }
 
-QColor ButtonFace()
-{
-    return QApplication::palette().color(QPalette::Button);
-}
+QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
 
 QLabel* SunkenPanel(const char* name, const QString& text, QWidget* parent)
 {
@@ -85,8 +82,8 @@ void TCalPage::BuildPage()
     left->addWidget(BBCalStart);
 
     panels_ = CreateCalResultPanels(this);
-    for (QLabel* set : {panels_.PATRevSet, panels_.PBTRevSet, panels_.PWTRevSet, panels_.PWS0CalSet,
-                        panels_.PWS4CalSet})
+    for (QLabel* set :
+         {panels_.PATRevSet, panels_.PBTRevSet, panels_.PWTRevSet, panels_.PWS0CalSet, panels_.PWS4CalSet})
         set->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
     // Temperature stage: the four panels, the two buttons to their right, the reference row below.
@@ -189,10 +186,7 @@ void TCalPage::BuildPage()
     connect(BBFin, &QPushButton::clicked, this, [this] { BBFinClick(); });
 }
 
-void TCalPage::AddStatusLine(const QString& text)
-{
-    MSts->appendPlainText(text);
-}
+void TCalPage::AddStatusLine(const QString& text) { MSts->appendPlainText(text); }
 
 void TCalPage::SecondStep()
 {
@@ -201,20 +195,11 @@ void TCalPage::SecondStep()
     ShowCalStatus();
 }
 
-void TCalPage::CalWriteTick()
-{
-    procedure_->CalWriteTick();
-}
+void TCalPage::CalWriteTick() { procedure_->CalWriteTick(); }
 
-void TCalPage::BBCalStartClick()
-{
-    procedure_->Start(window_.SerialNumber ? window_.SerialNumber() : QString());
-}
+void TCalPage::BBCalStartClick() { procedure_->Start(window_.SerialNumber ? window_.SerialNumber() : QString()); }
 
-void TCalPage::BBATRcvFinClick()
-{
-    procedure_->ConfirmTemperatures(CBStdTempUse->isChecked(), EStdTempVal->text());
-}
+void TCalPage::BBATRcvFinClick() { procedure_->ConfirmTemperatures(CBStdTempUse->isChecked(), EStdTempVal->text()); }
 
 void TCalPage::BBATRcvClrClick() { procedure_->ClearTemperatures(); }
 void TCalPage::BBWSTRcvFinClick() { procedure_->ConfirmWDT(); }
@@ -222,10 +207,7 @@ void TCalPage::BB0mCalFinClick() { procedure_->Confirm0m(); }
 void TCalPage::BB4mCalFinClick() { procedure_->ConfirmNm(); }
 void TCalPage::BBFinClick() { procedure_->Finish(); }
 
-int TCalPage::GaugeProgress(float gauge)
-{
-    return std::abs(static_cast<int>(std::trunc(double(gauge) * 100.0)));
-}
+int TCalPage::GaugeProgress(float gauge) { return std::abs(static_cast<int>(std::trunc(double(gauge) * 100.0))); }
 
 QColor TCalPage::GaugeColor(int progress)
 {

@@ -18,9 +18,8 @@ constexpr std::int32_t kInitRetries = 5;
 
 }  // namespace
 
-CalProcedure::CalProcedure(PollCycle& poll, bool& forceLog, SharedState& state, TWritePrm& prm,
-                           const CalStats& stats, const Clock& clock, Prompts& prompts, QString baseFolder,
-                           Hooks hooks)
+CalProcedure::CalProcedure(PollCycle& poll, bool& forceLog, SharedState& state, TWritePrm& prm, const CalStats& stats,
+                           const Clock& clock, Prompts& prompts, QString baseFolder, Hooks hooks)
     : poll_(poll), forceLog_(forceLog), state_(state), prm_(prm), stats_(stats), clock_(clock), prompts_(prompts),
       baseFolder_(std::move(baseFolder)), hooks_(std::move(hooks)),
       writeBack_(poll, forceLog, state.MySts, prm, hooks_.AddStatusLine, [this] { return TempRevOnly(); })
@@ -237,9 +236,6 @@ bool CalProcedure::WriteWorkLog(const QString& suffix)
     return false;
 }
 
-void CalProcedure::SaveCalWorkFile()
-{
-    qemra::SaveCalWorkFile(baseFolder_, prm_);
-}
+void CalProcedure::SaveCalWorkFile() { qemra::SaveCalWorkFile(baseFolder_, prm_); }
 
 }  // namespace qemra

@@ -203,7 +203,7 @@ public:
     {
         static constexpr TMesData kUnfilled{};
         return age >= 0 && static_cast<std::size_t>(age) < newest_.size() ? newest_[static_cast<std::size_t>(age)]
-                                                                        : kUnfilled;
+                                                                          : kUnfilled;
     }
 
 private:

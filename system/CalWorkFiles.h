@@ -22,8 +22,8 @@ QStringList WorkLogLines(const TMesHistory& history);
 
 // Writes the work log CalBaseName + suffix, replacing an older one only once the new one is whole.
 // False, with the text of the file error, when the name is not allowed or the file cannot be written.
-bool WriteWorkLog(const QString& baseFolder, const TWritePrm& prm, const TMesHistory& history,
-                  const QString& suffix, QString* errorText = nullptr);
+bool WriteWorkLog(const QString& baseFolder, const TWritePrm& prm, const TMesHistory& history, const QString& suffix,
+                  QString* errorText = nullptr);
 
 // Saves the parameter set as the calibration work file CalBaseName + ".qemra"; a serial number that
 // is not allowed in a file name saves nothing. Reports nothing, as parameter files never do.

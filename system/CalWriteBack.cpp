@@ -9,20 +9,11 @@ namespace qemra {
 namespace {
 
 // Texts on the serial line always carry "." whatever the user's locale.
-QString Fixed(const char* format, float value)
-{
-    return FormatFloat(QString::fromLatin1(format), double(value), u'.');
-}
+QString Fixed(const char* format, float value) { return FormatFloat(QString::fromLatin1(format), double(value), u'.'); }
 
-CalPair Pair(const char* key, QString value)
-{
-    return {QString::fromLatin1(key), std::move(value)};
-}
+CalPair Pair(const char* key, QString value) { return {QString::fromLatin1(key), std::move(value)}; }
 
-CalPair Protect()
-{
-    return Pair("E91", QStringLiteral("1"));
-}
+CalPair Protect() { return Pair("E91", QStringLiteral("1")); }
 
 // Correction table element n: DIV under P(2n+1), VAL under P(2n+2).
 void AddTablePairs(std::vector<CalPair>& pairs, const TWritePrm& prm, int first, int last)
@@ -67,9 +58,9 @@ std::vector<CalPair> CalWriteBack::DefaultGroupPairs(const TWritePrm& prm, int g
                  Pair("E04", Fixed("%1.4f", prm.HeaterWatt))};
         break;
     case 1:
-        pairs = {Pair("E16", Fixed("%1.3f", prm.ATRevice0)),   Pair("E17", Fixed("%1.3f", prm.ATRevice1)),
-                 Pair("E12", Fixed("%1.3f", prm.WDTRevice0)),  Pair("E13", Fixed("%1.3f", prm.WDTRevice1)),
-                 Pair("P32", Fixed("%1.3f", prm.ChipStdV)),    Pair("E21", Fixed("%1.3f", prm.BGT_Revice0)),
+        pairs = {Pair("E16", Fixed("%1.3f", prm.ATRevice0)),  Pair("E17", Fixed("%1.3f", prm.ATRevice1)),
+                 Pair("E12", Fixed("%1.3f", prm.WDTRevice0)), Pair("E13", Fixed("%1.3f", prm.WDTRevice1)),
+                 Pair("P32", Fixed("%1.3f", prm.ChipStdV)),   Pair("E21", Fixed("%1.3f", prm.BGT_Revice0)),
                  Pair("E22", Fixed("%1.3f", prm.BGT_Revice1))};
         break;
     case 2:
@@ -163,10 +154,7 @@ void CalWriteBack::SendDefaultValues(int group)
     SendBatch(DefaultGroupPairs(prm_, group), QStringLiteral("＜デフォルト値設定＞：") + QString::number(group), true);
 }
 
-void CalWriteBack::SendTempRevisions()
-{
-    SendBatch(TempRevisionPairs(prm_), QStringLiteral("＜気温補正送信＞"), true);
-}
+void CalWriteBack::SendTempRevisions() { SendBatch(TempRevisionPairs(prm_), QStringLiteral("＜気温補正送信＞"), true); }
 
 void CalWriteBack::SendWDTRevisions()
 {

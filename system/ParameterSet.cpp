@@ -4,7 +4,6 @@
 #include "common/IniFile.h"
 #include "common/NumberText.h"
 
-
 namespace qemra {
 
 namespace {
@@ -28,10 +27,7 @@ constexpr const char* kSystem = "System";
 
 // A text that is a decimal number with "." and fits single precision; anything else is no value.
 // The limit is FLT_MAX plus half its last place, so a saved FLT_MAX (15 digits, rounded up) loads.
-bool ParseValue(const QString& text, float& value)
-{
-    return TryTextToSingle(text, value, QLatin1Char('.'));
-}
+bool ParseValue(const QString& text, float& value) { return TryTextToSingle(text, value, QLatin1Char('.')); }
 
 }  // namespace
 

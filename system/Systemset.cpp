@@ -48,16 +48,12 @@ QLabel* Heading(const QString& text, QWidget* parent)
 
 }  // namespace
 
-const QString TSysSetForm::kNotConvertible = QStringLiteral("変換できない文字がありました\n設定数値を確認してください！");
+const QString TSysSetForm::kNotConvertible =
+    QStringLiteral("変換できない文字がありました\n設定数値を確認してください！");
 
-TSysSetForm::TSysSetForm(TMainForm& main, SharedState& state, TWritePrm& prm, const Clock& clock,
-                         Prompts& prompts, QString baseFolder, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      main_(main),
-      state_(state),
-      prm_(prm),
-      clock_(clock),
-      prompts_(prompts),
+TSysSetForm::TSysSetForm(TMainForm& main, SharedState& state, TWritePrm& prm, const Clock& clock, Prompts& prompts,
+                         QString baseFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window), main_(main), state_(state), prm_(prm), clock_(clock), prompts_(prompts),
       baseFolder_(std::move(baseFolder))
 {
     setObjectName(QStringLiteral("TSysSetForm"));
@@ -255,16 +251,16 @@ QWidget* TSysSetForm::BuildDirectPage()
     auto* errors = new QGridLayout;
     errors->addWidget(Heading(QStringLiteral("器差補正"), group), 0, 0, 1, 2);
     int row = 1;
-    for (const auto& [label, edit] : std::initializer_list<std::pair<const char16_t*, QLineEdit*>>{
-             {u"気温器差-1", atDif1},
-             {u"気温器差-2", atDif2},
-             {u"風速器差-1", wdDif1},
-             {u"風速器差-2", wdDif2},
-             {u"器差-黒球1", bgtDif1},
-             {u"器差-黒球2", bgtDif2},
-             {u"器差-基板1", bbtDif1},
-             {u"器差-基板2", bbtDif2},
-             {u"器差-基板3", bbtDif3}})
+    for (const auto& [label, edit] :
+         std::initializer_list<std::pair<const char16_t*, QLineEdit*>>{{u"気温器差-1", atDif1},
+                                                                       {u"気温器差-2", atDif2},
+                                                                       {u"風速器差-1", wdDif1},
+                                                                       {u"風速器差-2", wdDif2},
+                                                                       {u"器差-黒球1", bgtDif1},
+                                                                       {u"器差-黒球2", bgtDif2},
+                                                                       {u"器差-基板1", bbtDif1},
+                                                                       {u"器差-基板2", bbtDif2},
+                                                                       {u"器差-基板3", bbtDif3}})
         addRow(errors, row++, QString::fromUtf16(label), edit);
     errors->setRowStretch(row, 1);
 
@@ -310,10 +306,7 @@ QWidget* TSysSetForm::BuildDirectPage()
     return page;
 }
 
-void TSysSetForm::FormCreate()
-{
-    LoadParameterFile(prm_, SettingsPath());
-}
+void TSysSetForm::FormCreate() { LoadParameterFile(prm_, SettingsPath()); }
 
 void TSysSetForm::showEvent(QShowEvent* event)
 {
@@ -322,25 +315,13 @@ void TSysSetForm::showEvent(QShowEvent* event)
         FillDirectPage();
 }
 
-QString TSysSetForm::SettingsPath() const
-{
-    return baseFolder_ + QStringLiteral("BaseSetpoint.ini");
-}
+QString TSysSetForm::SettingsPath() const { return baseFolder_ + QStringLiteral("BaseSetpoint.ini"); }
 
-QString TSysSetForm::SerialNumberText() const
-{
-    return ESNum->text();
-}
+QString TSysSetForm::SerialNumberText() const { return ESNum->text(); }
 
-bool TSysSetForm::TempRevOnly() const
-{
-    return CBTempRevOnly->isChecked();
-}
+bool TSysSetForm::TempRevOnly() const { return CBTempRevOnly->isChecked(); }
 
-bool TSysSetForm::ATCheck() const
-{
-    return CBATCheck->isChecked();
-}
+bool TSysSetForm::ATCheck() const { return CBATCheck->isChecked(); }
 
 void TSysSetForm::FillDirectPage()
 {
@@ -390,10 +371,7 @@ void TSysSetForm::TickStep()
         CalWriteTick();
 }
 
-bool TSysSetForm::PortOpen()
-{
-    return main_.CommCtrl().ComPortM().Connected();
-}
+bool TSysSetForm::PortOpen() { return main_.CommCtrl().ComPortM().Connected(); }
 
 void TSysSetForm::SBConnectionClick()
 {
@@ -430,10 +408,7 @@ void TSysSetForm::BBOkClick()
     close();
 }
 
-void TSysSetForm::BBCancelClick()
-{
-    close();
-}
+void TSysSetForm::BBCancelClick() { close(); }
 
 void TSysSetForm::BBWriteClick()
 {
@@ -474,9 +449,6 @@ void TSysSetForm::BBSetpointLoadClick()
     FillDirectPage();
 }
 
-void TSysSetForm::BBSNClearClick()
-{
-    ESNum->clear();
-}
+void TSysSetForm::BBSNClearClick() { ESNum->clear(); }
 
 }  // namespace qemra

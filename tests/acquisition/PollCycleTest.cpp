@@ -14,9 +14,8 @@ namespace qemra {
 namespace {
 
 const char* const kGroupRequests[6] = {
-    "RD,M01,M11,C01,C11,C12,C32,C50,C51,", "RD,C52,C53,S00,S01,S11,S12,S13,C21,",
-    "RD,C22,C16,C17,M05,M51,M52,M53,M54,", "RD,M55,M21,M22,M23,M31,M32,M33,C26,",
-    "RD,C27,M04,M12,C71,C72,C76,C77,C78,", "RD,H50,H51,H82,C13,M00,M00,M00,M00,",
+    "RD,M01,M11,C01,C11,C12,C32,C50,C51,", "RD,C52,C53,S00,S01,S11,S12,S13,C21,", "RD,C22,C16,C17,M05,M51,M52,M53,M54,",
+    "RD,M55,M21,M22,M23,M31,M32,M33,C26,", "RD,C27,M04,M12,C71,C72,C76,C77,C78,", "RD,H50,H51,H82,C13,M00,M00,M00,M00,",
 };
 
 int IndexOf(const std::string& code)
@@ -115,9 +114,15 @@ TEST_F(PollCycleTest, AcceptsOnlyReadAndWriteAnswersAndSurvivesShortBuffers)
         const char* firstKey;
     };
     const Case cases[] = {
-        {"", false, ""},           {"<", false, ""},     {"<>", false, ""},
-        {"<A>", false, ""},        {"<AD>", true, ""},   {"<AD,>", true, ""},
-        {"<AW,E01=1,>", true, "E01"}, {"<RD,M01,>", false, ""}, {"<ad,M01=1,>", false, ""},
+        {"", false, ""},
+        {"<", false, ""},
+        {"<>", false, ""},
+        {"<A>", false, ""},
+        {"<AD>", true, ""},
+        {"<AD,>", true, ""},
+        {"<AW,E01=1,>", true, "E01"},
+        {"<RD,M01,>", false, ""},
+        {"<ad,M01=1,>", false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.buffer.toStdString());
@@ -175,8 +180,8 @@ QByteArray Packed(const std::vector<TKeyValue>& pairs, int n)
 {
     QByteArray text;
     for (int i = 0; i < n; ++i)
-        text += (pairs[static_cast<std::size_t>(i)].Key + "=" + pairs[static_cast<std::size_t>(i)].Value + ",")
-                    .toLatin1();
+        text +=
+            (pairs[static_cast<std::size_t>(i)].Key + "=" + pairs[static_cast<std::size_t>(i)].Value + ",").toLatin1();
     return text;
 }
 

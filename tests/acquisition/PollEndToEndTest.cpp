@@ -54,13 +54,13 @@ TEST(PollEndToEndTest, PollingTheSimulatedInstrumentFillsValuesOfEveryGroup)
     EXPECT_GE(poll.PollPhase, 13);
     EXPECT_GE(shown, 2);
     EXPECT_EQ(cur.Measuring, 1);
-    EXPECT_NEAR(cur.M11, kAmbient, 3.0);    // group 0: air temperature
-    EXPECT_NE(cur.S00, 0.0f);               // group 1: model number
-    EXPECT_GT(cur.M53, -4.0f);              // group 2: PMV on its scale
+    EXPECT_NEAR(cur.M11, kAmbient, 3.0);  // group 0: air temperature
+    EXPECT_NE(cur.S00, 0.0f);             // group 1: model number
+    EXPECT_GT(cur.M53, -4.0f);            // group 2: PMV on its scale
     EXPECT_LT(cur.M53, 4.0f);
-    EXPECT_GT(cur.M21, 1.0f);               // group 3: absolute humidity, g/kg
-    EXPECT_NEAR(cur.M12, kHumidity, 5.0);   // group 4: relative humidity
-    EXPECT_NEAR(cur.C13, kHumidity, 5.0);   // group 5: humidity before correction
+    EXPECT_GT(cur.M21, 1.0f);              // group 3: absolute humidity, g/kg
+    EXPECT_NEAR(cur.M12, kHumidity, 5.0);  // group 4: relative humidity
+    EXPECT_NEAR(cur.C13, kHumidity, 5.0);  // group 5: humidity before correction
 }
 
 }  // namespace

@@ -15,9 +15,12 @@ namespace {
 TEST(CodeTableTest, HoldsThePollGroupsInOrderWithFillersAtTheEnd)
 {
     const QStringList groups = {
-        "M01 M11 C01 C11 C12 C32 C50 C51", "C52 C53 S00 S01 S11 S12 S13 C21",
-        "C22 C16 C17 M05 M51 M52 M53 M54", "M55 M21 M22 M23 M31 M32 M33 C26",
-        "C27 M04 M12 C71 C72 C76 C77 C78", "H50 H51 H82 C13 M00 M00 M00 M00",
+        "M01 M11 C01 C11 C12 C32 C50 C51",
+        "C52 C53 S00 S01 S11 S12 S13 C21",
+        "C22 C16 C17 M05 M51 M52 M53 M54",
+        "M55 M21 M22 M23 M31 M32 M33 C26",
+        "C27 M04 M12 C71 C72 C76 C77 C78",
+        "H50 H51 H82 C13 M00 M00 M00 M00",
         "M00 M00",
     };
     QStringList table;
@@ -34,8 +37,7 @@ TEST(CodeTableTest, EveryCodeInUseNamesItsOwnFieldAndFillersNone)
         StoreValueAt(record, i, "7");
         for (int j = 0; j < kCodeCount; ++j)
             EXPECT_EQ(ValueAt(record, j), (i == j && i < kCodesInUse) ? 7.0 : 0.0) << i << " " << j;
-        EXPECT_EQ(CodeIndex(QString::fromLatin1(CodeTable[static_cast<std::size_t>(i)])),
-                  i < kCodesInUse ? i : -1);
+        EXPECT_EQ(CodeIndex(QString::fromLatin1(CodeTable[static_cast<std::size_t>(i)])), i < kCodesInUse ? i : -1);
     }
 }
 
@@ -77,8 +79,8 @@ TEST(StoreValueTest, LeavesTheRecordAloneForUnknownCodesAndBadTexts)
         const char* text;
     };
     const Case cases[] = {
-        {"M01", "abc"}, {"M01", ""}, {"M01", "1.2.3"}, {"C52", "nan"}, {"H50", "inf"},
-        {"m01", "5"},   {"M00", "5"}, {"X99", "5"},   {"M01 ", "5"}, {"", "5"},
+        {"M01", "abc"}, {"M01", ""},  {"M01", "1.2.3"}, {"C52", "nan"}, {"H50", "inf"},
+        {"m01", "5"},   {"M00", "5"}, {"X99", "5"},     {"M01 ", "5"},  {"", "5"},
     };
     TMesData before;
     for (int i = 0; i < kCodesInUse; ++i)

@@ -1,5 +1,5 @@
-#include "acquisition/PollCycle.h"
 #include "acquisition/TraceLog.h"
+#include "acquisition/PollCycle.h"
 #include "tests/support/FakeFrameLink.h"
 #include "tests/support/TempFolder.h"
 

@@ -27,8 +27,10 @@ TEST(TrendChartPoints, KeepsThePointsInRangeWithOneNeighbourOutsideEachEnd)
     };
     const std::vector<Case> cases = {
         {"all inside", Line({{1, 5}, {2, 6}, {3, 7}}), 0, 10, Line({{1, 5}, {2, 6}, {3, 7}})},
-        {"older points dropped but one", Line({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), 2.5, 10, Line({{2, 2}, {3, 3}, {4, 4}})},
-        {"newer point kept as neighbour", Line({{1, 1}, {5, 5}, {11, 11}, {12, 12}}), 0, 10, Line({{1, 1}, {5, 5}, {11, 11}})},
+        {"older points dropped but one", Line({{1, 1}, {2, 2}, {3, 3}, {4, 4}}), 2.5, 10,
+         Line({{2, 2}, {3, 3}, {4, 4}})},
+        {"newer point kept as neighbour", Line({{1, 1}, {5, 5}, {11, 11}, {12, 12}}), 0, 10,
+         Line({{1, 1}, {5, 5}, {11, 11}})},
         {"nothing inside: the two around", Line({{1, 1}, {20, 2}}), 5, 10, Line({{1, 1}, {20, 2}})},
         {"empty", {}, 0, 10, {}},
     };
@@ -44,7 +46,8 @@ TEST(TrendChartPoints, KeepsEveryPeakWhenManyPointsShareAPixelColumn)
         points.append(QPointF(s, s % 97 == 0 ? 30.0 : (s % 89 == 0 ? -30.0 : (s % 2) * 0.1)));
     const QList<QPointF> kept = TrendChart::VisiblePoints(points, 0, 600, 50);
     EXPECT_LE(kept.size(), 4 * 51);
-    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+    EXPECT_TRUE(
+        std::is_sorted(kept.begin(), kept.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
     for (const QPointF& p : points) {
         if (p.y() == 30.0 || p.y() == -30.0) {
             EXPECT_TRUE(kept.contains(p)) << "peak at " << p.x();
@@ -66,8 +69,10 @@ TEST(TrendChartPoints, LeavesOutOnlyPointsWithinHalfAPixelOfTheDrawnLine)
         {"flat line to its ends", Line({{0, 1}, {1, 1}, {2, 1}, {3, 1}}), Line({{0, 1}, {3, 1}})},
         {"straight slope to its ends", Line({{0, 0}, {1, 1}, {2, 2}, {3, 3}}), Line({{0, 0}, {3, 3}})},
         {"jitter below half a pixel", Line({{0, 1}, {1, 1.02}, {2, 0.98}, {3, 1}}), Line({{0, 1}, {3, 1}})},
-        {"one-second peak", Line({{0, 1}, {1, 1}, {2, 1.2}, {3, 1}, {4, 1}}), Line({{0, 1}, {1, 1}, {2, 1.2}, {3, 1}, {4, 1}})},
-        {"dip kept, the point before it half a pixel off", Line({{0, 5}, {1, 5}, {2, 4.9}, {3, 5}}), Line({{0, 5}, {2, 4.9}, {3, 5}})},
+        {"one-second peak", Line({{0, 1}, {1, 1}, {2, 1.2}, {3, 1}, {4, 1}}),
+         Line({{0, 1}, {1, 1}, {2, 1.2}, {3, 1}, {4, 1}})},
+        {"dip kept, the point before it half a pixel off", Line({{0, 5}, {1, 5}, {2, 4.9}, {3, 5}}),
+         Line({{0, 5}, {2, 4.9}, {3, 5}})},
         {"bend", Line({{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 2}}), Line({{0, 0}, {2, 0}, {4, 2}})},
         {"two points", Line({{0, 0}, {1, 0}}), Line({{0, 0}, {1, 0}})},
     };

@@ -217,8 +217,7 @@ TEST(CalWalkEndToEndTest, CompleteCalibrationThroughThePageButtonsOnTheSimulated
     // and the next zero reading moves on to step 10.
     ASSERT_TRUE(walk.Steer("wind 0", QStringLiteral("wind 0.000 m/s")));
     ASSERT_TRUE(walk.TickUntil(
-        [&] { return walk.Stats().WinMax[kChWind] == 0 && walk.Find<QPushButton>("BB0mCalFin")->isEnabled(); },
-        45));
+        [&] { return walk.Stats().WinMax[kChWind] == 0 && walk.Find<QPushButton>("BB0mCalFin")->isEnabled(); }, 45));
     walk.Click("BB0mCalFin");
     EXPECT_EQ(walk.Step(), 9);
     ASSERT_TRUE(walk.TickUntilStep(10, 5));
@@ -247,10 +246,18 @@ TEST(CalWalkEndToEndTest, CompleteCalibrationThroughThePageButtonsOnTheSimulated
     QStringList expected = {"■キャリブレーション開始■", "S/N:A123", "＜設定初期化＞", "設定OK"};
     for (int group = 0; group < 6; ++group)
         expected << QStringLiteral("＜デフォルト値設定＞：%1").arg(group) << "設定OK";
-    expected << "□温度関係補正実施" << "＜気温補正送信＞" << "設定OK";
-    expected << "□風向温度補正実施" << "＜風向温補正送信＞" << "設定OK";
-    expected << "□0m補正実施" << "＜0m/s. 補正送信＞" << "設定OK";
-    expected << "□Nm補正実施" << "＜Nm/s. 補正送信＞" << "設定OK";
+    expected << "□温度関係補正実施"
+             << "＜気温補正送信＞"
+             << "設定OK";
+    expected << "□風向温度補正実施"
+             << "＜風向温補正送信＞"
+             << "設定OK";
+    expected << "□0m補正実施"
+             << "＜0m/s. 補正送信＞"
+             << "設定OK";
+    expected << "□Nm補正実施"
+             << "＜Nm/s. 補正送信＞"
+             << "設定OK";
     expected << "□作業完了";
     EXPECT_EQ(walk.Page().Memo()->toPlainText().split(u'\n'), expected);
 

@@ -68,10 +68,7 @@ protected:
     {
         return Find<QLabel>(QStringLiteral("SBStatusPanel%1").arg(panel).toLatin1().constData())->text();
     }
-    int Points(int chart, int series) const
-    {
-        return static_cast<int>(form->Chart(chart).Series(series)->count());
-    }
+    int Points(int chart, int series) const { return static_cast<int>(form->Chart(chart).Series(series)->count()); }
 
     // Opens the link on a pseudo-terminal nobody answers on, so the port counts as connected.
     void Connect(sim::PseudoTerminal& terminal)
@@ -104,7 +101,8 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowWithItsControlsAndOwnTheLinkAndTim
     EXPECT_EQ(Find<QWidget>("PBottom")->height(), 61);
     const int widths[] = {300, 180, 70, 70, 70, 50};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(Find<QLabel>(QStringLiteral("SBStatusPanel%1").arg(i).toLatin1().constData())->maximumWidth(), widths[i]);
+        EXPECT_EQ(Find<QLabel>(QStringLiteral("SBStatusPanel%1").arg(i).toLatin1().constData())->maximumWidth(),
+                  widths[i]);
 
     EXPECT_EQ(form->MainTimer().interval(), 200);
     EXPECT_FALSE(form->MainTimer().isActive()) << "the timer starts when the window is first shown";
@@ -137,10 +135,9 @@ TEST_F(MainWindowTest, CaptionPanelsAndStatusChangeOnlyOnRefresh)
     form->ShowValues();
     EXPECT_EQ(form->windowTitle(), "COM7 | Qemra-series monitor. Ver.0.82");
     const std::pair<const char*, const char*> panels[] = {
-        {"PPMV", "-0.7"},          {"PWBGTi", "25.4 ℃"},   {"PWBGTo", "24.1 ℃"},
-        {"PAirTemp", "26.3 ℃"},   {"PBGTemp", "-4.0 ℃"},  {"PDewTemp", "14.0 ℃"},
-        {"PAirHumid", "51.3 ％"}, {"PSHumid", "9.5 g/kg"}, {"PWetTemp", "17.4 ℃"},
-        {"PWindSpeed", "0.124 m/s."}, {"LMETs", "METs値: 1.20"}, {"Lclo", "clo値: 0.50"},
+        {"PPMV", "-0.7"},       {"PWBGTi", "25.4 ℃"},         {"PWBGTo", "24.1 ℃"},      {"PAirTemp", "26.3 ℃"},
+        {"PBGTemp", "-4.0 ℃"},  {"PDewTemp", "14.0 ℃"},       {"PAirHumid", "51.3 ％"},  {"PSHumid", "9.5 g/kg"},
+        {"PWetTemp", "17.4 ℃"}, {"PWindSpeed", "0.124 m/s."}, {"LMETs", "METs値: 1.20"}, {"Lclo", "clo値: 0.50"},
     };
     for (const auto& [name, text] : panels)
         EXPECT_EQ(Text(name), QString::fromUtf8(text)) << name;
@@ -413,8 +410,8 @@ TEST_F(MainWindowTest, ValuePanelsShowEveryDigitOfTheLongestValues)
 {
     // Negative values and three integer digits must fit whole, in a smaller font if need be.
     const float values[] = {12.502f, -12.502f, 123.456f, -123.456f, -999.999f, 0.0f};
-    const char* const panels[] = {"PPMV",      "PWBGTi",  "PWBGTo",   "PAirTemp", "PBGTemp",
-                                  "PDewTemp",  "PAirHumid", "PSHumid", "PWetTemp", "PWindSpeed"};
+    const char* const panels[] = {"PPMV",     "PWBGTi",    "PWBGTo",  "PAirTemp", "PBGTemp",
+                                  "PDewTemp", "PAirHumid", "PSHumid", "PWetTemp", "PWindSpeed"};
     for (const float value : values) {
         TMesData& v = state->CurMes;
         v.M53 = v.M52 = v.M51 = v.M11 = v.M04 = v.M22 = v.M12 = v.M21 = v.M23 = v.M01 = value;
@@ -466,7 +463,8 @@ TEST_F(MainWindowTest, ValueAxesLeaveRoomAroundTheDataAndShowAtLeastThreeReadabl
         EXPECT_GE((low - axis->min()) * pixelsPerUnit, 3.0) << c.name << ": room below";
         EXPECT_GE((axis->max() - high) * pixelsPerUnit, 3.0) << c.name << ": room above";
         const double step = axis->tickInterval();
-        const int labels = static_cast<int>(std::floor(axis->max() / step + 1e-6) - std::ceil(axis->min() / step - 1e-6)) + 1;
+        const int labels =
+            static_cast<int>(std::floor(axis->max() / step + 1e-6) - std::ceil(axis->min() / step - 1e-6)) + 1;
         EXPECT_GE(labels, 3) << c.name;
         EXPECT_GE(step * pixelsPerUnit, 20.0) << c.name << ": labels far enough apart";
         EXPECT_FALSE(axis->labelsTruncated()) << c.name;

@@ -107,7 +107,8 @@ TEST(ProgramEndToEndTest, StartShowsLiveValuesAndTheChartsFillAfterTheWarmUp)
     EXPECT_GE(folder.read("Record/RT_sim.tty_20240115.csv").count("\r\n"), 5);
     prompts.fileAnswers.push_back(folder.file("graph.csv"));
     main.findChild<QToolButton*>("BBSaveData")->click();
-    EXPECT_EQ(folder.read("graph.csv").count("\r\n"), 2 + 2) << "labels, units, and the ring's three slots less the newest";
+    EXPECT_EQ(folder.read("graph.csv").count("\r\n"), 2 + 2)
+        << "labels, units, and the ring's three slots less the newest";
 
     // Closing ends it all: timer stopped, link closed, recording setting saved.
     EXPECT_TRUE(main.close());

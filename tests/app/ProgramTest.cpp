@@ -1,5 +1,5 @@
-#include "acquisition/Main.h"
 #include "app/Program.h"
+#include "acquisition/Main.h"
 #include "common/Prompts.h"
 #include "link/Comctrl.h"
 #include "recording/Monlist.h"

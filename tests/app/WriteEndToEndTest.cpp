@@ -36,8 +36,10 @@ protected:
 
     void Start(QStringList options)
     {
-        options << "--seed" << "11" << "--quiet" << "--link" << folder.file("sim.tty") << "--port-ini"
-                << folder.file("Port0.ini");
+        options << "--seed"
+                << "11"
+                << "--quiet"
+                << "--link" << folder.file("sim.tty") << "--port-ini" << folder.file("Port0.ini");
         sim = std::make_unique<SimProcess>(options);
         ASSERT_FALSE(sim->Device().isEmpty()) << "the simulator printed no device path";
         program = std::make_unique<Program>(clock, prompts, folder.path());
@@ -64,10 +66,7 @@ protected:
             QTest::qWait(5);
     }
 
-    QStringList WriteMemo()
-    {
-        return program->Write().Memo()->toPlainText().split(u'\n');
-    }
+    QStringList WriteMemo() { return program->Write().Memo()->toPlainText().split(u'\n'); }
 
     // The grouped write from the system setting window: connect, "設定送出", "書込み実行".
     void StartGroupedWrite()
@@ -125,9 +124,9 @@ TEST_F(WriteEndToEndTest, GroupedWriteLeavesEveryParameterInTheInstrumentAndLock
         const char* key;
         float* field;
     };
-    std::vector<Sent> sent = {{"E01", &prm.DifT0m},     {"E02", &prm.AdjWS},       {"E03", &prm.AdjDifT},
-                              {"E04", &prm.HeaterWatt}, {"E16", &prm.ATRevice0},   {"E17", &prm.ATRevice1},
-                              {"E12", &prm.WDTRevice0}, {"E13", &prm.WDTRevice1},  {"P32", &prm.ChipStdV},
+    std::vector<Sent> sent = {{"E01", &prm.DifT0m},      {"E02", &prm.AdjWS},       {"E03", &prm.AdjDifT},
+                              {"E04", &prm.HeaterWatt},  {"E16", &prm.ATRevice0},   {"E17", &prm.ATRevice1},
+                              {"E12", &prm.WDTRevice0},  {"E13", &prm.WDTRevice1},  {"P32", &prm.ChipStdV},
                               {"E21", &prm.BGT_Revice0}, {"E22", &prm.BGT_Revice1}, {"E26", &prm.BBT_Revice0},
                               {"E27", &prm.BBT_Revice1}, {"E28", &prm.BBT_Revice2}, {"E06", &prm.BGT_Coef}};
     static const char* const tableKeys[20] = {"P01", "P02", "P03", "P04", "P05", "P06", "P07", "P08", "P09", "P10",

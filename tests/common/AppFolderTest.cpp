@@ -40,24 +40,18 @@ TEST(AppFolder, InstalledProgramKeepsItsFilesInTheUsersDataFolder)
         // Installed: the data home, else ~/.local/share; relative or empty values do not count.
         {"/usr/bin", "/x/data", "/home/u", "/x/data/qemra-monitor/", "/usr/share/qemra-monitor/"},
         {"/usr/bin/", "/x/data/", "/home/u", "/x/data/qemra-monitor/", "/usr/share/qemra-monitor/"},
-        {"/usr/sbin/../bin", "/x/data", "/home/u", "/x/data/qemra-monitor/",
-         "/usr/share/qemra-monitor/"},
-        {"/usr/bin", nullptr, "/home/u", "/home/u/.local/share/qemra-monitor/",
-         "/usr/share/qemra-monitor/"},
-        {"/usr/bin", "", "/home/u", "/home/u/.local/share/qemra-monitor/",
-         "/usr/share/qemra-monitor/"},
-        {"/usr/bin", "data", "/home/u", "/home/u/.local/share/qemra-monitor/",
-         "/usr/share/qemra-monitor/"},
+        {"/usr/sbin/../bin", "/x/data", "/home/u", "/x/data/qemra-monitor/", "/usr/share/qemra-monitor/"},
+        {"/usr/bin", nullptr, "/home/u", "/home/u/.local/share/qemra-monitor/", "/usr/share/qemra-monitor/"},
+        {"/usr/bin", "", "/home/u", "/home/u/.local/share/qemra-monitor/", "/usr/share/qemra-monitor/"},
+        {"/usr/bin", "data", "/home/u", "/home/u/.local/share/qemra-monitor/", "/usr/share/qemra-monitor/"},
         {"/usr/bin", "/", "/home/u", "/qemra-monitor/", "/usr/share/qemra-monitor/"},
         // No home at all: never the bin folder, but the working folder.
         {"/usr/bin", nullptr, nullptr, "", "/usr/share/qemra-monitor/"},
         {"/usr/bin", nullptr, "relative", "", "/usr/share/qemra-monitor/"},
     };
     for (const Case& c : cases) {
-        const AppLocation location =
-            ChooseAppLocation(c.executableFolder, Environment(c.xdgDataHome, c.home), kLayout);
-        EXPECT_EQ(location.baseFolder, QString(c.base))
-            << c.executableFolder << " " << c.xdgDataHome;
+        const AppLocation location = ChooseAppLocation(c.executableFolder, Environment(c.xdgDataHome, c.home), kLayout);
+        EXPECT_EQ(location.baseFolder, QString(c.base)) << c.executableFolder << " " << c.xdgDataHome;
         EXPECT_EQ(location.shippedDataFolder, QString(c.shipped)) << c.executableFolder;
     }
 }
@@ -65,16 +59,15 @@ TEST(AppFolder, InstalledProgramKeepsItsFilesInTheUsersDataFolder)
 TEST(AppFolder, InstalledProgramCreatesItsFolderInATemporaryHome)
 {
     TempFolder home;
-    const AppLocation location = ChooseAppLocation(
-        "/usr/bin", Environment(nullptr, home.path().toUtf8().constData()), kLayout);
+    const AppLocation location =
+        ChooseAppLocation("/usr/bin", Environment(nullptr, home.path().toUtf8().constData()), kLayout);
     const QString base = AppBaseFolder(location);
     ASSERT_EQ(base, home.path() + ".local/share/qemra-monitor/");
     EXPECT_TRUE(QFileInfo(base).isDir());
     EXPECT_EQ(AppBaseFolder(location), base);  // an existing folder is kept
 
     IniFile(base + "Port0.ini").WriteString("ComPortM", "Port", "/dev/ttyUSB0");
-    EXPECT_EQ(home.read(".local/share/qemra-monitor/Port0.ini"),
-              QByteArray("[ComPortM]\r\nPort=/dev/ttyUSB0\r\n"));
+    EXPECT_EQ(home.read(".local/share/qemra-monitor/Port0.ini"), QByteArray("[ComPortM]\r\nPort=/dev/ttyUSB0\r\n"));
 }
 
 TEST(AppFolder, ProgramRunFromItsBuildTreeIsNotInstalled)

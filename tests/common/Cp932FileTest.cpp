@@ -30,7 +30,9 @@ TEST(Cp932, EncodesTheLabelsAndMarksWhatItCannotHold)
 TEST(Cp932, DecodesBackAndMarksBrokenBytes)
 {
     EXPECT_EQ(FromCp932("\x89\xB7\x93\x78 \x81\x8E,"), QString::fromUtf8("温度 ℃,"));
-    EXPECT_EQ(FromCp932("a\xA0" "b"), QString("a?b"));
+    EXPECT_EQ(FromCp932("a\xA0"
+                        "b"),
+              QString("a?b"));
     EXPECT_EQ(FromCp932("a\x89"), QString("a?"));  // lead byte cut off at the end
 }
 

@@ -19,9 +19,10 @@ TEST(DailyLog, LinesAroundMidnightGoToTheFileOfTheirOwnDate)
     clock.AdvanceMilliseconds(200);
     log.Write("after");
 
-    EXPECT_EQ(folder.read("240115QemraCom.log"), QByteArray("earlier\r\n"
-                                                            "2024/01/15 23:59.59,Snd->>: <RD,M01,>EA,\r\n")
-                                                     + QString::fromUtf8("2024/01/15 23:59.59,<<-Rcv: 温度,\r\n").toUtf8());
+    EXPECT_EQ(folder.read("240115QemraCom.log"),
+              QByteArray("earlier\r\n"
+                         "2024/01/15 23:59.59,Snd->>: <RD,M01,>EA,\r\n") +
+                  QString::fromUtf8("2024/01/15 23:59.59,<<-Rcv: 温度,\r\n").toUtf8());
     EXPECT_EQ(folder.read("240116QemraCom.log"), QByteArray("2024/01/16 00:00.00,after,\r\n"));
     EXPECT_EQ(log.FileNameFor(EncodeDateTime(2024, 2, 29, 12)), folder.path() + "240229QemraCom.log");
 }

@@ -55,7 +55,8 @@ TEST(DateTime, WholeSecondsStepOncePerSecondThroughAWholeDay)
             const int h = s / 3600, m = s / 60 % 60, sec = s % 60;
             const QDate date = FromDateTime(day).date();
             ASSERT_EQ(WholeSeconds(EncodeDateTime(date.year(), date.month(), date.day(), h, m, sec)) - midnight, s);
-            ASSERT_EQ(WholeSeconds(EncodeDateTime(date.year(), date.month(), date.day(), h, m, sec, 999)) - midnight, s);
+            ASSERT_EQ(WholeSeconds(EncodeDateTime(date.year(), date.month(), date.day(), h, m, sec, 999)) - midnight,
+                      s);
             ASSERT_EQ(SecondOfDay(EncodeDateTime(date.year(), date.month(), date.day(), h, m, sec, 999)), s);
         }
     }

@@ -39,7 +39,8 @@ TEST(FileReplace, FailedReplacementLeavesTheOldFileByteForByte)
         {"disk full half-way", io(kNew.size() / 2, false, false), WhenNoTemporaryFile::Fail, false, ENOSPC},
         {"flush fails", io(-1, false, true), WhenNoTemporaryFile::Fail, false, EIO},
         {"folder takes no new files", io(-1, true, false), WhenNoTemporaryFile::Fail, true, EACCES},
-        {"in place, disk full past the old end", io(4, true, false), WhenNoTemporaryFile::RewriteInPlace, false, ENOSPC},
+        {"in place, disk full past the old end", io(4, true, false), WhenNoTemporaryFile::RewriteInPlace, false,
+         ENOSPC},
         {"in place, flush fails", io(-1, true, true), WhenNoTemporaryFile::RewriteInPlace, false, EIO},
     };
     for (Case& c : cases) {

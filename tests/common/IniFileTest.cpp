@@ -18,32 +18,36 @@ protected:
 
 TEST_F(IniFileTest, ReadsValuesWithoutRegardToCaseOrBlanks)
 {
-    folder.write("Settings.ini",
-                 "; settings\r\n"
-                 "top=ignored\r\n"
-                 "[ComPortM]\r\n"
-                 "Port=COM7\r\n"
-                 "  BaudRate  =  38400  \r\n"
-                 "no equals sign\r\n"
-                 ";Parity=Odd\r\n"
-                 "[ Early ]\n"
-                 "DifT0m=50\n"
-                 "difT0m=99\n"
-                 "Empty=\n"
-                 "Name=温度 計\n"
-                 "[early]\n"
-                 "AdjWS=7\n");
+    folder.write("Settings.ini", "; settings\r\n"
+                                 "top=ignored\r\n"
+                                 "[ComPortM]\r\n"
+                                 "Port=COM7\r\n"
+                                 "  BaudRate  =  38400  \r\n"
+                                 "no equals sign\r\n"
+                                 ";Parity=Odd\r\n"
+                                 "[ Early ]\n"
+                                 "DifT0m=50\n"
+                                 "difT0m=99\n"
+                                 "Empty=\n"
+                                 "Name=温度 計\n"
+                                 "[early]\n"
+                                 "AdjWS=7\n");
     struct Case {
         const char* section;
         const char* key;
         const char* expected;
     };
     const Case cases[] = {
-        {"ComPortM", "Port", "COM7"},     {"COMPORTM", "port", "COM7"},
-        {"ComPortM", "BaudRate", "38400"}, {"ComPortM", "Parity", "default"},
-        {"ComPortM", "top", "default"},    {"Early", "DIFT0M", "50"},
-        {"Early", "Empty", ""},            {"Early", "Name", "温度 計"},
-        {"Early", "AdjWS", "default"},     {"Missing", "Port", "default"},
+        {"ComPortM", "Port", "COM7"},
+        {"COMPORTM", "port", "COM7"},
+        {"ComPortM", "BaudRate", "38400"},
+        {"ComPortM", "Parity", "default"},
+        {"ComPortM", "top", "default"},
+        {"Early", "DIFT0M", "50"},
+        {"Early", "Empty", ""},
+        {"Early", "Name", "温度 計"},
+        {"Early", "AdjWS", "default"},
+        {"Missing", "Port", "default"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ini.ReadString(c.section, c.key, "default"), QString::fromUtf8(c.expected))
@@ -76,20 +80,17 @@ struct WriteCase {
 TEST_F(IniFileTest, WriteChangesOneLineAndKeepsTheRestByteForByte)
 {
     const WriteCase cases[] = {
-        {"replace in place, LF file", "[A]\nx=1\ny = 2\n[B]\nx=3\n", "a", "Y", "20",
-         "[A]\nx=1\ny=20\n[B]\nx=3\n"},
+        {"replace in place, LF file", "[A]\nx=1\ny = 2\n[B]\nx=3\n", "a", "Y", "20", "[A]\nx=1\ny=20\n[B]\nx=3\n"},
         {"replace keeps CR LF and the key's spelling", "[A]\r\nKey=1\r\n", "A", "KEY", "2", "[A]\r\nKey=2\r\n"},
         {"replace only the first duplicate", "[A]\nk=1\nk=2\n", "A", "k", "9", "[A]\nk=9\nk=2\n"},
-        {"replace in the first of two equal sections", "[A]\nk=1\n[a]\nk=2\n", "A", "k", "9",
-         "[A]\nk=9\n[a]\nk=2\n"},
+        {"replace in the first of two equal sections", "[A]\nk=1\n[a]\nk=2\n", "A", "k", "9", "[A]\nk=9\n[a]\nk=2\n"},
         {"replace a last line without ending", "[A]\nk=1", "A", "k", "2", "[A]\nk=2"},
         {"append to a section that is not last, before its blank lines", "[A]\nx=1\n\n[B]\ny=2\n", "A", "z", "3",
          "[A]\nx=1\nz=3\r\n\n[B]\ny=2\n"},
         {"append to an empty section", "[A]\r\n[B]\r\n", "A", "z", "3", "[A]\r\nz=3\r\n[B]\r\n"},
         {"append after a last line without ending", "[A]\nx=1", "A", "z", "3", "[A]\nx=1\r\nz=3\r\n"},
         {"append a section", "[A]\nx=1\n", "B", "y", "2", "[A]\nx=1\n[B]\r\ny=2\r\n"},
-        {"append a section after a last line without ending", "[A]\nx=1", "B", "y", "2",
-         "[A]\nx=1\r\n[B]\r\ny=2\r\n"},
+        {"append a section after a last line without ending", "[A]\nx=1", "B", "y", "2", "[A]\nx=1\r\n[B]\r\ny=2\r\n"},
         {"same value leaves the file alone", "[A]\n k = 1 \n", "A", "k", "1", "[A]\n k = 1 \n"},
         {"comments and odd lines stay", ";c\r\n[A]\r\nodd line\r\n;k=0\r\n", "A", "k", "1",
          ";c\r\n[A]\r\nodd line\r\n;k=0\r\nk=1\r\n"},
@@ -149,7 +150,8 @@ TEST_F(IniFileTest, RewritesAWritableFileInAFolderThatTakesNoNewFiles)
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool locked = !QFileInfo(folder.path()).isWritable();
     // The first write makes the file shorter, the next ones longer.
-    const bool written = ini.WriteString("A", "k", "2") && ini.WriteString("A", "n", "3") && ini.WriteString("B", "x", "4");
+    const bool written =
+        ini.WriteString("A", "k", "2") && ini.WriteString("A", "n", "3") && ini.WriteString("B", "x", "4");
     IniFile absent(folder.file("Absent.ini"));
     const bool created = absent.WriteString("A", "k", "1");
     QFile::setPermissions(folder.path(), open);

@@ -191,8 +191,8 @@ TEST_F(CommCtrlFormTest, AppliesTheSetupDialogOnlyOnOkAndStoresTheSettingsEither
         EXPECT_EQ(shownAtStart, (QStringList{"COM7", "38400", "8", "1", "None", "None"})) << c.button;
         EXPECT_EQ(window.ComPortM().EffectiveBaudRate(), c.baudRate) << c.button;
         EXPECT_EQ(window.ComPortM().Port(), c.port) << c.button;
-        EXPECT_TRUE(caseFolder.read("Port0.ini").contains("Port=" + c.port.toLatin1() + "\r\nBaudRate="
-                                                          + QByteArray::number(c.baudRate)))
+        EXPECT_TRUE(caseFolder.read("Port0.ini")
+                        .contains("Port=" + c.port.toLatin1() + "\r\nBaudRate=" + QByteArray::number(c.baudRate)))
             << c.button;
     }
     EXPECT_TRUE(prompts.messages.empty());

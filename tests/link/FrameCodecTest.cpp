@@ -36,7 +36,10 @@ TEST(FrameCodec, HexByteVerifiesOnlyUpperCaseDigits)
         int value;
     };
     const std::vector<Case> cases = {
-        {'E', 'A', 0xEA}, {'0', '0', 0x00}, {'F', 'F', 0xFF}, {'0', '9', 0x09},
+        {'E', 'A', 0xEA},
+        {'0', '0', 0x00},
+        {'F', 'F', 0xFF},
+        {'0', '9', 0x09},
         // Lower case is code - 55 too: "c" gives 44, so "ca" is far from 0xCA.
         {'c', 'a', (44 * 16 + 42) & 0xFF},
         // Bytes above 0x7F count as negative codes.
@@ -84,17 +87,21 @@ TEST(FrameScanner, CutsPiecesIntoCheckedFrames)
         {"stray bytes before a frame", {"xy" + good, good}, {{false, "xy<AD,M01=0.123,>"}, {true, "<AD,M01=0.123,>"}}},
         {"a second start inside a frame is kept", {"<AD<AD,M01=0.123,>00\r\n"}, {{false, "<AD<AD,M01=0.123,>"}}},
         // A lone ">" and CR LF leave a one-character buffer: a bad frame, never a good one.
-        {"lone end after a frame", {good, ">\r\n", good},
+        {"lone end after a frame",
+         {good, ">\r\n", good},
          {{true, "<AD,M01=0.123,>"}, {false, ">"}, {true, "<AD,M01=0.123,>"}}},
         // Two characters that happen to verify as the checksum of nothing: no frame is left.
         {"checksum of an empty buffer", {">\r\xC0", good}, {{false, ">\xC0"}, {true, "<AD,M01=0.123,>"}}},
         {"line noise without frames", {"\r\n\r\nabc\r\n"}, {}},
         // Noise that never completes a frame is dropped in buffers of kMaxRxBufLength; a "<" that
         // arrives as the buffer is full still starts its frame.
-        {"endless noise without an end", {QByteArray(2 * kMaxRxBufLength, 'x'), good},
-         {{false, QByteArray(kMaxRxBufLength, 'x')}, {false, QByteArray(kMaxRxBufLength, 'x')},
+        {"endless noise without an end",
+         {QByteArray(2 * kMaxRxBufLength, 'x'), good},
+         {{false, QByteArray(kMaxRxBufLength, 'x')},
+          {false, QByteArray(kMaxRxBufLength, 'x')},
           {true, "<AD,M01=0.123,>"}}},
-        {"ends never followed by two characters", {QByteArray(">x").repeated(kMaxRxBufLength / 2), good},
+        {"ends never followed by two characters",
+         {QByteArray(">x").repeated(kMaxRxBufLength / 2), good},
          {{false, QByteArray(">x").repeated(kMaxRxBufLength / 2)}, {true, "<AD,M01=0.123,>"}}},
     };
     for (const Case& c : cases)
@@ -130,10 +137,9 @@ TEST(PackPairs, PacksTheLongestLeadingRunUnder128Characters)
         int packed;
     };
     const std::vector<Case> cases = {
-        {"1.234", 20, 12},   // 10 characters each: 120 fit, 130 would not
-        {"1.2345", 20, 11},  // 11 each: 121
-        {"1.2345", 5, 5},
-        {"1.23456", 20, 10},  // 12 each: 120, 132 would not
+        {"1.234", 20, 12},                        // 10 characters each: 120 fit, 130 would not
+        {"1.2345", 20, 11},                       // 11 each: 121
+        {"1.2345", 5, 5},   {"1.23456", 20, 10},  // 12 each: 120, 132 would not
         {"0", 0, 0},
     };
     for (const Case& c : cases) {

@@ -14,8 +14,7 @@ namespace qemra {
 namespace {
 
 // Runs a program to its end; its standard output, or an empty array when it failed.
-QByteArray RunProgram(const QString& program, const QStringList& arguments,
-                      QString* error = nullptr)
+QByteArray RunProgram(const QString& program, const QStringList& arguments, QString* error = nullptr)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -23,8 +22,7 @@ QByteArray RunProgram(const QString& program, const QStringList& arguments,
     const bool ended = process.waitForFinished(110000);
     if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         if (error != nullptr)
-            *error = QString::fromLocal8Bit(process.readAllStandardError() +
-                                            process.readAllStandardOutput());
+            *error = QString::fromLocal8Bit(process.readAllStandardError() + process.readAllStandardOutput());
         return {};
     }
     return process.readAllStandardOutput();
@@ -44,10 +42,10 @@ protected:
         if (QStandardPaths::findExecutable("dpkg-deb").isEmpty())
             return;
         output_ = std::make_unique<TempFolder>();
-        RunProgram(QStringLiteral(QEMRA_CPACK),
-                   {"-G", "DEB", "--config", QStringLiteral(QEMRA_BINARY_DIR "/CPackConfig.cmake"),
-                    "-B", output_->path()},
-                   &cpackError_);
+        RunProgram(
+            QStringLiteral(QEMRA_CPACK),
+            {"-G", "DEB", "--config", QStringLiteral(QEMRA_BINARY_DIR "/CPackConfig.cmake"), "-B", output_->path()},
+            &cpackError_);
         const QStringList debs = QDir(output_->path()).entryList({"*.deb"}, QDir::Files);
         if (debs.size() == 1)
             deb_ = output_->file(debs.front());
@@ -69,8 +67,7 @@ protected:
         for (const QByteArray& line : lines) {
             const QList<QByteArray> fields = line.simplified().split(' ');
             if (fields.size() >= 6 && fields.last().startsWith("./"))
-                entries.insert(QString::fromUtf8(fields.last().mid(1)),
-                               QString::fromUtf8(fields.front()));
+                entries.insert(QString::fromUtf8(fields.last().mid(1)), QString::fromUtf8(fields.front()));
         }
         return entries;
     }
@@ -99,8 +96,7 @@ TEST_F(PackageTest, HoldsTheProgramsDesktopEntryIconAndShippedDefaultsWhereThePr
         if (!it.value().startsWith('d'))
             files.insert(it.key(), it.value());
     }
-    EXPECT_EQ(files, expected) << "package holds: "
-                               << QStringList(files.keys()).join(' ').toStdString();
+    EXPECT_EQ(files, expected) << "package holds: " << QStringList(files.keys()).join(' ').toStdString();
 }
 
 TEST_F(PackageTest, ShipsTheTreesFilesByteForByte)
@@ -131,8 +127,7 @@ TEST_F(PackageTest, ShipsTheTreesFilesByteForByte)
 
 TEST_F(PackageTest, NamesItselfAndTheLibrariesItNeeds)
 {
-    const QByteArray fields =
-        RunProgram("dpkg-deb", {"--field", deb_, "Package", "Depends", "Architecture"});
+    const QByteArray fields = RunProgram("dpkg-deb", {"--field", deb_, "Package", "Depends", "Architecture"});
     EXPECT_TRUE(fields.contains("Package: qemra-monitor\n")) << fields.constData();
     for (const char* library : {"libqt6widgets6", "libqt6serialport6", "libqt6charts6", "libc6"})
         EXPECT_TRUE(fields.contains(library)) << library << " missing from " << fields.constData();

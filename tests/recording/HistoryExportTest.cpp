@@ -10,7 +10,8 @@ using namespace qemra;
 
 namespace {
 
-const QString kGraphLabels = QStringLiteral(",風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,");
+const QString kGraphLabels =
+    QStringLiteral(",風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,");
 const QString kGraphUnits = QStringLiteral(",m/s.,℃,%,℃, , , ,℃,℃,g/kg,℃,℃,");
 const QString kShortLabels = QStringLiteral(
     ",風速,気温,湿度,輻射熱,METs,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,風向,気温１,気温２,WDS温度１,WDS温度２,"
@@ -80,7 +81,7 @@ TEST(HistoryExportTest, TwoSnapshotsGiveOneLineForTheOlder)
     EXPECT_EQ(fields[1], QStringLiteral("0"));  // "0.1234..." split at its decimal comma
     EXPECT_EQ(fields[2], QStringLiteral("123400002717972"));
     EXPECT_TRUE(shortLog[2].contains(QStringLiteral(",9,99999997475243E-7,")));  // wind direction
-    EXPECT_TRUE(shortLog[2].endsWith(QStringLiteral(",1234,0,")));                // C52, then C53
+    EXPECT_TRUE(shortLog[2].endsWith(QStringLiteral(",1234,0,")));               // C52, then C53
 }
 
 TEST(HistoryExportTest, FullRingGives1023LinesOldestFirstOneSecondApart)
@@ -97,8 +98,8 @@ TEST(HistoryExportTest, FullRingGives1023LinesOldestFirstOneSecondApart)
         for (int k = 0; k < 1023; ++k) {
             // The newest push was number 1499, in slot 0; the export ends with slot 1.
             const int push = 1499 - 1023 + k;
-            const QString expected = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), Start() + push / 86400.0)
-                                     + u',' + QString::number(0) + u',' + QString::number(push) + u',';
+            const QString expected = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), Start() + push / 86400.0) +
+                                     u',' + QString::number(0) + u',' + QString::number(push) + u',';
             ASSERT_TRUE(lines[2 + k].startsWith(expected)) << k;
         }
         EXPECT_TRUE(lines.back().startsWith(QStringLiteral("2024/05/01 10:24:58,")));
@@ -171,7 +172,8 @@ TEST_F(HistoryExporterTest, FileThatCannotBeWrittenShowsTheReasonAndChangesNothi
         ASSERT_EQ(prompts.messages.size(), 1u);
         EXPECT_EQ(prompts.messages[0].kind, Prompts::Kind::Error);
         EXPECT_TRUE(prompts.messages[0].text.contains(c.chosen)) << prompts.messages[0].text.toStdString();
-        EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String(c.reason))) << prompts.messages[0].text.toStdString();
+        EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String(c.reason)))
+            << prompts.messages[0].text.toStdString();
     }
     EXPECT_EQ(temp.read(QStringLiteral("plain")), "a file, not a folder");
     EXPECT_EQ(temp.read(QStringLiteral("folder.csv/inside")), "kept");

@@ -19,7 +19,10 @@ protected:
     std::unique_ptr<TMonForm> form = std::make_unique<TMonForm>(state, clock, folder.path());
     int recorded = 0;
 
-    void SetUp() override { form->RecordSecondHook = [this] { ++recorded; }; }
+    void SetUp() override
+    {
+        form->RecordSecondHook = [this] { ++recorded; };
+    }
 };
 
 TEST_F(MonlistTest, ShowsZerosInEveryFormatBeforeAnyData)
@@ -33,12 +36,12 @@ TEST_F(MonlistTest, ShowsZerosInEveryFormatBeforeAnyData)
         const char* label;
         const char* value;
     } rows[] = {
-        {0, "Name", "Data"},          {1, "風速", "0.000 m/s."},    {2, "気温", "0.00 ℃"},
-        {3, "湿度", "0.00 ％"},       {5, "METs", "0.00 "},         {10, "絶対湿度", "0.0 g/kg"},
-        {13, "=== 内部 ===", ""},    {14, "風向", "0 ℃"},          {25, "SHT湿度", "0.00 %"},
+        {0, "Name", "Data"},           {1, "風速", "0.000 m/s."},  {2, "気温", "0.00 ℃"},
+        {3, "湿度", "0.00 ％"},        {5, "METs", "0.00 "},       {10, "絶対湿度", "0.0 g/kg"},
+        {13, "=== 内部 ===", ""},      {14, "風向", "0 ℃"},        {25, "SHT湿度", "0.00 %"},
         {26, "黒球温度差", "0.000 ℃"}, {27, "=== 状態値 ===", ""}, {33, "CPU使用率", "0.0 %"},
-        {35, "AD変換回数", "0 /s."},  {37, "モデル番号", "0.00"},  {39, "システム状態", "0"},
-        {40, "ハード状態", "0"},      {41, "ソフト状態", "0"},
+        {35, "AD変換回数", "0 /s."},   {37, "モデル番号", "0.00"}, {39, "システム状態", "0"},
+        {40, "ハード状態", "0"},       {41, "ソフト状態", "0"},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(form->ListText(r.row, 0), QString::fromUtf8(r.label)) << r.row;
@@ -57,10 +60,9 @@ TEST_F(MonlistTest, FormatsAKnownRecordRowByRow)
         int row;
         const char* value;
     } rows[] = {
-        {1, "0.250 m/s."}, {2, "-1.23 ℃"}, {3, "48.50 ％"}, {14, "183 ℃"}, {15, "-1.235 ℃"},
-        {25, "55.56 %"},   {26, "1.500 ℃"}, {13, ""},       {27, ""},      {29, "40.00 %"},
-        {33, "12.3 %"},    {34, "3.300 V"}, {35, "1009 /s."}, {37, "3.10"}, {39, "5"},
-        {40, "-2"},        {41, "7"},
+        {1, "0.250 m/s."}, {2, "-1.23 ℃"}, {3, "48.50 ％"}, {14, "183 ℃"},   {15, "-1.235 ℃"}, {25, "55.56 %"},
+        {26, "1.500 ℃"},   {13, ""},       {27, ""},        {29, "40.00 %"}, {33, "12.3 %"},   {34, "3.300 V"},
+        {35, "1009 /s."},  {37, "3.10"},   {39, "5"},       {40, "-2"},      {41, "7"},
     };
     for (const auto& r : rows)
         EXPECT_EQ(form->ListText(r.row, 1), QString::fromUtf8(r.value)) << r.row;

@@ -54,7 +54,9 @@ TEST(RecordFilesCrashTest, KillAtAnyMomentLeavesNoDayFileWithoutItsHeaderOrWithH
     state.MySts.SecRec = 1;
     state.CurMes.Measuring = 1;
     FakeClock clock;
-    const auto at = [&clock](int minute, int second) { clock.Set(EncodeDateTime(2024, 5, 1, 10, minute, second, 150)); };
+    const auto at = [&clock](int minute, int second) {
+        clock.Set(EncodeDateTime(2024, 5, 1, 10, minute, second, 150));
+    };
 
     for (int crashAt = 0;; ++crashAt) {
         SCOPED_TRACE(crashAt);

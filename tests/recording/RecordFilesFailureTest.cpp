@@ -72,8 +72,7 @@ TEST_F(RecordFilesFailureTest, UnusableFilesAndFoldersAreLeftAsTheyAreAndRecordi
     };
     const QByteArray earlier = "earlier row,\r\n";
     const Case cases[] = {
-        {"record folder is a file",
-         [](const TempFolder& t) { t.write(QStringLiteral("Record"), "not a folder"); },
+        {"record folder is a file", [](const TempFolder& t) { t.write(QStringLiteral("Record"), "not a folder"); },
          [](const TempFolder& t) { EXPECT_EQ(t.read(QStringLiteral("Record")), "not a folder"); }},
         {"minute file is a folder",
          [](const TempFolder& t) { t.write(kMinuteFile + QStringLiteral("/inside"), "kept"); },

@@ -48,7 +48,8 @@ public:
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
         // Every line in CP932 followed by CR LF, converted in one piece.
-        return file.write(list.isEmpty() ? QByteArray() : ToCp932(list.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))) >= 0;
+        return file.write(list.isEmpty() ? QByteArray()
+                                         : ToCp932(list.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))) >= 0;
     }
 };
 
@@ -99,7 +100,8 @@ TEST(RecordFileAppenderTest, LeavesEveryFileAsReadingAndRewritingWould)
         }
         RecordFileAppender appender;
         ReadAndRewriteWriter reference;
-        for (const QString& row : {QStringLiteral("2024/05/01 10:15:20,1,"), QStringLiteral("2024/05/01 10:15:21,2,")}) {
+        for (const QString& row :
+             {QStringLiteral("2024/05/01 10:15:20,1,"), QStringLiteral("2024/05/01 10:15:21,2,")}) {
             EXPECT_TRUE(appender.AddLines(actual.file(QStringLiteral("f.csv")), header, {row}));
             reference.AddLines(expected.file(QStringLiteral("f.csv")), header, {row});
             EXPECT_EQ(actual.read(QStringLiteral("f.csv")), expected.read(QStringLiteral("f.csv")));
@@ -134,9 +136,9 @@ void SetValues(TMesData& m, std::uint32_t& seed)
         seed = seed * 1664525u + 1013904223u;
         return static_cast<float>(seed >> 8) / 16777216.0f * scale - scale / 3;
     };
-    for (float* field : {&m.M01, &m.M11, &m.M12, &m.M04, &m.M55, &m.H51, &m.M53, &m.M51, &m.M52, &m.M21,
-                         &m.M22, &m.M23, &m.M05, &m.C21, &m.C22, &m.C16, &m.C17, &m.C26, &m.C27, &m.C76,
-                         &m.C77, &m.C78, &m.C71, &m.C72, &m.C01, &m.C11, &m.C12, &m.C32, &m.C50, &m.C51, &m.C53})
+    for (float* field : {&m.M01, &m.M11, &m.M12, &m.M04, &m.M55, &m.H51, &m.M53, &m.M51, &m.M52, &m.M21, &m.M22,
+                         &m.M23, &m.M05, &m.C21, &m.C22, &m.C16, &m.C17, &m.C26, &m.C27, &m.C76, &m.C77, &m.C78,
+                         &m.C71, &m.C72, &m.C01, &m.C11, &m.C12, &m.C32, &m.C50, &m.C51, &m.C53})
         *field = next(40);
     m.C52 = static_cast<std::int32_t>(next(3000));
 }
@@ -212,10 +214,9 @@ TEST(RecordFilesDayTest, NightAroundMidnightMatchesReadingAndRewriting)
 {
     const TDateTime start = EncodeDateTime(2024, 5, 1, 22, 0, 0);
     const std::vector<DayEvent> events = {
-        {3, MeasuringOn},      {10, SecRecOn},        {600, SecRecOff},     {1203, MeasuringOff},
-        {1330, MeasuringOn},   {6900, SecRecOn},      {7500, SecRecOff},    {7600, SecRecOn},
-        {7700, SecRecOff},     {9000, MaintOn},       {9100, MeasuringOff}, {9200, MeasuringOn},
-        {14000, SecRecOn},
+        {3, MeasuringOn},     {10, SecRecOn},      {600, SecRecOff},  {1203, MeasuringOff}, {1330, MeasuringOn},
+        {6900, SecRecOn},     {7500, SecRecOff},   {7600, SecRecOn},  {7700, SecRecOff},    {9000, MaintOn},
+        {9100, MeasuringOff}, {9200, MeasuringOn}, {14000, SecRecOn},
     };
     const std::vector<int> skipped = {3005, 3006, 3007, 3008, 5467};
     const std::map<QString, QByteArray> existing = {
@@ -231,9 +232,8 @@ TEST(RecordFilesDayTest, WholeDayMatchesReadingAndRewriting)
 {
     const TDateTime start = EncodeDateTime(2024, 5, 1, 0, 0, 0);
     const std::vector<DayEvent> events = {
-        {0, MeasuringOn},      {0, SecRecOn},         {300, SecRecOff},     {30000, MeasuringOff},
-        {30600, MeasuringOn},  {43200, SecRecOn},     {43500, SecRecOff},   {76000, MaintOn},
-        {86200, SecRecOn},
+        {0, MeasuringOn},  {0, SecRecOn},      {300, SecRecOff}, {30000, MeasuringOff}, {30600, MeasuringOn},
+        {43200, SecRecOn}, {43500, SecRecOff}, {76000, MaintOn}, {86200, SecRecOn},
     };
     CompareRun(start, 86400 + 60, events, {}, {});
 }

@@ -14,10 +14,12 @@ namespace {
 
 const QString kStandardLabels = QStringLiteral(
     ",風速,,,気温,,,湿度,,,輻射熱,,,METs,,,clo,,,PMV,,,WBGTo,,,WBGTi,,,絶対湿度,,,露点温度,,,湿球温度,,,");
-const QString kMaintLabels = kStandardLabels + QStringLiteral(
-    "風向,,,気温１,,,気温２,,,WDS温度１,,,WDS温度２,,,BGT温度１,,,BGT温度２,,,BB温度１,,,BB温度２,,,BB温度３,,,"
-    "SHT気温,,,SHT湿度,,,風速(補正前),,,気温(内部用),,,プローブ温度,,,温度差,,,CPU使用率,,,電源電圧,,,"
-    "AD変換回数,,,DA出力値,,,");
+const QString kMaintLabels =
+    kStandardLabels +
+    QStringLiteral(
+        "風向,,,気温１,,,気温２,,,WDS温度１,,,WDS温度２,,,BGT温度１,,,BGT温度２,,,BB温度１,,,BB温度２,,,BB温度３,,,"
+        "SHT気温,,,SHT湿度,,,風速(補正前),,,気温(内部用),,,プローブ温度,,,温度差,,,CPU使用率,,,電源電圧,,,"
+        "AD変換回数,,,DA出力値,,,");
 const QString kStandardUnits = QStringLiteral("時刻,") + QStringLiteral("Avg,Max,Min,").repeated(12);
 const QString kMaintUnits = QStringLiteral("時刻,") + QStringLiteral("Avg,Max,Min,").repeated(32);
 
@@ -68,8 +70,7 @@ protected:
     TempFolder temp;
     SharedState state;
     FakeClock clock;
-    std::unique_ptr<RecordFiles> files =
-        std::make_unique<RecordFiles>(temp.path(), state, clock, nullptr, QChar(u'.'));
+    std::unique_ptr<RecordFiles> files = std::make_unique<RecordFiles>(temp.path(), state, clock, nullptr, QChar(u'.'));
 };
 
 const QString kSecondFile = QStringLiteral("RT_COM7_20240501.csv");
@@ -86,9 +87,10 @@ TEST_F(RecordFilesTest, FirstSecondRowOfTheDayStartsTheFileWithThePortHeader)
     // The header in code page 932: "COM7,風速,気温," and the unit line "時刻,m/s.,℃,％,".
     EXPECT_TRUE(bytes.startsWith(QByteArray::fromHex("434f4d372c959791ac2c8b4389b72c")));
     EXPECT_TRUE(bytes.contains(QByteArray::fromHex("0d0a8e9e8d8f2c6d2f732e2c818e2c81932c")));
-    EXPECT_EQ(bytes, Crlf({QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
-                           QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,"),
-                           QStringLiteral("2024/05/01 10:15:20,") + kMainRow}));
+    EXPECT_EQ(
+        bytes,
+        Crlf({QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
+              QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,"), QStringLiteral("2024/05/01 10:15:20,") + kMainRow}));
 }
 
 TEST_F(RecordFilesTest, SecondRecordingSwitchedOffAndOnAgainContinuesTheSameFile)
@@ -235,8 +237,9 @@ TEST_F(RecordFilesTest, ExistingFilesGetNoHeaderAndAMissingLineEndFirst)
 
         const QByteArray second = folder.read(QStringLiteral("Record/") + kSecondFile);
         const QByteArray minute = folder.read(QStringLiteral("Record/") + kMinuteFile);
-        EXPECT_EQ(second, c.before + c.between + "2024/05/01 10:15:06,0.000,0.00,0.000,0.00,0.00,0.00,0.00,0.00,"
-                                                 "0.00,0.00,0.00,0.00,\r\n");
+        EXPECT_EQ(second, c.before + c.between +
+                              "2024/05/01 10:15:06,0.000,0.00,0.000,0.00,0.00,0.00,0.00,0.00,"
+                              "0.00,0.00,0.00,0.00,\r\n");
         EXPECT_EQ(LinesOf(minute.mid(c.before.size() + c.between.size())).size(), 1);
         EXPECT_TRUE(minute.startsWith(c.before + c.between + "2024/05/01 10:15,0,0,0,"));
     }
@@ -251,8 +254,8 @@ TEST_F(RecordFilesTest, NumbersUseTheGivenDecimalSeparator)
     StepAt(10, 15, 6);
 
     EXPECT_TRUE(LinesOf(Read(kSecondFile))[2].startsWith(QStringLiteral("2024/05/01 10:15:06,1,250,0,12,")));
-    EXPECT_TRUE(LinesOf(Read(kMinuteFile))[2].startsWith(
-        QStringLiteral("2024/05/01 10:15,1,25,1,25,1,25,0,123400002717972,")));
+    EXPECT_TRUE(
+        LinesOf(Read(kMinuteFile))[2].startsWith(QStringLiteral("2024/05/01 10:15,1,25,1,25,1,25,0,123400002717972,")));
 }
 
 // The latch decides on the same second the row's time stamp shows, also half a millisecond
@@ -264,8 +267,7 @@ TEST(RecordSecondTest, SecondWithinTheMinuteIsTheSecondTheTimeStampShows)
             const TDateTime base = EncodeDateTime(2024, 5, day, 10, 15, second, 999) + 0.5 / 86400000.0;
             for (const TDateTime value : {base, std::nextafter(base, 0.0), std::nextafter(base, 1e9)}) {
                 SCOPED_TRACE(FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), value).toStdString());
-                EXPECT_EQ(RecordFiles::SecondOfMinute(value),
-                          FormatDateTime(QStringLiteral("ss"), value).toInt());
+                EXPECT_EQ(RecordFiles::SecondOfMinute(value), FormatDateTime(QStringLiteral("ss"), value).toInt());
             }
         }
     }
@@ -318,7 +320,7 @@ TEST(MinuteStatisticsTest, SumsKeepTheirOwnPrecisionAndC52AveragesTruncate)
     statistics.AccumulateMinute(m);  // not measuring: no sample
 
     ASSERT_EQ(statistics.Count(), 10);
-    EXPECT_EQ(statistics.At(4).average, double(0.1f));               // M55 summed in double
+    EXPECT_EQ(statistics.At(4).average, double(0.1f));                // M55 summed in double
     EXPECT_EQ(statistics.At(5).average, double(0.100000008940697f));  // H51 summed in single precision
     EXPECT_EQ(statistics.At(22).average, double(0.100000008940697f));
     EXPECT_EQ(statistics.At(23).average, double(0.100000008940697f));

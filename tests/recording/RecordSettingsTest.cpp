@@ -15,14 +15,10 @@ TEST(RecordSettingsTest, LoadsAnyNonZeroIntegerAsOnAndEverythingElseAsOff)
         int secRec;
     };
     const Case cases[] = {
-        {"one", "[Record]\r\nSecRec=1\r\n", 1},
-        {"two", "[Record]\r\nSecRec=2\r\n", 1},
-        {"negative", "[record]\r\nsecrec=-1\r\n", 1},
-        {"zero", "[Record]\r\nSecRec=0\r\n", 0},
-        {"yes", "[Record]\r\nSecRec=yes\r\n", 0},
-        {"empty", "[Record]\r\nSecRec=\r\n", 0},
-        {"other section", "[Early]\r\nSecRec=1\r\n", 0},
-        {"missing file", nullptr, 0},
+        {"one", "[Record]\r\nSecRec=1\r\n", 1},          {"two", "[Record]\r\nSecRec=2\r\n", 1},
+        {"negative", "[record]\r\nsecrec=-1\r\n", 1},    {"zero", "[Record]\r\nSecRec=0\r\n", 0},
+        {"yes", "[Record]\r\nSecRec=yes\r\n", 0},        {"empty", "[Record]\r\nSecRec=\r\n", 0},
+        {"other section", "[Early]\r\nSecRec=1\r\n", 0}, {"missing file", nullptr, 0},
     };
     for (const Case& c : cases) {
         TempFolder folder;

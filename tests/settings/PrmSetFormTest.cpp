@@ -99,11 +99,18 @@ TEST_F(PrmSetFormTest, ChecksTheEchoAndSendsAgainAtOnceOnAMismatch)
     const Case cases[] = {
         {"echo as sent", "AW,H50=1,H82=2,H51=0.8,H52=2.5,", {" 書込み成功！"}, false},
         {"only two pairs", "AW,H50=1,H82=2,", {" 書込み成功！"}, false},
-        {"a value that is no number", "AW,H50=1,H82=2,H51=abc,H52=2.5,", {"No Data! : H51:abc", " 書込み成功！"}, false},
-        {"another value", "AW,H50=1,H82=2,H51=0.9,H52=2.5,",
-         {"Data Missmatch! : H51:0.80 ? 0.9", " 書込み失敗！ 送信データ不一致", " 書込み"}, true},
-        {"a key in lower case", "AW,H50=1,H82=2,h51=0.8,H52=2.5,",
-         {"Key Missmatch! : H51 ? h51", " 書込み失敗！ 送信データ不一致", " 書込み"}, true},
+        {"a value that is no number",
+         "AW,H50=1,H82=2,H51=abc,H52=2.5,",
+         {"No Data! : H51:abc", " 書込み成功！"},
+         false},
+        {"another value",
+         "AW,H50=1,H82=2,H51=0.9,H52=2.5,",
+         {"Data Missmatch! : H51:0.80 ? 0.9", " 書込み失敗！ 送信データ不一致", " 書込み"},
+         true},
+        {"a key in lower case",
+         "AW,H50=1,H82=2,h51=0.8,H52=2.5,",
+         {"Key Missmatch! : H51 ? h51", " 書込み失敗！ 送信データ不一致", " 書込み"},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -107,9 +107,13 @@ TEST_F(WriteFormTest, EchoChecksDecideWhetherTheSequenceGoesOn)
         QStringList extraLines;  // the check's own lines
     };
     const Case cases[] = {
-        {"another heater output is not compared", [](QByteArray a) { return a.replace("E04=0.2000", "E04=0.3"); },
-         true, {}},
-        {"another wind constant", [](QByteArray a) { return a.replace("E02=5.00", "E02=4"); }, false,
+        {"another heater output is not compared",
+         [](QByteArray a) { return a.replace("E04=0.2000", "E04=0.3"); },
+         true,
+         {}},
+        {"another wind constant",
+         [](QByteArray a) { return a.replace("E02=5.00", "E02=4"); },
+         false,
          {"Data Missmatch! : E02:5.00 ? 4"}},
     };
     for (const Case& c : cases) {

@@ -58,8 +58,8 @@ TEST(SimControls, WordCommandsAskForTheirAction)
 
 TEST(SimControls, RefusesBadCommandsAndKeepsEverySetting)
 {
-    for (const char* line : {"drop 1.5", "drop", "drop -0.1", "wind abc", "wind -1", "delay -1", "delay 2.5",
-                             "fly 3", "status now", "hangup-after x"}) {
+    for (const char* line : {"drop 1.5", "drop", "drop -0.1", "wind abc", "wind -1", "delay -1", "delay 2.5", "fly 3",
+                             "status now", "hangup-after x"}) {
         ProtocolCore core(1, [] { return 0.0; });
         const CommandReply reply = RunCommand(core, line);
         EXPECT_EQ(reply.action, CommandReply::Action::None) << line;
@@ -85,9 +85,9 @@ TEST(SimControls, HeldShowsWhatTheInstrumentHoldsForEachKey)
 
 TEST(SimOptions, ReadsEveryOptionInBothForms)
 {
-    const auto parsed = ParseOptions({"--seed", "9", "--link", "/tmp/qemra", "--port-ini=/tmp/Port0.ini", "--quiet",
-                                      "--command-pipe", "/tmp/qemra.cmd",
-                                      "--drop", "0.5", "--wind=2", "--hangup-after", "4"});
+    const auto parsed =
+        ParseOptions({"--seed", "9", "--link", "/tmp/qemra", "--port-ini=/tmp/Port0.ini", "--quiet", "--command-pipe",
+                      "/tmp/qemra.cmd", "--drop", "0.5", "--wind=2", "--hangup-after", "4"});
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.seed, 9u);
     EXPECT_EQ(parsed.options.link, "/tmp/qemra");
@@ -102,7 +102,8 @@ TEST(SimOptions, ReadsEveryOptionInBothForms)
 TEST(SimOptions, RejectsWhatItDoesNotUnderstand)
 {
     const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"}, {"--seed"}, {"--seed", "x"}, {"--seed=-1"}, {"stray"}, {"--quiet=1"}, {"--link="}, {"--command-pipe"},
+        {"--bogus"}, {"--seed"},    {"--seed", "x"}, {"--seed=-1"},
+        {"stray"},   {"--quiet=1"}, {"--link="},     {"--command-pipe"},
     };
     for (const auto& arguments : bad)
         EXPECT_NE(ParseOptions(arguments).error, "") << arguments.front();

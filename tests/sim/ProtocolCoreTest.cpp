@@ -173,8 +173,7 @@ TEST_F(ProtocolCoreTest, HotWireDifferenceFallsFromDifT0mToAdjDifTAtAdjWS)
         fresh.instrument().SetWindSpeed(c.wind);
         const auto pairs = Pairs(Parse(fresh.Feed(Frame("RD,C32,")).at(0).Bytes()).payload);
         ASSERT_EQ(pairs.size(), 1u);
-        EXPECT_NEAR(ParseNumber(pairs[0].second).value_or(-1), c.expected, 0.1)
-            << c.constants << " wind " << c.wind;
+        EXPECT_NEAR(ParseNumber(pairs[0].second).value_or(-1), c.expected, 0.1) << c.constants << " wind " << c.wind;
     }
 
     Ask("RW,E91=1,P99=8462,E01=40.00,E02=4.00,E03=15.00,");

@@ -8,9 +8,9 @@
 class TempFolder {
 public:
     TempFolder();
-    QString path() const;                       // ends with "/"
-    QString file(const QString& name) const;    // path() + name
-    QByteArray read(const QString& name) const; // whole file, empty when missing
+    QString path() const;                        // ends with "/"
+    QString file(const QString& name) const;     // path() + name
+    QByteArray read(const QString& name) const;  // whole file, empty when missing
     void write(const QString& name, const QByteArray& bytes) const;
     bool exists(const QString& name) const;
 

@@ -50,7 +50,8 @@ TEST(CalPageTest, StepDisplayAndSetPanelsFollowTheStep)
     } cases[] = {
         {0, "キャリブレーション中: Step-0", TCalPage::kWorking, false, face, face, face, face},
         {7, "キャリブレーション中: Step-7", TCalPage::kWorking, false, TCalPage::kSilver, face, face, face},
-        {9, "キャリブレーション中: Step-9", TCalPage::kWorking, false, TCalPage::kSilver, TCalPage::kSilver, face, face},
+        {9, "キャリブレーション中: Step-9", TCalPage::kWorking, false, TCalPage::kSilver, TCalPage::kSilver, face,
+         face},
         {11, "キャリブレーション中: Step-11", TCalPage::kWorking, false, TCalPage::kSilver, TCalPage::kSilver,
          TCalPage::kSilver, face},
         {12, "キャリブレーション完了", TCalPage::kDone, true, TCalPage::kSilver, TCalPage::kSilver, TCalPage::kSilver,
@@ -78,10 +79,8 @@ TEST(CalPageTest, GaugesShowTheTruncatedClosenessInItsColour)
         int progress;
         QColor color;
     } cases[] = {
-        {0.9f, 89, QColor(0x00, 0xFF, 0x00)},
-        {0.8f, 80, QColor(0xFF, 0xFF, 0x00)},
-        {0.6f, 60, QColor(0xFF, 0xDD, 0x8C)},
-        {0.5f, 50, QColor(0xFF, 0x00, 0x00)},
+        {0.9f, 89, QColor(0x00, 0xFF, 0x00)},  {0.8f, 80, QColor(0xFF, 0xFF, 0x00)},
+        {0.6f, 60, QColor(0xFF, 0xDD, 0x8C)},  {0.5f, 50, QColor(0xFF, 0x00, 0x00)},
         {1.0f, 100, QColor(0x00, 0xFF, 0x00)},
     };
     PageRig rig;

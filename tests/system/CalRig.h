@@ -9,8 +9,8 @@
 #include "tests/support/TempFolder.h"
 
 #include <QStringList>
-#include <ostream>
 #include <memory>
+#include <ostream>
 
 namespace qemra {
 
@@ -62,10 +62,7 @@ struct CalRig {
 }  // namespace qemra
 
 // Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 inline void PrintTo(const QStringList& list, std::ostream* out)
 {
     *out << '"' << list.join(QStringLiteral("\" | \"")).toStdString() << '"';

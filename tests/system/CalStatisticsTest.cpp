@@ -110,9 +110,9 @@ TEST(CalStatisticsTest, WindowFillDecidesWhatIsComputedAndWhetherAnyFlagIsSet)
         } else {
             for (int ch = 0; ch < kCalChannelCount; ++ch)
                 EXPECT_EQ(s.WinAvg[ch], 0.0) << "channel " << ch;
-            for (float v : {s.ATRevCal0, s.ATRevCal1, s.WDTRevCal0, s.WDTRevCal1, s.BGTRevCal0, s.BGTRevCal1,
-                            s.BBTRevCal0, s.BBTRevCal1, s.DifT0mCal, s.AdjDifTCal, s.WSAvg5, s.WSAvg15,
-                            s.WSGauge5, s.WSGauge15})
+            for (float v :
+                 {s.ATRevCal0, s.ATRevCal1, s.WDTRevCal0, s.WDTRevCal1, s.BGTRevCal0, s.BGTRevCal1, s.BBTRevCal0,
+                  s.BBTRevCal1, s.DifT0mCal, s.AdjDifTCal, s.WSAvg5, s.WSAvg15, s.WSGauge5, s.WSGauge15})
                 EXPECT_EQ(v, 0.0f);
             EXPECT_EQ(s.SumHist[0].Valid, 0) << "no summary without a filled slot";
             EXPECT_FALSE(s.WSZero) << "no wind value without a filled slot";
@@ -166,10 +166,10 @@ TEST(CalStatisticsTest, AirTemperatureOutsideTheOpenRangeIsLeftOutOfTheReference
 
 struct WindDifTCase {
     const char* name;
-    int fast;        // slots reading `speed`; the rest read still air
+    int fast;  // slots reading `speed`; the rest read still air
     float speed;
-    bool atRest;     // DifT0mCal follows the reading
-    bool atSpeed;    // AdjDifTCal follows the reading
+    bool atRest;   // DifT0mCal follows the reading
+    bool atSpeed;  // AdjDifTCal follows the reading
 };
 
 TEST(CalStatisticsTest, WindAverageChoosesWhichTemperatureDifferenceFollows)
@@ -207,11 +207,18 @@ struct GaugeCase {
 TEST(CalStatisticsTest, GaugesAndToleranceBandFollowTheReferenceSpeed)
 {
     const GaugeCase cases[] = {
-        {5, 5.0f, 1.0f, true},    {5, 5.01f, 0.8f, true},   {5, 5.02f, 0.6f, false}, {5, 5.025f, 0.5f, false},
-        {5, 5.05f, 0.0f, false},  {5, 5.5f, 0.0f, false},   {5, 4.975f, 0.5f, false}, {5, 4.99f, 0.8f, true},
+        {5, 5.0f, 1.0f, true},
+        {5, 5.01f, 0.8f, true},
+        {5, 5.02f, 0.6f, false},
+        {5, 5.025f, 0.5f, false},
+        {5, 5.05f, 0.0f, false},
+        {5, 5.5f, 0.0f, false},
+        {5, 4.975f, 0.5f, false},
+        {5, 4.99f, 0.8f, true},
         {5, 4.95f, 0.0f, false},
         // Without a reference speed there is no band: full only on zero itself, and never NaN.
-        {0, 0.0f, 1.0f, false},   {0, 0.25f, 0.0f, false},
+        {0, 0.0f, 1.0f, false},
+        {0, 0.25f, 0.0f, false},
     };
     for (const GaugeCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "AdjWS " << c.adjWS << ", wind " << c.wind);

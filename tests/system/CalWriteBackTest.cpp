@@ -26,12 +26,8 @@ TEST(CalWriteBackTest, DefaultGroupsCarryTheirKeysInOrder)
         int group;
         const char* keys;
     } cases[] = {
-        {0, "E91,P99,E01,E02,E03,E04,"},
-        {1, "E16,E17,E12,E13,P32,E21,E22,"},
-        {2, "E26,E27,E28,P41,E06,"},
-        {3, "P01,P02,P03,P04,P05,P06,P07,P08,"},
-        {4, "P09,P10,P11,P12,P13,P14,P15,P16,"},
-        {5, "P17,P18,P19,P20,"},
+        {0, "E91,P99,E01,E02,E03,E04,"},         {1, "E16,E17,E12,E13,P32,E21,E22,"},     {2, "E26,E27,E28,P41,E06,"},
+        {3, "P01,P02,P03,P04,P05,P06,P07,P08,"}, {4, "P09,P10,P11,P12,P13,P14,P15,P16,"}, {5, "P17,P18,P19,P20,"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Keys(CalWriteBack::DefaultGroupPairs(prm, c.group)), c.keys) << "group " << c.group;
@@ -56,7 +52,8 @@ TEST(CalWriteBackTest, BatchValuesUseTheirFormatsWithAPoint)
             text += pair.Key + u'=' + pair.Value + u',';
         return text;
     };
-    EXPECT_EQ(values(CalWriteBack::DefaultGroupPairs(prm, 0)), "E91=1,P99=8462,E01=50.00,E02=5.00,E03=20.00,E04=0.2000,");
+    EXPECT_EQ(values(CalWriteBack::DefaultGroupPairs(prm, 0)),
+              "E91=1,P99=8462,E01=50.00,E02=5.00,E03=20.00,E04=0.2000,");
     EXPECT_EQ(values(CalWriteBack::DefaultGroupPairs(prm, 2)), "E26=0.000,E27=0.000,E28=-0.125,P41=9,E06=0.000,");
     EXPECT_EQ(values(CalWriteBack::DefaultGroupPairs(prm, 5)), "P17=0.00,P18=0.00,P19=1.00,P20=-3.00,");
     EXPECT_EQ(values(CalWriteBack::SettingInitPairs()), "E91=1,P99=8462,P91=9318,");

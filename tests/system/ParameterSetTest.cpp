@@ -49,9 +49,9 @@ TEST(ParameterSetTest, DefaultsSetEveryKeyedFieldAndNothingElse)
     EXPECT_EQ(prm.ChipStdV, 2.5f);
     EXPECT_EQ(prm.ATRev, 9);
     EXPECT_EQ(prm.BGT_Coef, 3);
-    for (float v : {prm.ErDifCenter, prm.ErDifDir[0], prm.ErDifDir[3], prm.ATRevice0, prm.ATRevice1,
-                    prm.WDTRevice0, prm.WDTRevice1, prm.BGT_Revice0, prm.BGT_Revice1, prm.DIV[0],
-                    prm.DIV[9], prm.VAL[0], prm.VAL[9], prm.BBT_Revice0, prm.BBT_Revice1, prm.BBT_Revice2})
+    for (float v : {prm.ErDifCenter, prm.ErDifDir[0], prm.ErDifDir[3], prm.ATRevice0, prm.ATRevice1, prm.WDTRevice0,
+                    prm.WDTRevice1, prm.BGT_Revice0, prm.BGT_Revice1, prm.DIV[0], prm.DIV[9], prm.VAL[0], prm.VAL[9],
+                    prm.BBT_Revice0, prm.BBT_Revice1, prm.BBT_Revice2})
         EXPECT_EQ(v, 0);
     EXPECT_EQ(prm.CalStart, 45123.5);
     EXPECT_EQ(prm.SerialNo, "QS-0042");
@@ -115,21 +115,19 @@ TEST(ParameterSetTest, SaveThenLoadGivesBackEverySinglePrecisionValueExactly)
 TEST(ParameterSetTest, SaveIntoAnExistingFileUpdatesKeysInPlaceAndKeepsEverythingElse)
 {
     TempFolder folder;
-    folder.write("BaseSetpoint.ini",
-                 "; bench unit 3\r\n"
-                 "[Record]\r\nSecRec=1\r\n"
-                 "[early]\r\nheaterwatt=9.9\r\nComment=kept\r\nDifT0m=1\r\n\r\n"
-                 "[Other]\r\nX=1\r\n");
+    folder.write("BaseSetpoint.ini", "; bench unit 3\r\n"
+                                     "[Record]\r\nSecRec=1\r\n"
+                                     "[early]\r\nheaterwatt=9.9\r\nComment=kept\r\nDifT0m=1\r\n\r\n"
+                                     "[Other]\r\nX=1\r\n");
     TWritePrm prm;
     SetParameterDefaults(prm);
     ASSERT_TRUE(SaveParameterFile(prm, folder.file("BaseSetpoint.ini")));
 
-    std::string expected =
-        "; bench unit 3\r\n"
-        "[Record]\r\nSecRec=1\r\n"
-        "[early]\r\nheaterwatt=0.200000002980232\r\nComment=kept\r\nDifT0m=50\r\n"
-        "ErDifCenter=0\r\nErDifDir0=0\r\nErDifDir1=0\r\nErDifDir2=0\r\nErDifDir3=0\r\n"
-        "AdjDifT=20\r\nAdjWS=5\r\n";
+    std::string expected = "; bench unit 3\r\n"
+                           "[Record]\r\nSecRec=1\r\n"
+                           "[early]\r\nheaterwatt=0.200000002980232\r\nComment=kept\r\nDifT0m=50\r\n"
+                           "ErDifCenter=0\r\nErDifDir0=0\r\nErDifDir1=0\r\nErDifDir2=0\r\nErDifDir3=0\r\n"
+                           "AdjDifT=20\r\nAdjWS=5\r\n";
     for (int i = 0; i < 10; ++i)
         expected += "DIV" + std::to_string(i) + "=0\r\nVAL" + std::to_string(i) + "=0\r\n";
     expected += "ATRevice0=0\r\nATRevice1=0\r\nWDTRevice0=0\r\nWDTRevice1=0\r\nATRev=9\r\n"
@@ -150,18 +148,25 @@ TEST(ParameterSetTest, LoadTakesDefaultsForEveryKeyTheFileDoesNotSupply)
     const Case cases[] = {
         {"missing file", nullptr, {}},
         {"empty file", "", {}},
-        {"only some keys", "[Early]\r\nHeaterWatt=0.3\r\n[System]\r\nChipStdV=3.3\r\n",
+        {"only some keys",
+         "[Early]\r\nHeaterWatt=0.3\r\n[System]\r\nChipStdV=3.3\r\n",
          {{"HeaterWatt", 0.3f}, {"ChipStdV", 3.3f}}},
-        {"truncated", "[Early]\r\nErDifCenter=2\r\nErDifDir0=-4.5\r\nHeaterW", {{"ErDifCenter", 2}, {"ErDifDir0", -4.5f}}},
+        {"truncated",
+         "[Early]\r\nErDifCenter=2\r\nErDifDir0=-4.5\r\nHeaterW",
+         {{"ErDifCenter", 2}, {"ErDifDir0", -4.5f}}},
         {"truncated value", "[Early]\nDifT0m=4", {{"DifT0m", 4}}},
         {"garbage", "\x01\xff\xfe garbage\r\n=5\r\n[Early\r\nDifT0m 7\r\n]]\r\n", {}},
-        {"not numbers", "[Early]\r\nDifT0m=abc\r\nAdjDifT=1,5\r\nAdjWS=\r\nATRev=0x10\r\nBGT_Coef=1e\r\nDIV0=inf\r\nVAL0=nan\r\n", {}},
+        {"not numbers",
+         "[Early]\r\nDifT0m=abc\r\nAdjDifT=1,5\r\nAdjWS=\r\nATRev=0x10\r\nBGT_Coef=1e\r\nDIV0=inf\r\nVAL0=nan\r\n",
+         {}},
         {"too big for single precision", "[Early]\r\nDIV1=1e39\r\nVAL1=-1e300\r\nDIV2=1e400\r\n", {}},
-        {"letter case and blanks", "[ EARLY ]\r\n  heaterwatt =  0.5 \r\nDIFT0M=+4.25E1\r\n[system]\r\nchipstdv=.5\r\n",
+        {"letter case and blanks",
+         "[ EARLY ]\r\n  heaterwatt =  0.5 \r\nDIFT0M=+4.25E1\r\n[system]\r\nchipstdv=.5\r\n",
          {{"HeaterWatt", 0.5f}, {"DifT0m", 42.5f}, {"ChipStdV", 0.5f}}},
         {"duplicates: the first counts", "[Early]\r\nAdjWS=1\r\nAdjWS=2\r\n[Early]\r\nAdjDifT=3\r\n", {{"AdjWS", 1}}},
         {"key in the wrong section", "[System]\r\nHeaterWatt=1\r\n[Early]\r\nChipStdV=1\r\n", {}},
-        {"exponent texts", "[Early]\r\nVAL3=6.25000029685907E-5\r\nVAL4=-2e+2\r\n",
+        {"exponent texts",
+         "[Early]\r\nVAL3=6.25000029685907E-5\r\nVAL4=-2e+2\r\n",
          {{"VAL3", 0.0000625f}, {"VAL4", -200}}},
     };
     for (const Case& c : cases) {

@@ -1,17 +1,17 @@
+#include "system/Systemset.h"
 #include "acquisition/Main.h"
 #include "common/Prompts.h"
-#include "system/Systemset.h"
 #include "tests/support/TempFolder.h"
 
 #include "link/Comctrl.h"
 
 #include <QCheckBox>
 #include <QFile>
-#include <QToolButton>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -92,10 +92,12 @@ TEST_F(SystemsetTest, ReadsTheGridRowByRowAndEveryEditIntoItsField)
         Grid()->item(r, 1)->setText(QString::number(-(r + 1)) + ".25");
     }
     const std::pair<const char*, float TWritePrm::*> edits[] = {
-        {"EATDif1", &TWritePrm::ATRevice0},  {"EATDif2", &TWritePrm::ATRevice1},  {"EWDDif1", &TWritePrm::WDTRevice0},
-        {"EWDDif2", &TWritePrm::WDTRevice1}, {"EBGTDif1", &TWritePrm::BGT_Revice0}, {"EBGTDif2", &TWritePrm::BGT_Revice1},
-        {"EBBTDif1", &TWritePrm::BBT_Revice0}, {"EBBTDif2", &TWritePrm::BBT_Revice1}, {"EBBTDif3", &TWritePrm::BBT_Revice2},
-        {"EStdVolt", &TWritePrm::ChipStdV},  {"EATRev", &TWritePrm::ATRev},      {"EBGCoef", &TWritePrm::BGT_Coef},
+        {"EATDif1", &TWritePrm::ATRevice0},      {"EATDif2", &TWritePrm::ATRevice1},
+        {"EWDDif1", &TWritePrm::WDTRevice0},     {"EWDDif2", &TWritePrm::WDTRevice1},
+        {"EBGTDif1", &TWritePrm::BGT_Revice0},   {"EBGTDif2", &TWritePrm::BGT_Revice1},
+        {"EBBTDif1", &TWritePrm::BBT_Revice0},   {"EBBTDif2", &TWritePrm::BBT_Revice1},
+        {"EBBTDif3", &TWritePrm::BBT_Revice2},   {"EStdVolt", &TWritePrm::ChipStdV},
+        {"EATRev", &TWritePrm::ATRev},           {"EBGCoef", &TWritePrm::BGT_Coef},
         {"EHeaterWatt", &TWritePrm::HeaterWatt}, {"EAdjDifT", &TWritePrm::AdjDifT},
     };
     float value = 0.125f;
