@@ -1,9 +1,9 @@
 #include "acquisition/TrendChart.h"
 
 #include <QChart>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QLineSeries>
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 #include <QResizeEvent>
