@@ -105,7 +105,6 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
     const double bottom = plot.bottom();
-    const QFontMetrics metrics(labelFont_);
     painter->setFont(labelFont_);
     // The plot's left and right edges, then a line, a tick and a label on each whole minute.
     painter->setPen(QPen(gridColor_, 0));
@@ -118,10 +117,14 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
         painter->drawLine(QPointF(x, plot.top()), QPointF(x, bottom));
         painter->setPen(QPen(axisColor_, 0));
         painter->drawLine(QPointF(x, bottom + 1), QPointF(x, bottom + kTickLength));
-        const QString label = MinuteLabel(at);
+        auto label = timeLabels_.find(minute);
+        if (label == timeLabels_.end()) {
+            label = timeLabels_.insert(minute, QStaticText(MinuteLabel(at)));
+            label->setTextFormat(Qt::PlainText);
+            label->prepare(QTransform(), labelFont_);
+        }
         painter->setPen(labelColor_);
-        painter->drawText(QPointF(x - metrics.horizontalAdvance(label) / 2.0, bottom + kLabelTop + metrics.ascent()),
-                          label);
+        painter->drawStaticText(QPointF(x - label->size().width() / 2.0, bottom + kLabelTop), *label);
     }
     painter->restore();
 }
@@ -167,6 +170,7 @@ void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
     to_ = toSeconds;
     firstMinute_ = static_cast<long long>(std::ceil(fromSeconds / kSecondsPerMinute));
     lastMinute_ = static_cast<long long>(std::floor(toSeconds / kSecondsPerMinute));
+    timeLabels_.removeIf([this](const auto& entry) { return entry.key() < firstMinute_ || entry.key() > lastMinute_; });
     timeAxis_->setRange(fromSeconds, toSeconds);
     // The minute lines and labels move with the range.
     viewport()->update();

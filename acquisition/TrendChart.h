@@ -3,8 +3,10 @@
 #include <QChartView>
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QPointF>
+#include <QStaticText>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -76,6 +78,8 @@ private:
 
     QValueAxis* timeAxis_ = nullptr;
     QFont labelFont_;
+    // The time labels laid out once each, by minute: painting them is then cheap.
+    QHash<long long, QStaticText> timeLabels_;
     QColor gridColor_{220, 220, 220};
     QColor axisColor_{Qt::black};
     QColor labelColor_;
