@@ -1,9 +1,10 @@
 #include "acquisition/TrendChart.h"
 
-#include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QLineSeries>
+#include <QPainter>
 #include <QPen>
 #include <QResizeEvent>
 #include <QValueAxis>
@@ -20,6 +21,8 @@ constexpr double kSecondsPerMinute = 60.0;
 constexpr double kMinTickSpacing = 22.0;  // pixels between value labels
 // The data keeps this share of its span free above and below, so no line runs along an edge.
 constexpr double kValueMargin = 0.08;
+constexpr double kTickLength = 4.0;  // pixels below the plot
+constexpr double kLabelTop = 5.0;    // from the plot's bottom edge to the top of a time label
 
 // The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least `rough`.
 double NiceStep(double rough)
@@ -43,24 +46,25 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     chart->legend()->hide();
     chart->setTitle(QString());
     chart->setBackgroundRoundness(0);
-    chart->setBackgroundBrush(Qt::white);
     chart->setMargins(QMargins(2, 4, 18, 2));
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->setAnimationOptions(QChart::NoAnimation);
 
     QFont labels = font();
     labels.setPixelSize(10);
+    labelFont_ = labels;
 
-    timeAxis_ = new QCategoryAxis();
-    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    timeAxis_->setLabelsFont(labels);
-    // Zero-width pens are drawn one pixel wide; a grid line or tick with a wider pen has its
-    // outline stroked to find its extent every time the time axis moves, once a second.
-    const QPen gridPen(QColor(220, 220, 220), 0);
-    const QPen axisPen(timeAxis_->linePen().color(), 0);
-    timeAxis_->setGridLinePen(gridPen);
-    timeAxis_->setLinePen(axisPen);
+    // The time axis only scales the series; it is hidden, and drawBackground() draws what it shows.
+    timeAxis_ = new QValueAxis();
+    timeAxis_->setVisible(false);
     chart->addAxis(timeAxis_, Qt::AlignBottom);
+    // The chart's own background would cover what drawBackground() draws.
+    chart->setBackgroundVisible(false);
+
+    // Zero-width pens are drawn one pixel wide; a grid line or tick with a wider pen has its
+    // outline stroked to find its extent every time the axis moves.
+    const QPen gridPen(gridColor_, 0);
+    const QPen axisPen(axisColor_, 0);
 
     valueAxis_ = new QValueAxis();
     valueAxis_->setLabelsFont(labels);
@@ -73,6 +77,7 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     valueAxis_->setTickInterval(0.5);
     valueAxis_->setRange(0, 1);
     chart->addAxis(valueAxis_, Qt::AlignLeft);
+    labelColor_ = valueAxis_->labelsBrush().color();
 
     setRenderHint(QPainter::Antialiasing, false);
     setFrameShape(QFrame::NoFrame);
@@ -91,6 +96,49 @@ void TrendChart::resizeEvent(QResizeEvent* event)
 {
     QChartView::resizeEvent(event);
     chart()->setPlotArea(PlotRect());
+}
+
+void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
+{
+    QChartView::drawBackground(painter, rect);
+    const QRectF plot = chart()->mapToScene(chart()->plotArea()).boundingRect();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    const double bottom = plot.bottom();
+    painter->setFont(labelFont_);
+    // The plot's left and right edges, then a line, a tick and a label on each whole minute.
+    painter->setPen(QPen(gridColor_, 0));
+    painter->drawLine(QPointF(plot.left(), plot.top()), QPointF(plot.left(), bottom));
+    painter->drawLine(QPointF(plot.right(), plot.top()), QPointF(plot.right(), bottom));
+    for (long long minute = firstMinute_; to_ > from_ && minute <= lastMinute_; ++minute) {
+        const double at = static_cast<double>(minute) * kSecondsPerMinute;
+        const double x = plot.left() + (at - from_) * plot.width() / (to_ - from_);
+        painter->setPen(QPen(gridColor_, 0));
+        painter->drawLine(QPointF(x, plot.top()), QPointF(x, bottom));
+        painter->setPen(QPen(axisColor_, 0));
+        painter->drawLine(QPointF(x, bottom + 1), QPointF(x, bottom + kTickLength));
+        auto label = timeLabels_.find(minute);
+        if (label == timeLabels_.end()) {
+            label = timeLabels_.insert(minute, QStaticText(MinuteLabel(at)));
+            label->setTextFormat(Qt::PlainText);
+            label->prepare(QTransform(), labelFont_);
+        }
+        painter->setPen(labelColor_);
+        painter->drawStaticText(QPointF(x - label->size().width() / 2.0, bottom + kLabelTop), *label);
+    }
+    painter->restore();
+}
+
+void TrendChart::drawForeground(QPainter* painter, const QRectF& rect)
+{
+    QChartView::drawForeground(painter, rect);
+    // Over the value axis's lowest grid line, as an axis line is.
+    const QRectF plot = chart()->mapToScene(chart()->plotArea()).boundingRect();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(axisColor_, 0));
+    painter->drawLine(QPointF(plot.left(), plot.bottom()), QPointF(plot.right(), plot.bottom()));
+    painter->restore();
 }
 
 QLineSeries* TrendChart::AddSeries(const QString& code, const QColor& color)
@@ -120,23 +168,21 @@ void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
 {
     from_ = fromSeconds;
     to_ = toSeconds;
-    const auto first = static_cast<long long>(std::ceil(fromSeconds / kSecondsPerMinute));
-    const auto last = static_cast<long long>(std::floor(toSeconds / kSecondsPerMinute));
-    if (first != firstMinute_ || last != lastMinute_) {
-        firstMinute_ = first;
-        lastMinute_ = last;
-        for (const QString& label : timeAxis_->categoriesLabels())
-            timeAxis_->remove(label);
-        timeAxis_->setStartValue(static_cast<double>(first - 1) * kSecondsPerMinute);
-        for (long long minute = first; minute <= last; ++minute) {
-            const double at = static_cast<double>(minute) * kSecondsPerMinute;
-            timeAxis_->append(MinuteLabel(at), at);
-        }
-    }
+    firstMinute_ = static_cast<long long>(std::ceil(fromSeconds / kSecondsPerMinute));
+    lastMinute_ = static_cast<long long>(std::floor(toSeconds / kSecondsPerMinute));
+    timeLabels_.removeIf([this](const auto& entry) { return entry.key() < firstMinute_ || entry.key() > lastMinute_; });
     timeAxis_->setRange(fromSeconds, toSeconds);
+    // The minute lines and labels move with the range.
+    viewport()->update();
 }
 
-QStringList TrendChart::TimeLabels() const { return timeAxis_->categoriesLabels(); }
+QStringList TrendChart::TimeLabels() const
+{
+    QStringList labels;
+    for (long long minute = firstMinute_; minute <= lastMinute_; ++minute)
+        labels.append(MinuteLabel(static_cast<double>(minute) * kSecondsPerMinute));
+    return labels;
+}
 
 void TrendChart::Refill(double fromSeconds, double toSeconds, const std::vector<QList<QPointF>>& points)
 {

@@ -2,13 +2,15 @@
 
 #include <QChartView>
 #include <QColor>
+#include <QFont>
+#include <QHash>
 #include <QList>
 #include <QPointF>
+#include <QStaticText>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
-class QCategoryAxis;
 class QLineSeries;
 class QValueAxis;
 
@@ -34,7 +36,7 @@ public:
     int SeriesCount() const { return static_cast<int>(series_.size()); }
     QLineSeries* Series(int index) const { return series_.at(static_cast<std::size_t>(index)); }
 
-    // The visible time range in seconds; labels are rebuilt only when a minute enters or leaves.
+    // The visible time range in seconds; a label sits on each whole minute inside it.
     void SetTimeRange(double fromSeconds, double toSeconds);
     double TimeFrom() const { return from_; }
     double TimeTo() const { return to_; }
@@ -65,11 +67,22 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The minute lines, the bottom axis line, its ticks and the time labels are drawn here, under
+    // the series: a visible time axis lays all of its labels out afresh as rich text whenever its
+    // range moves, which is every second.
+    void drawBackground(QPainter* painter, const QRectF& rect) override;
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
 
 private:
     void FitValueAxis(const std::vector<QList<QPointF>>& points);
 
-    QCategoryAxis* timeAxis_ = nullptr;
+    QValueAxis* timeAxis_ = nullptr;
+    QFont labelFont_;
+    // The time labels laid out once each, by minute: painting them is then cheap.
+    QHash<long long, QStaticText> timeLabels_;
+    QColor gridColor_{220, 220, 220};
+    QColor axisColor_{Qt::black};
+    QColor labelColor_;
     QValueAxis* valueAxis_ = nullptr;
     std::vector<QLineSeries*> series_;
     double from_ = 0;

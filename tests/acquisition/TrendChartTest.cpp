@@ -1,8 +1,11 @@
 #include "acquisition/TrendChart.h"
 
+#include <QChart>
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 using namespace qemra;
@@ -78,6 +81,44 @@ TEST(TrendChartPoints, LeavesOutOnlyPointsWithinHalfAPixelOfTheDrawnLine)
     };
     for (const Case& c : cases)
         EXPECT_EQ(TrendChart::WithoutHiddenPoints(c.points, 10.0), c.kept) << c.name;
+}
+
+// The minute lines are painted by the view itself; they must sit on whole minutes and move with
+// the range, or the chart would show a stale grid under fresh data.
+TEST(TrendChartTimeAxis, DrawsAMinuteLineOnEachWholeMinuteAndMovesItWithTheRange)
+{
+    TrendChart chart(QStringLiteral("ChartTest"));
+    chart.resize(600 + TrendChart::kPlotLeft + TrendChart::kPlotRight, 110);
+    chart.chart()->resize(chart.size());
+    chart.chart()->setPlotArea(chart.PlotRect());
+    const QRectF plot = chart.PlotRect();
+    const int middle = static_cast<int>(plot.center().y());
+    const QColor grid(220, 220, 220);
+    struct Case {
+        double from;            // seconds; the range is ten minutes wide
+        QStringList firstLast;  // first and last label
+    };
+    const Case cases[] = {
+        {3600.0, {"01:00", "01:10"}},
+        {3630.0, {"01:01", "01:10"}},
+        {86400.0 - 300.0, {"23:55", "00:05"}},
+    };
+    for (const Case& c : cases) {
+        chart.SetTimeRange(c.from, c.from + 600.0);
+        const QStringList labels = chart.TimeLabels();
+        ASSERT_FALSE(labels.isEmpty());
+        EXPECT_EQ(QStringList({labels.front(), labels.back()}), c.firstLast) << c.from;
+        const QImage image = chart.grab().toImage();
+        int lines = 0;
+        for (int x = static_cast<int>(plot.left()) + 1; x < static_cast<int>(plot.right()); ++x) {
+            const double seconds = c.from + (x - plot.left()) * 600.0 / plot.width();
+            const bool onMinute = std::abs(std::remainder(seconds, 60.0)) < 0.5;
+            const bool drawn = image.pixelColor(x, middle) == grid;
+            EXPECT_EQ(drawn, onMinute) << c.from << " at column " << x;
+            lines += drawn ? 1 : 0;
+        }
+        EXPECT_EQ(lines, static_cast<int>(labels.size() - (std::fmod(c.from, 60.0) == 0 ? 2 : 0))) << c.from;
+    }
 }
 
 }  // namespace
