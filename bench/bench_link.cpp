@@ -23,7 +23,8 @@ std::vector<QByteArray> ReceivedPieces()
     std::mt19937 random(12345);
     QByteArray stream;
     const QByteArray frame = *FramePayload(kAnswer) + "\r\n";
-    while (stream.size() < 64 * 1024) {
+    constexpr qsizetype kStreamBytes = qsizetype{64} * 1024;
+    while (stream.size() < kStreamBytes) {
         if (random() % 4 == 0) {
             for (unsigned n = random() % 8 + 1; n > 0; --n)
                 stream += static_cast<char>(random() % 256);
