@@ -21,8 +21,9 @@ constexpr double kSecondsPerMinute = 60.0;
 constexpr double kMinTickSpacing = 22.0;  // pixels between value labels
 // The data keeps this share of its span free above and below, so no line runs along an edge.
 constexpr double kValueMargin = 0.08;
-constexpr double kTickLength = 4.0;  // pixels below the plot
-constexpr double kLabelTop = 5.0;    // from the plot's bottom edge to the top of a time label
+constexpr int kTickLength = 4;     // pixels outside the plot
+constexpr int kLabelGap = 2;       // from a value tick to its label
+constexpr double kLabelTop = 5.0;  // from the plot's bottom edge to the top of a time label
 
 // The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least `rough`.
 double NiceStep(double rough)
@@ -61,25 +62,24 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     // The chart's own background would cover what drawBackground() draws.
     chart->setBackgroundVisible(false);
 
-    // Zero-width pens are drawn one pixel wide; a grid line or tick with a wider pen has its
-    // outline stroked to find its extent every time the axis moves.
-    const QPen gridPen(gridColor_, 0);
-    const QPen axisPen(axisColor_, 0);
-
+    // The value axis only scales the series too: drawBackground() draws its grid, ticks and
+    // labels. Laid out by the chart, every label would be shaped afresh as rich text on each
+    // repaint, and every grid line stroked a pixel at a time.
     valueAxis_ = new QValueAxis();
-    valueAxis_->setLabelsFont(labels);
-    valueAxis_->setLabelFormat(QStringLiteral("%g"));
-    valueAxis_->setGridLinePen(gridPen);
-    valueAxis_->setLinePen(axisPen);
+    valueAxis_->setVisible(false);
     valueAxis_->setTickType(QValueAxis::TicksDynamic);
     valueAxis_->setTickAnchor(0);
-    // Three labels until the first data: five would not fit a 110-pixel strip and show as "...".
-    valueAxis_->setTickInterval(0.5);
-    valueAxis_->setRange(0, 1);
+    valueAxis_->setTickInterval(step_);
+    valueAxis_->setRange(low_, high_);
     chart->addAxis(valueAxis_, Qt::AlignLeft);
+    // The labels keep the colour the chart's theme gives its axis labels.
     labelColor_ = valueAxis_->labelsBrush().color();
 
     setRenderHint(QPainter::Antialiasing, false);
+    // Everything in the chart changes together once a second; Refill() and SetTimeRange() repaint
+    // the whole view once. Left to the scene, each changed series would be repainted a second
+    // time after the window has already shown it.
+    setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
     setFrameShape(QFrame::NoFrame);
     setMinimumHeight(40);
     chart->setPlotArea(PlotRect());
@@ -101,30 +101,40 @@ void TrendChart::resizeEvent(QResizeEvent* event)
 void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
 {
     QChartView::drawBackground(painter, rect);
-    const QRectF plot = chart()->mapToScene(chart()->plotArea()).boundingRect();
+    const QRect plot = PlotPixels();
     painter->save();
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    const double bottom = plot.bottom();
     painter->setFont(labelFont_);
-    // The plot's left and right edges, then a line, a tick and a label on each whole minute.
-    painter->setPen(QPen(gridColor_, 0));
-    painter->drawLine(QPointF(plot.left(), plot.top()), QPointF(plot.left(), bottom));
-    painter->drawLine(QPointF(plot.right(), plot.top()), QPointF(plot.right(), bottom));
+    // Grid lines and ticks are filled one-pixel rectangles: a cosmetic line is laid out a pixel
+    // at a time, a filled rectangle a row at a time.
+    painter->fillRect(QRect(plot.left(), plot.top(), 1, plot.height()), gridColor_);
+    painter->fillRect(QRect(plot.right(), plot.top(), 1, plot.height()), gridColor_);
+    // A line, a tick and a label on each whole minute.
     for (long long minute = firstMinute_; to_ > from_ && minute <= lastMinute_; ++minute) {
         const double at = static_cast<double>(minute) * kSecondsPerMinute;
-        const double x = plot.left() + (at - from_) * plot.width() / (to_ - from_);
-        painter->setPen(QPen(gridColor_, 0));
-        painter->drawLine(QPointF(x, plot.top()), QPointF(x, bottom));
-        painter->setPen(QPen(axisColor_, 0));
-        painter->drawLine(QPointF(x, bottom + 1), QPointF(x, bottom + kTickLength));
+        const double span = plot.right() - plot.left();
+        const int x = static_cast<int>(std::lround(plot.left() + (at - from_) * span / (to_ - from_)));
+        painter->fillRect(QRect(x, plot.top(), 1, plot.height()), gridColor_);
+        painter->fillRect(QRect(x, plot.bottom() + 1, 1, kTickLength), axisColor_);
         auto label = timeLabels_.find(minute);
-        if (label == timeLabels_.end()) {
-            label = timeLabels_.insert(minute, QStaticText(MinuteLabel(at)));
-            label->setTextFormat(Qt::PlainText);
-            label->prepare(QTransform(), labelFont_);
-        }
+        if (label == timeLabels_.end())
+            label = timeLabels_.insert(minute, Prepared(MinuteLabel(at)));
         painter->setPen(labelColor_);
-        painter->drawStaticText(QPointF(x - label->size().width() / 2.0, bottom + kLabelTop), *label);
+        painter->drawStaticText(QPointF(x - label->size().width() / 2.0, plot.bottom() + kLabelTop), *label);
+    }
+    // A line, a tick and a label on each value step, the label right-aligned to the tick.
+    const std::vector<double> values = ValueTicks();
+    for (const double value : values) {
+        const int y = ValueRow(value, plot);
+        painter->fillRect(QRect(plot.left(), y, plot.width(), 1), gridColor_);
+        painter->fillRect(QRect(plot.left() - kTickLength, y, kTickLength, 1), axisColor_);
+        const QString text = ValueLabel(value);
+        auto label = valueLabels_.find(text);
+        if (label == valueLabels_.end())
+            label = valueLabels_.insert(text, Prepared(text));
+        const QSizeF size = label->size();
+        painter->setPen(labelColor_);
+        painter->drawStaticText(QPointF(plot.left() - kTickLength - kLabelGap - size.width(), y - size.height() / 2.0),
+                                *label);
     }
     painter->restore();
 }
@@ -132,13 +142,60 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
 void TrendChart::drawForeground(QPainter* painter, const QRectF& rect)
 {
     QChartView::drawForeground(painter, rect);
-    // Over the value axis's lowest grid line, as an axis line is.
-    const QRectF plot = chart()->mapToScene(chart()->plotArea()).boundingRect();
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setPen(QPen(axisColor_, 0));
-    painter->drawLine(QPointF(plot.left(), plot.bottom()), QPointF(plot.right(), plot.bottom()));
-    painter->restore();
+    // The axis lines lie over the lowest grid line and over a series that runs along an edge.
+    const QRect plot = PlotPixels();
+    painter->fillRect(QRect(plot.left(), plot.bottom(), plot.width() + 1, 1), axisColor_);
+    painter->fillRect(QRect(plot.left(), plot.top(), 1, plot.height() + 1), axisColor_);
+}
+
+QRect TrendChart::PlotPixels() const
+{
+    const QRectF area = chart()->mapToScene(chart()->plotArea()).boundingRect();
+    const int left = static_cast<int>(std::lround(area.left()));
+    const int top = static_cast<int>(std::lround(area.top()));
+    // QRect's right() and bottom() are the last pixel column and row inside it.
+    return QRect(QPoint(left, top), QPoint(static_cast<int>(std::lround(area.right())),
+                                           static_cast<int>(std::lround(area.bottom()))));
+}
+
+QStaticText TrendChart::Prepared(const QString& text) const
+{
+    QStaticText label(text);
+    label.setTextFormat(Qt::PlainText);
+    label.prepare(QTransform(), labelFont_);
+    return label;
+}
+
+std::vector<double> TrendChart::ValueTicks() const
+{
+    std::vector<double> values;
+    if (!(step_ > 0) || !(high_ > low_))
+        return values;
+    const auto first = static_cast<long long>(std::ceil(low_ / step_ - 1e-6));
+    const auto last = static_cast<long long>(std::floor(high_ / step_ + 1e-6));
+    for (long long k = first; k <= last; ++k)
+        values.push_back(static_cast<double>(k) * step_);
+    return values;
+}
+
+int TrendChart::ValueRow(double value, const QRect& plot) const
+{
+    const double fromBottom = (value - low_) * (plot.bottom() - plot.top()) / (high_ - low_);
+    return static_cast<int>(std::lround(plot.bottom() - fromBottom));
+}
+
+QString TrendChart::ValueLabel(double value)
+{
+    // Six significant digits, as "%g" prints them; a step that lands on zero is shown as "0".
+    return QString::number(value == 0.0 ? 0.0 : value, 'g', 6);
+}
+
+QStringList TrendChart::ValueLabels() const
+{
+    QStringList labels;
+    for (const double value : ValueTicks())
+        labels.append(ValueLabel(value));
+    return labels;
 }
 
 QLineSeries* TrendChart::AddSeries(const QString& code, const QColor& color)
@@ -172,7 +229,7 @@ void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
     lastMinute_ = static_cast<long long>(std::floor(toSeconds / kSecondsPerMinute));
     timeLabels_.removeIf([this](const auto& entry) { return entry.key() < firstMinute_ || entry.key() > lastMinute_; });
     timeAxis_->setRange(fromSeconds, toSeconds);
-    // The minute lines and labels move with the range.
+    // The minute lines, the labels and the series move with the range: one repaint shows them all.
     viewport()->update();
 }
 
@@ -317,8 +374,8 @@ void TrendChart::FitValueAxis(const std::vector<QList<QPointF>>& points)
     low_ = low;
     high_ = high;
     step_ = step;
+    valueLabels_.clear();
     valueAxis_->setRange(low, high);
-    valueAxis_->setTickAnchor(0);
     valueAxis_->setTickInterval(step);
 }
 

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QPointF>
+#include <QRect>
 #include <QStaticText>
 #include <QString>
 #include <QStringList>
@@ -47,6 +48,10 @@ public:
 
     // "hh:nn" of a whole-minute position.
     static QString MinuteLabel(double seconds);
+    // The value labels drawn beside the plot, lowest first, and the text of one.
+    QStringList ValueLabels() const;
+    const QFont& LabelFont() const { return labelFont_; }
+    static QString ValueLabel(double value);
 
     // Room around the plot area: value labels on the left, time labels below.
     static constexpr int kPlotLeft = 46;
@@ -75,11 +80,18 @@ protected:
 
 private:
     void FitValueAxis(const std::vector<QList<QPointF>>& points);
+    // The plot area in whole pixels of the view.
+    QRect PlotPixels() const;
+    QStaticText Prepared(const QString& text) const;
+    // Each multiple of the step inside the value range, and the pixel row it is drawn on.
+    std::vector<double> ValueTicks() const;
+    int ValueRow(double value, const QRect& plot) const;
 
     QValueAxis* timeAxis_ = nullptr;
     QFont labelFont_;
     // The time labels laid out once each, by minute: painting them is then cheap.
     QHash<long long, QStaticText> timeLabels_;
+    QHash<QString, QStaticText> valueLabels_;
     QColor gridColor_{220, 220, 220};
     QColor axisColor_{Qt::black};
     QColor labelColor_;
@@ -89,9 +101,10 @@ private:
     double to_ = 0;
     long long firstMinute_ = -1;
     long long lastMinute_ = -1;
+    // Three labels until the first data: five would not fit a 110-pixel strip.
     double low_ = 0;
-    double high_ = 0;
-    double step_ = 0;
+    double high_ = 1;
+    double step_ = 0.5;
 };
 
 }  // namespace qemra
