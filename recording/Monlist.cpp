@@ -168,11 +168,18 @@ void TMonForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void TMonForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    RefreshList();
+}
+
 void TMonForm::CheckSecond()
 {
     if (!ticker_.NewSecond(clock_.Now()))
         return;
-    RefreshList();
+    if (isVisible())
+        RefreshList();
     if (RecordSecondHook)
         RecordSecondHook();
 }

@@ -48,7 +48,8 @@ public:
     std::function<void()> SaveGraphDataHook;
     std::function<void()> SaveShortLogHook;
 
-    // Called by the main window's timer on every tick, connected or not.
+    // Called by the main window's timer on every tick, connected or not: once a second the list
+    // (while the window is shown; it catches up when shown) and the record files.
     void CheckSecond();
     void RefreshList();
     void SaveGraphData();
@@ -61,6 +62,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();

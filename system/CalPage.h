@@ -47,7 +47,8 @@ public:
              QString baseFolder, CalPageWindow window, QWidget* parent = nullptr);
     ~TCalPage() override;
 
-    // Once per new second while polling: statistics, grid and panels, status.
+    // Once per new second while polling: statistics, and while the page is shown, its grid,
+    // panels and status.
     void SecondStep();
     // Every second tick of the main timer.
     void CalWriteTick();
@@ -73,8 +74,12 @@ public:
     // The progress a gauge shows for a closeness of 0 to 1.
     static int GaugeProgress(float gauge);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void BuildPage();
+    void ShowStatistics();
     void AddStatusLine(const QString& text);
     void ShowGauge(QLabel* panel, QProgressBar* gauge, float average, float closeness);
 

@@ -43,6 +43,8 @@ public:
             folder.write("DefaultPrm.qemra", shipped.readAll());
         program = std::make_unique<Program>(clock, prompts, folder.path());
         program->Main().FormShow();
+        // The technician works in the system-setting window, which opens on the calibration page.
+        program->SysSet().show();
     }
 
     bool SimRunning() const { return !sim_.Device().isEmpty(); }

@@ -82,6 +82,7 @@ TEST_F(MonlistTest, RefreshesOncePerWallClockSecond)
         {600, 4.0f, 2, "4.00 ℃"}, {200, 5.0f, 2, "4.00 ℃"}, {2500, 6.0f, 3, "6.00 ℃"},
     };
     clock.Set(EncodeDateTime(2024, 1, 15, 9, 5, 7) + 0.1 / 86400.0);
+    form->show();
     for (const Step& s : steps) {
         clock.AdvanceMilliseconds(s.advanceMs);
         state.CurMes.M11 = s.m11;
@@ -89,6 +90,16 @@ TEST_F(MonlistTest, RefreshesOncePerWallClockSecond)
         EXPECT_EQ(recorded, s.refreshes) << s.m11;
         EXPECT_EQ(form->ListText(2, 1), QString::fromUtf8(s.row2)) << s.m11;
     }
+
+    // Hidden, the window still records each second but leaves its list until it is shown again.
+    form->hide();
+    clock.AdvanceMilliseconds(1000);
+    state.CurMes.M11 = 7.0f;
+    form->CheckSecond();
+    EXPECT_EQ(recorded, 4);
+    EXPECT_EQ(form->ListText(2, 1), "6.00 ℃");
+    form->show();
+    EXPECT_EQ(form->ListText(2, 1), "7.00 ℃");
 }
 
 TEST_F(MonlistTest, ButtonsCallTheExportsAndClosingOnlyHidesAndSaves)

@@ -1,6 +1,7 @@
 #include "system/CalPage.h"
 
 #include "acquisition/Main.h"
+#include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "tests/support/TempFolder.h"
 #include "tests/system/CalRig.h"
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -70,6 +72,21 @@ TEST(CalPageTest, StepDisplayAndSetPanelsFollowTheStep)
         EXPECT_EQ(rig.background("PWS0CalSet"), c.zeroSet) << c.step;
         EXPECT_EQ(rig.background("PWS4CalSet"), c.nmSet) << c.step;
     }
+}
+
+TEST(CalPageTest, AHiddenPageGathersEverySecondAndShowsItsStateWhenShown)
+{
+    PageRig rig;
+    rig.page.SetCalStep(7);
+    rig.state->CurMes.M11 = 24.5f;
+    rig.page.SecondStep();
+    EXPECT_NE(rig.find<QLabel>("PFinish")->text(), "キャリブレーション中: Step-7") << "hidden: nothing drawn";
+    const double gathered = rig.page.Stats().WinMax[0];
+    rig.page.show();
+    EXPECT_EQ(rig.find<QLabel>("PFinish")->text(), "キャリブレーション中: Step-7");
+    const QTableWidgetItem* windMax = rig.page.DataView()->findChild<QTableWidget*>()->item(1, 1);
+    ASSERT_NE(windMax, nullptr);
+    EXPECT_EQ(windMax->text(), FormatFloat(QStringLiteral("%1.3f"), gathered));
 }
 
 TEST(CalPageTest, GaugesShowTheTruncatedClosenessInItsColour)
