@@ -103,7 +103,6 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
     QChartView::drawBackground(painter, rect);
     const QRect plot = PlotPixels();
     painter->save();
-    painter->setFont(labelFont_);
     // Grid lines and ticks are filled one-pixel rectangles: a cosmetic line is laid out a pixel
     // at a time, a filled rectangle a row at a time.
     painter->fillRect(QRect(plot.left(), plot.top(), 1, plot.height()), gridColor_);
@@ -118,8 +117,7 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
         auto label = timeLabels_.find(minute);
         if (label == timeLabels_.end())
             label = timeLabels_.insert(minute, Prepared(MinuteLabel(at)));
-        painter->setPen(labelColor_);
-        painter->drawStaticText(QPointF(x - label->size().width() / 2.0, plot.bottom() + kLabelTop), *label);
+        painter->drawImage(QPointF(std::round(x - label->width / 2.0), plot.bottom() + kLabelTop), label->image);
     }
     // A line, a tick and a label on each value step, the label right-aligned to the tick.
     const std::vector<double> values = ValueTicks();
@@ -131,10 +129,9 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
         auto label = valueLabels_.find(text);
         if (label == valueLabels_.end())
             label = valueLabels_.insert(text, Prepared(text));
-        const QSizeF size = label->size();
-        painter->setPen(labelColor_);
-        painter->drawStaticText(QPointF(plot.left() - kTickLength - kLabelGap - size.width(), y - size.height() / 2.0),
-                                *label);
+        painter->drawImage(QPointF(std::round(plot.left() - kTickLength - kLabelGap - label->width),
+                                   std::round(y - label->height / 2.0)),
+                           label->image);
     }
     painter->restore();
 }
@@ -158,11 +155,24 @@ QRect TrendChart::PlotPixels() const
                                            static_cast<int>(std::lround(area.bottom()))));
 }
 
-QStaticText TrendChart::Prepared(const QString& text) const
+TrendChart::Label TrendChart::Prepared(const QString& text) const
 {
-    QStaticText label(text);
-    label.setTextFormat(Qt::PlainText);
-    label.prepare(QTransform(), labelFont_);
+    // Drawn once into an image: blending a ready image costs far less than laying out its glyphs
+    // again on every repaint.
+    const QFontMetricsF metrics(labelFont_);
+    Label label;
+    label.width = metrics.horizontalAdvance(text);
+    label.height = metrics.height();
+    const qreal ratio = devicePixelRatioF();
+    // A pixel to spare on the right for a glyph that reaches past its advance.
+    label.image = QImage(static_cast<int>(std::ceil((label.width + 1) * ratio)),
+                         static_cast<int>(std::ceil(label.height * ratio)), QImage::Format_ARGB32_Premultiplied);
+    label.image.setDevicePixelRatio(ratio);
+    label.image.fill(Qt::transparent);
+    QPainter painter(&label.image);
+    painter.setFont(labelFont_);
+    painter.setPen(labelColor_);
+    painter.drawText(QPointF(0, metrics.ascent()), text);
     return label;
 }
 

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QPointF>
 #include <QRect>
-#include <QStaticText>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -82,16 +82,22 @@ private:
     void FitValueAxis(const std::vector<QList<QPointF>>& points);
     // The plot area in whole pixels of the view.
     QRect PlotPixels() const;
-    QStaticText Prepared(const QString& text) const;
+    // A label drawn into an image, its text's advance width and line height in pixels.
+    struct Label {
+        QImage image;
+        double width = 0;
+        double height = 0;
+    };
+    Label Prepared(const QString& text) const;
     // Each multiple of the step inside the value range, and the pixel row it is drawn on.
     std::vector<double> ValueTicks() const;
     int ValueRow(double value, const QRect& plot) const;
 
     QValueAxis* timeAxis_ = nullptr;
     QFont labelFont_;
-    // The time labels laid out once each, by minute: painting them is then cheap.
-    QHash<long long, QStaticText> timeLabels_;
-    QHash<QString, QStaticText> valueLabels_;
+    // The labels drawn once each, the time labels by minute, the value labels by text.
+    QHash<long long, Label> timeLabels_;
+    QHash<QString, Label> valueLabels_;
     QColor gridColor_{220, 220, 220};
     QColor axisColor_{Qt::black};
     QColor labelColor_;
