@@ -55,16 +55,15 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     labels.setPixelSize(10);
     labelFont_ = labels;
 
-    // The time axis only scales the series; it is hidden, and drawBackground() draws what it shows.
+    // The chart's axes hold the ranges, hidden: the view draws grid, ticks, labels and series
+    // itself. Laid out by the chart, every label would be shaped afresh as rich text and every
+    // grid line stroked a pixel at a time on each repaint.
     timeAxis_ = new QValueAxis();
     timeAxis_->setVisible(false);
     chart->addAxis(timeAxis_, Qt::AlignBottom);
     // The chart's own background would cover what drawBackground() draws.
     chart->setBackgroundVisible(false);
 
-    // The value axis only scales the series too: drawBackground() draws its grid, ticks and
-    // labels. Laid out by the chart, every label would be shaped afresh as rich text on each
-    // repaint, and every grid line stroked a pixel at a time.
     valueAxis_ = new QValueAxis();
     valueAxis_->setVisible(false);
     valueAxis_->setTickType(QValueAxis::TicksDynamic);
@@ -139,10 +138,45 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
 void TrendChart::drawForeground(QPainter* painter, const QRectF& rect)
 {
     QChartView::drawForeground(painter, rect);
-    // The axis lines lie over the lowest grid line and over a series that runs along an edge.
     const QRect plot = PlotPixels();
+    DrawSeries(*painter, plot);
+    // The axis lines lie over the lowest grid line and over a series that runs along an edge.
     painter->fillRect(QRect(plot.left(), plot.bottom(), plot.width() + 1, 1), axisColor_);
     painter->fillRect(QRect(plot.left(), plot.top(), 1, plot.height() + 1), axisColor_);
+}
+
+void TrendChart::DrawSeries(QPainter& painter, const QRect& plot) const
+{
+    if (!(to_ > from_) || !(high_ > low_))
+        return;
+    const double xScale = (plot.right() - plot.left()) / (to_ - from_);
+    const double yScale = (plot.bottom() - plot.top()) / (high_ - low_);
+    painter.save();
+    painter.setClipRect(plot);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QList<QPointF> line;
+    const auto drawLine = [&] {
+        if (line.size() > 1)
+            painter.drawPolyline(line.constData(), static_cast<int>(line.size()));
+        else if (line.size() == 1)
+            painter.drawPoint(line.front());
+        line.clear();
+    };
+    for (const QLineSeries* series : series_) {
+        painter.setPen(series->pen());
+        const QList<QPointF> points = series->points();
+        line.reserve(points.size());
+        for (const QPointF& p : points) {
+            // A value that cannot be scaled breaks the line rather than bending it off the plot.
+            if (!std::isfinite(p.y())) {
+                drawLine();
+                continue;
+            }
+            line.append(QPointF(plot.left() + (p.x() - from_) * xScale, plot.bottom() - (p.y() - low_) * yScale));
+        }
+        drawLine();
+    }
+    painter.restore();
 }
 
 QRect TrendChart::PlotPixels() const
@@ -210,16 +244,14 @@ QStringList TrendChart::ValueLabels() const
 
 QLineSeries* TrendChart::AddSeries(const QString& code, const QColor& color)
 {
-    auto* series = new QLineSeries();
+    // The series holds the points the view draws itself: a series in the chart would have the
+    // outline of its whole line stroked again on every refill to find its shape.
+    auto* series = new QLineSeries(this);
     series->setName(code);
     // A cosmetic one-pixel pen is drawn as plain pixel lines, without the joins of a wide pen.
     QPen pen(color, 1);
     pen.setCosmetic(true);
     series->setPen(pen);
-    series->setPointsVisible(false);
-    chart()->addSeries(series);
-    series->attachAxis(timeAxis_);
-    series->attachAxis(valueAxis_);
     series_.push_back(series);
     return series;
 }
@@ -253,9 +285,6 @@ QStringList TrendChart::TimeLabels() const
 
 void TrendChart::Refill(double fromSeconds, double toSeconds, const std::vector<QList<QPointF>>& points)
 {
-    // Emptied first, so the new ranges lay out no points; then each series is laid out once.
-    for (QLineSeries* series : series_)
-        series->clear();
     SetTimeRange(fromSeconds, toSeconds);
     FitValueAxis(points);
     const QRectF plot = PlotRect();

@@ -72,14 +72,15 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // The minute lines, the bottom axis line, its ticks and the time labels are drawn here, under
-    // the series: a visible time axis lays all of its labels out afresh as rich text whenever its
-    // range moves, which is every second.
+    // Grid lines, ticks and labels of both axes.
     void drawBackground(QPainter* painter, const QRectF& rect) override;
+    // The series over the grid, then the axis lines.
     void drawForeground(QPainter* painter, const QRectF& rect) override;
 
 private:
     void FitValueAxis(const std::vector<QList<QPointF>>& points);
+    // Each series as a one-pixel line through its points, clipped to the plot.
+    void DrawSeries(QPainter& painter, const QRect& plot) const;
     // The plot area in whole pixels of the view.
     QRect PlotPixels() const;
     // A label drawn into an image, its text's advance width and line height in pixels.
