@@ -109,6 +109,9 @@ QFont PanelFont()
 // a long value (a minus sign, three integer digits) gets a smaller font instead of losing a digit.
 void SetPanelText(QLabel& panel, const QString& text)
 {
+    // Most values read the same as a second ago and need no measuring again.
+    if (panel.text() == text)
+        return;
     QFont font = panel.font();
     int pixels = kPanelFontPixels;
     for (; pixels > kPanelSmallestFontPixels; --pixels) {
