@@ -185,8 +185,8 @@ QRect TrendChart::PlotPixels() const
     const int left = static_cast<int>(std::lround(area.left()));
     const int top = static_cast<int>(std::lround(area.top()));
     // QRect's right() and bottom() are the last pixel column and row inside it.
-    return QRect(QPoint(left, top), QPoint(static_cast<int>(std::lround(area.right())),
-                                           static_cast<int>(std::lround(area.bottom()))));
+    return QRect(QPoint(left, top),
+                 QPoint(static_cast<int>(std::lround(area.right())), static_cast<int>(std::lround(area.bottom()))));
 }
 
 TrendChart::Label TrendChart::Prepared(const QString& text) const

@@ -4,10 +4,10 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QRect>
-#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <vector>
