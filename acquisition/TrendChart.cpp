@@ -55,15 +55,12 @@ TrendChart::TrendChart(const QString& name, QWidget* parent) : QChartView(new QC
     labels.setPixelSize(10);
     labelFont_ = labels;
 
-    // The chart's axes hold the ranges, hidden: the view draws grid, ticks, labels and series
-    // itself. Laid out by the chart, every label would be shaped afresh as rich text and every
-    // grid line stroked a pixel at a time on each repaint.
-    timeAxis_ = new QValueAxis();
-    timeAxis_->setVisible(false);
-    chart->addAxis(timeAxis_, Qt::AlignBottom);
     // The chart's own background would cover what drawBackground() draws.
     chart->setBackgroundVisible(false);
 
+    // The view draws grid, ticks, labels and series itself; the chart keeps only the value range,
+    // on a hidden axis. Laid out by the chart, every label would be shaped afresh as rich text and
+    // every grid line stroked a pixel at a time on each repaint.
     valueAxis_ = new QValueAxis();
     valueAxis_->setVisible(false);
     valueAxis_->setTickType(QValueAxis::TicksDynamic);
@@ -101,7 +98,7 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
 {
     QChartView::drawBackground(painter, rect);
     const QRect plot = PlotPixels();
-    painter->save();
+    const PixelScale scale = Scale(plot);
     // Grid lines and ticks are filled one-pixel rectangles: a cosmetic line is laid out a pixel
     // at a time, a filled rectangle a row at a time.
     painter->fillRect(QRect(plot.left(), plot.top(), 1, plot.height()), gridColor_);
@@ -109,8 +106,7 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
     // A line, a tick and a label on each whole minute.
     for (long long minute = firstMinute_; to_ > from_ && minute <= lastMinute_; ++minute) {
         const double at = static_cast<double>(minute) * kSecondsPerMinute;
-        const double span = plot.right() - plot.left();
-        const int x = static_cast<int>(std::lround(plot.left() + (at - from_) * span / (to_ - from_)));
+        const int x = static_cast<int>(std::lround(scale.X(at)));
         painter->fillRect(QRect(x, plot.top(), 1, plot.height()), gridColor_);
         painter->fillRect(QRect(x, plot.bottom() + 1, 1, kTickLength), axisColor_);
         auto label = timeLabels_.find(minute);
@@ -121,7 +117,7 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
     // A line, a tick and a label on each value step, the label right-aligned to the tick.
     const std::vector<double> values = ValueTicks();
     for (const double value : values) {
-        const int y = ValueRow(value, plot);
+        const int y = static_cast<int>(std::lround(scale.Y(value)));
         painter->fillRect(QRect(plot.left(), y, plot.width(), 1), gridColor_);
         painter->fillRect(QRect(plot.left() - kTickLength, y, kTickLength, 1), axisColor_);
         const QString text = ValueLabel(value);
@@ -132,7 +128,6 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
                                    std::round(y - label->height / 2.0)),
                            label->image);
     }
-    painter->restore();
 }
 
 void TrendChart::drawForeground(QPainter* painter, const QRectF& rect)
@@ -149,8 +144,7 @@ void TrendChart::DrawSeries(QPainter& painter, const QRect& plot) const
 {
     if (!(to_ > from_) || !(high_ > low_))
         return;
-    const double xScale = (plot.right() - plot.left()) / (to_ - from_);
-    const double yScale = (plot.bottom() - plot.top()) / (high_ - low_);
+    const PixelScale scale = Scale(plot);
     painter.save();
     painter.setClipRect(plot);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -172,7 +166,7 @@ void TrendChart::DrawSeries(QPainter& painter, const QRect& plot) const
                 drawLine();
                 continue;
             }
-            line.append(QPointF(plot.left() + (p.x() - from_) * xScale, plot.bottom() - (p.y() - low_) * yScale));
+            line.append(QPointF(scale.X(p.x()), scale.Y(p.y())));
         }
         drawLine();
     }
@@ -222,10 +216,16 @@ std::vector<double> TrendChart::ValueTicks() const
     return values;
 }
 
-int TrendChart::ValueRow(double value, const QRect& plot) const
+TrendChart::PixelScale TrendChart::Scale(const QRect& plot) const
 {
-    const double fromBottom = (value - low_) * (plot.bottom() - plot.top()) / (high_ - low_);
-    return static_cast<int>(std::lround(plot.bottom() - fromBottom));
+    PixelScale scale;
+    scale.left = plot.left();
+    scale.from = from_;
+    scale.perSecond = to_ > from_ ? (plot.right() - plot.left()) / (to_ - from_) : 0.0;
+    scale.bottom = plot.bottom();
+    scale.low = low_;
+    scale.perUnit = high_ > low_ ? (plot.bottom() - plot.top()) / (high_ - low_) : 0.0;
+    return scale;
 }
 
 QString TrendChart::ValueLabel(double value)
@@ -270,7 +270,6 @@ void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
     firstMinute_ = static_cast<long long>(std::ceil(fromSeconds / kSecondsPerMinute));
     lastMinute_ = static_cast<long long>(std::floor(toSeconds / kSecondsPerMinute));
     timeLabels_.removeIf([this](const auto& entry) { return entry.key() < firstMinute_ || entry.key() > lastMinute_; });
-    timeAxis_->setRange(fromSeconds, toSeconds);
     // The minute lines, the labels and the series move with the range: one repaint shows them all.
     viewport()->update();
 }

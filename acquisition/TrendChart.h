@@ -90,11 +90,18 @@ private:
         double height = 0;
     };
     Label Prepared(const QString& text) const;
-    // Each multiple of the step inside the value range, and the pixel row it is drawn on.
+    // Each multiple of the step inside the value range.
     std::vector<double> ValueTicks() const;
-    int ValueRow(double value, const QRect& plot) const;
+    // From seconds and values to view pixels, the plot's left column and bottom row at the start of
+    // the range and the bottom of the value range.
+    struct PixelScale {
+        double left = 0, from = 0, perSecond = 0;
+        double bottom = 0, low = 0, perUnit = 0;
+        double X(double seconds) const { return left + (seconds - from) * perSecond; }
+        double Y(double value) const { return bottom - (value - low) * perUnit; }
+    };
+    PixelScale Scale(const QRect& plot) const;
 
-    QValueAxis* timeAxis_ = nullptr;
     QFont labelFont_;
     // The labels drawn once each, the time labels by minute, the value labels by text.
     QHash<long long, Label> timeLabels_;

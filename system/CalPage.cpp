@@ -191,8 +191,8 @@ void TCalPage::AddStatusLine(const QString& text) { MSts->appendPlainText(text);
 void TCalPage::SecondStep()
 {
     UpdateCalStatistics(stats_, state_.MesHistory, state_.CurMes, prm_.AdjWS, procedure_->CalStep);
-    // A hidden page only gathers: formatting some seventy cells a second nobody sees would be
-    // most of what a polling program costs. Shown, it catches up at once.
+    // A hidden page only gathers: formatting some seventy cells a second that nobody sees was a
+    // tenth of what the polling program cost. Shown, it catches up at once.
     if (isVisible())
         ShowStatistics();
 }
