@@ -2,6 +2,7 @@
 
 #include "acquisition/TraceLog.h"
 #include "common/NumberText.h"
+#include "link/FrameCodec.h"
 
 #include <algorithm>
 #include <utility>
@@ -12,6 +13,9 @@ namespace {
 
 constexpr int kGroupCount = 6;
 constexpr int kGroupSize = 8;
+// The pairs of a write request get what a frame leaves after "<RW," and ">", so a packed request
+// is never too long to frame and is never dropped on its way to the port.
+constexpr int kWritePairsLimit = kMaxFramedLength - 4;
 
 }  // namespace
 
@@ -81,14 +85,31 @@ void PollCycle::SendReadRequest()
     link_.SendFrame(text);
 }
 
-void PollCycle::SendWriteRequest()
+int PollCycle::PendingPairCount() const
 {
     int n = 0;
     while (n < kPairListSize && !CmdList[static_cast<std::size_t>(n)].Key.isEmpty() &&
            !CmdList[static_cast<std::size_t>(n)].Value.isEmpty())
         ++n;
+    return n;
+}
+
+bool PollCycle::WriteRequestFits() const
+{
+    const int n = PendingPairCount();
+    for (int i = 0; i < n; ++i) {
+        float value = 0;
+        if (!TryTextToSingle(CmdList[static_cast<std::size_t>(i)].Value, value))
+            return false;
+    }
     QByteArray text;
-    PackPairs(CmdList.data(), text, n);
+    return PackPairs(CmdList.data(), text, n, kWritePairsLimit) == n;
+}
+
+void PollCycle::SendWriteRequest()
+{
+    QByteArray text;
+    SentPairCount = PackPairs(CmdList.data(), text, PendingPairCount(), kWritePairsLimit);
     text.prepend("RW,");
     AnsReady = false;
     ClearAnsList();

@@ -33,12 +33,20 @@ public:
     std::int32_t WarmupCount = 0;
     std::uint8_t PollPhase = 0;
     std::int32_t LastSecond = 0;
+    // How many pairs of CmdList the last write request carried; a writer whose pairs did not all
+    // fit in one frame must not take the echo of the rest as verified.
+    int SentPairCount = 0;
     Hooks hooks;
 
     void MainTimerTimer();
     void PollStep();
     void SendReadRequest();
     void SendWriteRequest();
+    // The leading pairs of CmdList that hold a key and a value: what a write request tries to send.
+    int PendingPairCount() const;
+    // Whether every pending pair fits in one write request and is a number the instrument can take.
+    bool WriteRequestFits() const;
+    bool LinkConnected() const { return link_.Connected(); }
     void ClearCmdList();
     void ClearAnsList();
     bool VerifyWriteEcho(int n);

@@ -5,9 +5,6 @@
 namespace qemra {
 
 namespace {
-// A packed request text must stay under this many characters.
-constexpr int kPackedTextLimit = 128;
-
 // One byte per character into a string that keeps the room it has, so refilling the same answer
 // list every poll allocates nothing once its strings have grown.
 void AssignLatin1(QString& out, const char* bytes, qsizetype n)
@@ -19,7 +16,7 @@ void AssignLatin1(QString& out, const char* bytes, qsizetype n)
 }
 }  // namespace
 
-int PackPairs(const TKeyValue* list, QByteArray& text, int n)
+int PackPairs(const TKeyValue* list, QByteArray& text, int n, int limit)
 {
     int packed = 0;
     for (int i = 0; i < n; ++i) {
@@ -27,7 +24,7 @@ int PackPairs(const TKeyValue* list, QByteArray& text, int n)
         const QByteArray key = pair.Key.toLatin1();
         const QByteArray value = pair.Value.toLatin1();
         // Once a pair does not fit, no later pair is tried: the request keeps its leading run.
-        if (text.size() + key.size() + value.size() + 2 >= kPackedTextLimit)
+        if (text.size() + key.size() + value.size() + 2 >= limit)
             break;
         text += key;
         text += '=';

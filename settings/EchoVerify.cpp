@@ -37,4 +37,16 @@ EchoVerdict VerifyEcho(const TKeyValueList& sent, const TKeyValueList& echoed, i
     return verdict;
 }
 
+QStringList UnsentPairLines(const TKeyValueList& pairs, int sentCount, int n)
+{
+    QStringList lines;
+    n = std::clamp(n, 0, kPairListSize);
+    for (int i = std::max(sentCount, 0); i < n; ++i) {
+        const TKeyValue& pair = pairs[static_cast<std::size_t>(i)];
+        if (!pair.Key.isEmpty())
+            lines << QStringLiteral("Not Sent! : ") + pair.Key + u':' + pair.Value;
+    }
+    return lines;
+}
+
 }  // namespace qemra

@@ -17,4 +17,8 @@ struct EchoVerdict {
 
 EchoVerdict VerifyEcho(const TKeyValueList& sent, const TKeyValueList& echoed, int n);
 
+// One "Not Sent! : " line for each of the first n pairs that the last request had no room for
+// (`sentCount` pairs went out); empty when all of them were sent.
+QStringList UnsentPairLines(const TKeyValueList& pairs, int sentCount, int n);
+
 }  // namespace qemra

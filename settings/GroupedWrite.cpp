@@ -34,6 +34,9 @@ void AddTablePairs(std::vector<TKeyValue>& pairs, const TWritePrm& prm, int firs
 }  // namespace
 
 const QString GroupedWrite::kStopped = QStringLiteral("書込み停止しました！");
+const QString GroupedWrite::kStillUnlocked =
+    QStringLiteral("※計器の書込み保護が解除されたままです。書込みを最後まで完了すると保護が戻ります。");
+const QString GroupedWrite::kLinkLost = QStringLiteral("通信が切断されました");
 const QString GroupedWrite::kFinished = QStringLiteral("●●書込み完了しました！●●");
 
 WriteGroup MakeWriteGroup(int group, const TWritePrm& prm)
@@ -94,6 +97,7 @@ void GroupedWrite::Reset()
 void GroupedWrite::Start()
 {
     step_ = 1;
+    unlockSent_ = false;
     addLine_(QStringLiteral("【書込み開始】"));
     poll_.Acquiring = false;
     active_ = true;
@@ -104,8 +108,16 @@ void GroupedWrite::Tick()
 {
     if (!active_)
         return;
+    if (step_ != 0 && step_ != kCompleted && !poll_.LinkConnected()) {
+        // Nothing can answer any more: resending would go on with polling off for ever.
+        addLine_(GroupLabelAtStep() + kColon + kLinkLost);
+        step_ = 0;
+    }
     if (step_ == 0) {
         addLine_(kStopped);
+        // Group-1 unlocks the instrument and only Finish locks it again.
+        if (unlockSent_)
+            addLine_(kStillUnlocked);
         active_ = false;
     } else if (step_ >= 1 && step_ <= 13 && step_ % 2 == 1) {
         SendGroup((step_ - 1) / 2);
@@ -129,6 +141,10 @@ void GroupedWrite::SendGroup(int group)
     for (std::size_t i = 0; i < g.Pairs.size(); ++i)
         poll_.CmdList[i] = g.Pairs[i];
     poll_.SendWriteRequest();
+    if (group == 0)
+        unlockSent_ = true;
+    else if (group == kWriteGroupCount - 1 && poll_.SentPairCount == static_cast<int>(g.Pairs.size()))
+        unlockSent_ = false;
     addLine_(g.Label + kColon + QStringLiteral("書込み"));
     ++step_;
 }
@@ -136,7 +152,14 @@ void GroupedWrite::SendGroup(int group)
 void GroupedWrite::CheckGroup(int group)
 {
     const WriteGroup g = MakeWriteGroup(group, prm_);
-    if (poll_.AnsReady) {
+    const QStringList unsent = UnsentPairLines(poll_.CmdList, poll_.SentPairCount, g.Verified);
+    if (!unsent.isEmpty()) {
+        // What was left out of the request was never written, whatever the echo of the rest says.
+        for (const QString& line : unsent)
+            addLine_(line);
+        step_ = 0;
+        addLine_(g.Label + kColon + QStringLiteral("書込み失敗！ 送信データ不一致"));
+    } else if (poll_.AnsReady) {
         const EchoVerdict verdict = VerifyEcho(poll_.CmdList, poll_.AnsList, g.Verified);
         for (const QString& line : verdict.lines)
             addLine_(line);
@@ -166,13 +189,18 @@ bool GroupedWrite::ReleaseOnClose()
     return held;
 }
 
+QString GroupedWrite::GroupLabelAtStep() const
+{
+    const int group = step_ >= 1 ? std::min((step_ - 1) / 2, kWriteGroupCount - 1) : 0;
+    return MakeWriteGroup(group, prm_).Label;
+}
+
 void GroupedWrite::Abandoned()
 {
     // Another writer has taken the lists (and suspended polling itself): this sequence ends here.
     if (!active_)
         return;
-    const int group = step_ >= 1 ? std::min((step_ - 1) / 2, kWriteGroupCount - 1) : 0;
-    addLine_(MakeWriteGroup(group, prm_).Label + kColon + QStringLiteral("書込み中断！ 他の書込みが始まりました"));
+    addLine_(GroupLabelAtStep() + kColon + QStringLiteral("書込み中断！ 他の書込みが始まりました"));
     step_ = 0;
 }
 

@@ -34,6 +34,8 @@ public:
     static constexpr std::uint32_t kRetries = 3;
     static const QString kStopped;
     static const QString kFinished;
+    static const QString kStillUnlocked;
+    static const QString kLinkLost;
 
     GroupedWrite(PollCycle& poll, const TWritePrm& prm, LineSink addLine);
     ~GroupedWrite();
@@ -53,12 +55,16 @@ public:
 
     std::int32_t Step() const { return step_; }
     bool Active() const { return active_; }
+    // Between the first send and the end (completed or stopped): closing now would leave the
+    // instrument half written.
+    bool Running() const { return active_ && step_ != 0 && step_ != kCompleted; }
     std::uint32_t RetryBudget() const { return retryBudget_; }
 
 private:
     void SendGroup(int group);
     void CheckGroup(int group);
     void Abandoned();
+    QString GroupLabelAtStep() const;
 
     PollCycle& poll_;
     const TWritePrm& prm_;
@@ -66,6 +72,8 @@ private:
     std::int32_t step_ = 0;
     bool active_ = false;
     std::uint32_t retryBudget_ = kRetries;
+    // Group-1 (E91=1, P99=8462) went out and no whole Finish since.
+    bool unlockSent_ = false;
 };
 
 }  // namespace qemra

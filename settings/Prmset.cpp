@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -139,7 +140,9 @@ TPrmSetForm::~TPrmSetForm() = default;
 void TPrmSetForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormShow();
+    // Restoring a minimised dialog must keep the typed values and a pending write.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TPrmSetForm::FormShow()

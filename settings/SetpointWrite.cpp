@@ -13,6 +13,7 @@ constexpr int kPairs = 4;
 }  // namespace
 
 const QString SetpointWrite::kInterrupted = QStringLiteral(" 書込み中断！ 他の書込みが始まりました");
+const QString SetpointWrite::kLinkLost = QStringLiteral(" 書込み失敗！ 通信が切断されました");
 
 QString SetpointValueText(float value) { return FormatFloat(QStringLiteral("%1.2f"), static_cast<double>(value)); }
 
@@ -51,6 +52,21 @@ void SetpointWrite::Check()
 {
     if (!pending_)
         return;
+    if (!poll_.LinkConnected()) {
+        // No answer can come on a closed link: give up instead of resending for ever.
+        End();
+        addLine_(kLinkLost);
+        return;
+    }
+    const QStringList unsent = UnsentPairLines(poll_.CmdList, poll_.SentPairCount, kPairs);
+    if (!unsent.isEmpty()) {
+        // A value too long for the request can never be sent: fail once instead of resending it.
+        for (const QString& line : unsent)
+            addLine_(line);
+        End();
+        addLine_(QStringLiteral(" 書込み失敗！ 送信データ不一致"));
+        return;
+    }
     if (poll_.AnsReady) {
         const EchoVerdict verdict = VerifyEcho(poll_.CmdList, poll_.AnsList, kPairs);
         for (const QString& line : verdict.lines)

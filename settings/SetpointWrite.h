@@ -24,6 +24,7 @@ public:
     using LineSink = std::function<void(const QString&)>;
     static constexpr std::uint32_t kRetries = 3;
     static const QString kInterrupted;
+    static const QString kLinkLost;
 
     SetpointWrite(PollCycle& poll, LineSink addLine);
     ~SetpointWrite();

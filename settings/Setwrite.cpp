@@ -4,6 +4,8 @@
 #include "settings/GroupedWrite.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QShowEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -54,7 +56,19 @@ TWriteForm::~TWriteForm() = default;
 void TWriteForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormShow();
+    // A minimised dialog that is restored gets a spontaneous show: the write goes on untouched.
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TWriteForm::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would close the dialog half way and leave the instrument unlocked; only 中止 may.
+    if (event->key() == Qt::Key_Escape && sequence_->Running()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TWriteForm::FormShow()

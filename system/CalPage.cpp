@@ -167,6 +167,7 @@ void TCalPage::BuildPage()
     MSts->setObjectName(QStringLiteral("MSts"));
     MSts->setReadOnly(true);
     MSts->setUndoRedoEnabled(false);
+    MSts->setMaximumBlockCount(kMaxStatusLines);
     MSts->setLineWrapMode(QPlainTextEdit::NoWrap);
     MSts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MSts->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -191,6 +192,7 @@ void TCalPage::AddStatusLine(const QString& text) { MSts->appendPlainText(text);
 void TCalPage::SecondStep()
 {
     UpdateCalStatistics(stats_, state_.MesHistory, state_.CurMes, prm_.AdjWS, procedure_->CalStep);
+    evaluatedSinceDraw_ = true;
     // A hidden page only gathers: formatting some seventy cells a second that nobody sees was a
     // tenth of what the polling program cost. Shown, it catches up at once.
     if (isVisible())
@@ -201,12 +203,15 @@ void TCalPage::ShowStatistics()
 {
     dataView_->ShowCalData(prm_, panels_);
     ShowCalStatus();
+    evaluatedSinceDraw_ = false;
 }
 
 void TCalPage::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    ShowStatistics();
+    // Before the first evaluation the page keeps its opening texts and colours.
+    if (evaluatedSinceDraw_)
+        ShowStatistics();
 }
 
 void TCalPage::CalWriteTick() { procedure_->CalWriteTick(); }

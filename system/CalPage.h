@@ -42,6 +42,8 @@ public:
     static const QColor kSilver;
     static const QColor kDone;     // light green
     static const QColor kWorking;  // light yellow
+    // The status memo keeps this many of its newest lines; an endless retry adds thousands an hour.
+    static constexpr int kMaxStatusLines = 1000;
 
     TCalPage(TMainForm& main, SharedState& state, TWritePrm& prm, const Clock& clock, Prompts& prompts,
              QString baseFolder, CalPageWindow window, QWidget* parent = nullptr);
@@ -88,6 +90,8 @@ private:
     CalPageWindow window_;
     CalStats stats_;
     std::unique_ptr<CalProcedure> procedure_;
+    // Statistics were evaluated since the page last drew them.
+    bool evaluatedSinceDraw_ = false;
 
     CalResultPanels panels_;
     TCalDataView* dataView_ = nullptr;

@@ -18,6 +18,11 @@ constexpr std::int32_t kInitRetries = 5;
 
 }  // namespace
 
+const QString CalProcedure::kReferenceOutOfRange = QStringLiteral("基準温度は -10 ～ 50 ℃ の数値で入力してください");
+const QString CalProcedure::kUnsendable =
+    QStringLiteral("送信できない値があるため、書込みを中止しました。パラメータの値を確認してください。");
+const QString CalProcedure::kLinkLost = QStringLiteral("通信が切断されたため、キャリブレーションの書込みを中止しました。");
+
 CalProcedure::CalProcedure(PollCycle& poll, bool& forceLog, SharedState& state, TWritePrm& prm, const CalStats& stats,
                            const Clock& clock, Prompts& prompts, QString baseFolder, Hooks hooks)
     : poll_(poll), forceLog_(forceLog), state_(state), prm_(prm), stats_(stats), clock_(clock), prompts_(prompts),
@@ -50,6 +55,7 @@ void CalProcedure::Start(const QString& serialNumber)
 
 void CalProcedure::ConfirmTemperatures(bool useReference, const QString& referenceText)
 {
+    const TWritePrm before = prm_;
     prm_.ATRevice0 = float(double(stats_.ATRevCal0) - 0.35);
     prm_.ATRevice1 = float(double(stats_.ATRevCal1) - 0.35);
     prm_.BGT_Revice0 = float(double(stats_.BGTRevCal0) - 0.35);
@@ -58,6 +64,12 @@ void CalProcedure::ConfirmTemperatures(bool useReference, const QString& referen
     prm_.BBT_Revice1 = float(double(stats_.BBTRevCal1) - 0.35);
     if (useReference) {
         double v = 0;
+        if (TryTextToFloat(referenceText, v) && !ReferenceTemperatureUsable(v)) {
+            // Far outside what the sensors can read it only makes corrections too long to send.
+            prm_ = before;
+            prompts_.Warning(kReferenceOutOfRange);
+            return;
+        }
         if (TryTextToFloat(referenceText, v)) {
             prm_.ATRevice0 = float(v - stats_.WinAvg[kChAT1]);
             prm_.ATRevice1 = float(v - stats_.WinAvg[kChAT2]);
@@ -74,7 +86,10 @@ void CalProcedure::ConfirmTemperatures(bool useReference, const QString& referen
         return;
     }
     writeBack_.AddStatusLine(QStringLiteral("□温度関係補正実施"));
-    writeBack_.SendTempRevisions();
+    if (!writeBack_.SendTempRevisions()) {
+        StopUnsendable(before);
+        return;
+    }
     if (!WriteWorkLog(QStringLiteral("_ATR.csv")))
         return;
     StageDone(6);
@@ -94,10 +109,14 @@ void CalProcedure::ConfirmWDT()
 {
     if (TempRevOnly())
         return;
+    const TWritePrm before = prm_;
     prm_.WDTRevice0 = stats_.WDTRevCal0;
     prm_.WDTRevice1 = stats_.WDTRevCal1;
     writeBack_.AddStatusLine(QStringLiteral("□風向温度補正実施"));
-    writeBack_.SendWDTRevisions();
+    if (!writeBack_.SendWDTRevisions()) {
+        StopUnsendable(before);
+        return;
+    }
     if (!WriteWorkLog(QStringLiteral("_WTR.csv")))
         return;
     StageDone(7);
@@ -107,9 +126,13 @@ void CalProcedure::Confirm0m()
 {
     if (TempRevOnly())
         return;
+    const TWritePrm before = prm_;
     prm_.DifT0m = stats_.DifT0mCal;
     writeBack_.AddStatusLine(QStringLiteral("□0m補正実施"));
-    writeBack_.Send0mRevision();
+    if (!writeBack_.Send0mRevision()) {
+        StopUnsendable(before);
+        return;
+    }
     if (!WriteWorkLog(QStringLiteral("_cal0.csv")))
         return;
     StageDone(9);
@@ -119,9 +142,13 @@ void CalProcedure::ConfirmNm()
 {
     if (TempRevOnly())
         return;
+    const TWritePrm before = prm_;
     prm_.AdjDifT = stats_.AdjDifTCal;
     writeBack_.AddStatusLine(QStringLiteral("□Nm補正実施"));
-    writeBack_.SendNmRevision();
+    if (!writeBack_.SendNmRevision()) {
+        StopUnsendable(before);
+        return;
+    }
     if (!WriteWorkLog(QStringLiteral("_calx.csv")))
         return;
     StageDone(11);
@@ -147,6 +174,10 @@ void CalProcedure::StageDone(std::int32_t step)
 
 void CalProcedure::CalWriteTick()
 {
+    if (WriteAwaited() && !poll_.LinkConnected()) {
+        StopForLostLink();
+        return;
+    }
     switch (CalStep) {
     case 1:
         if (writeBack_.CheckCalWrite()) {
@@ -161,6 +192,8 @@ void CalProcedure::CalWriteTick()
     case 2:
         writeBack_.SendDefaultGroup(false, true);
         CalStep = 3;
+        if (!writeBack_.LastBatchSent())
+            StopStart();
         break;
     case 3:
         if (writeBack_.CheckCalWrite()) {
@@ -169,6 +202,8 @@ void CalProcedure::CalWriteTick()
         } else {
             writeBack_.SendDefaultGroup(false, false);
         }
+        if (!writeBack_.LastBatchSent())
+            StopStart();
         break;
     case 4:
         Resume();
@@ -224,7 +259,56 @@ void CalProcedure::SendSettingInit()
 void CalProcedure::Resume()
 {
     forceLog_ = false;
-    poll_.Acquiring = true;
+    // A setpoint or grouped write holding the lists has suspended polling for its echo; it resumes
+    // polling itself, and this wait takes it up again once the lists are free.
+    if (!poll_.WriteQueueHeld() || poll_.HoldsWriteQueue(&writeBack_))
+        poll_.Acquiring = true;
+}
+
+bool CalProcedure::WriteAwaited() const
+{
+    if (CalStep >= 1 && CalStep <= 3)
+        return true;
+    return CalStep >= 5 && CalStep <= 11 && state_.MySts.VerifyPending != 0;
+}
+
+void CalProcedure::StopForLostLink()
+{
+    writeBack_.Abandon();
+    // The start never completed; a temperature write that was not taken leaves that stage open.
+    if (CalStep <= 3)
+        CalStep = 0;
+    else if (CalStep == 5 || CalStep == 6)
+        CalStep = 4;
+    Resume();
+    writeBack_.AddStatusLine(kLinkLost);
+    if (hooks_.ShowCalStatus)
+        hooks_.ShowCalStatus();
+    prompts_.Warning(kLinkLost);
+}
+
+void CalProcedure::StopStart()
+{
+    CalStep = 0;
+    Resume();
+    if (hooks_.ShowCalStatus)
+        hooks_.ShowCalStatus();
+    prompts_.Warning(kUnsendable);
+}
+
+void CalProcedure::StopUnsendable(const TWritePrm& before)
+{
+    // The stage stays where it was: nothing was written, so the values confirmed are taken back.
+    prm_ = before;
+    Resume();
+    if (hooks_.FillDirectPage)
+        hooks_.FillDirectPage();
+    prompts_.Warning(kUnsendable);
+}
+
+bool CalProcedure::ReferenceTemperatureUsable(double value)
+{
+    return std::isfinite(value) && value >= kReferenceMin && value <= kReferenceMax;
 }
 
 bool CalProcedure::WriteWorkLog(const QString& suffix)
@@ -236,6 +320,12 @@ bool CalProcedure::WriteWorkLog(const QString& suffix)
     return false;
 }
 
-void CalProcedure::SaveCalWorkFile() { qemra::SaveCalWorkFile(baseFolder_, prm_); }
+void CalProcedure::SaveCalWorkFile()
+{
+    // A serial number that cannot name a file saves no work file by design; any other failure is
+    // the user's to know.
+    if (!qemra::SaveCalWorkFile(baseFolder_, prm_) && SerialNumberFitsFileName(prm_.SerialNo))
+        prompts_.Error(QStringLiteral("Cannot create file \"%1\".").arg(CalBaseName(baseFolder_, prm_) + QStringLiteral(".qemra")));
+}
 
 }  // namespace qemra

@@ -29,6 +29,13 @@ public:
     };
 
     static constexpr double kSensorOffset = -0.35;
+    // The reference temperatures the statistics accept.
+    static constexpr double kReferenceMin = -10;
+    static constexpr double kReferenceMax = 50;
+    static const QString kReferenceOutOfRange;
+    static const QString kUnsendable;
+    static const QString kLinkLost;
+    static bool ReferenceTemperatureUsable(double value);
 
     CalProcedure(PollCycle& poll, bool& forceLog, SharedState& state, TWritePrm& prm, const CalStats& stats,
                  const Clock& clock, Prompts& prompts, QString baseFolder, Hooks hooks);
@@ -55,6 +62,11 @@ public:
 private:
     void SendSettingInit();
     void Resume();
+    // A batch is out and its echo not yet taken.
+    bool WriteAwaited() const;
+    void StopForLostLink();
+    void StopStart();
+    void StopUnsendable(const TWritePrm& before);
     // The work log and its file error box; false when it could not be written.
     bool WriteWorkLog(const QString& suffix);
     void SaveCalWorkFile();

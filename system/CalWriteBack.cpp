@@ -109,7 +109,7 @@ std::vector<CalPair> CalWriteBack::NmRevisionPairs(const TWritePrm& prm)
     return {Protect(), Pair("E03", Fixed("%1.2f", prm.AdjDifT)), Pair("E02", Fixed("%1.2f", prm.AdjWS))};
 }
 
-void CalWriteBack::SendBatch(const std::vector<CalPair>& pairs, const QString& statusLine, bool setPending)
+bool CalWriteBack::SendBatch(const std::vector<CalPair>& pairs, const QString& statusLine, bool setPending)
 {
     // Another writer holding the lists simply loses them; the calibration's own checks resend.
     poll_.ClaimWriteQueue(this, [] {});
@@ -122,10 +122,25 @@ void CalWriteBack::SendBatch(const std::vector<CalPair>& pairs, const QString& s
         poll_.CmdList[i].Value = pairs[i].Value;
     }
     AddStatusLine(statusLine);
+    if (count < pairs.size() || !poll_.WriteRequestFits()) {
+        // Resending what can never go out would keep polling off for ever.
+        AddStatusLine(QStringLiteral("送信不可：１回の要求に収まらない値があります"));
+        Abandon();
+        lastBatchSent_ = false;
+        return false;
+    }
     status_.VerifyCount = static_cast<std::int32_t>(count);
     if (setPending)
         status_.VerifyPending = 1;
     poll_.SendWriteRequest();
+    lastBatchSent_ = true;
+    return true;
+}
+
+void CalWriteBack::Abandon()
+{
+    status_.VerifyPending = 0;
+    poll_.ReleaseWriteQueue(this);
 }
 
 void CalWriteBack::SendSettingInit()
@@ -147,34 +162,34 @@ bool CalWriteBack::SendDefaultGroup(bool advance, bool restart)
     return false;
 }
 
-void CalWriteBack::SendDefaultValues(int group)
+bool CalWriteBack::SendDefaultValues(int group)
 {
     if (tempRevOnly_ && tempRevOnly_())
-        return;
-    SendBatch(DefaultGroupPairs(prm_, group), QStringLiteral("＜デフォルト値設定＞：") + QString::number(group), true);
+        return true;
+    return SendBatch(DefaultGroupPairs(prm_, group), QStringLiteral("＜デフォルト値設定＞：") + QString::number(group), true);
 }
 
-void CalWriteBack::SendTempRevisions() { SendBatch(TempRevisionPairs(prm_), QStringLiteral("＜気温補正送信＞"), true); }
+bool CalWriteBack::SendTempRevisions() { return SendBatch(TempRevisionPairs(prm_), QStringLiteral("＜気温補正送信＞"), true); }
 
-void CalWriteBack::SendWDTRevisions()
+bool CalWriteBack::SendWDTRevisions()
 {
     if (tempRevOnly_ && tempRevOnly_())
-        return;
-    SendBatch(WDTRevisionPairs(prm_), QStringLiteral("＜風向温補正送信＞"), true);
+        return true;
+    return SendBatch(WDTRevisionPairs(prm_), QStringLiteral("＜風向温補正送信＞"), true);
 }
 
-void CalWriteBack::Send0mRevision()
+bool CalWriteBack::Send0mRevision()
 {
     if (tempRevOnly_ && tempRevOnly_())
-        return;
-    SendBatch(ZeroRevisionPairs(prm_), QStringLiteral("＜0m/s. 補正送信＞"), true);
+        return true;
+    return SendBatch(ZeroRevisionPairs(prm_), QStringLiteral("＜0m/s. 補正送信＞"), true);
 }
 
-void CalWriteBack::SendNmRevision()
+bool CalWriteBack::SendNmRevision()
 {
     if (tempRevOnly_ && tempRevOnly_())
-        return;
-    SendBatch(NmRevisionPairs(prm_), QStringLiteral("＜Nm/s. 補正送信＞"), true);
+        return true;
+    return SendBatch(NmRevisionPairs(prm_), QStringLiteral("＜Nm/s. 補正送信＞"), true);
 }
 
 bool CalWriteBack::CheckCalWrite()

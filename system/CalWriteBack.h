@@ -34,15 +34,21 @@ public:
 
     void AddStatusLine(const QString& text) const;
 
+    // The senders return false when the batch cannot go out in one request (a value too long or
+    // not a number): nothing is sent, the lists are released and the status memo says why.
     void SendSettingInit();
     // Restart sends group 0, advance the next group, neither the current one again; true (and
     // nothing sent) once advancing passes the last group.
     bool SendDefaultGroup(bool advance, bool restart);
-    void SendDefaultValues(int group);
-    void SendTempRevisions();
-    void SendWDTRevisions();
-    void Send0mRevision();
-    void SendNmRevision();
+    bool SendDefaultValues(int group);
+    // False when the last batch could not be sent.
+    bool LastBatchSent() const { return lastBatchSent_; }
+    // Gives up the batch under way (the link is gone): no echo is awaited any more.
+    void Abandon();
+    bool SendTempRevisions();
+    bool SendWDTRevisions();
+    bool Send0mRevision();
+    bool SendNmRevision();
     // Compares the echo with the pairs of the last batch as the answer list holds it now.
     bool CheckCalWrite();
 
@@ -55,7 +61,7 @@ public:
     static std::vector<CalPair> NmRevisionPairs(const TWritePrm& prm);
 
 private:
-    void SendBatch(const std::vector<CalPair>& pairs, const QString& statusLine, bool setPending);
+    bool SendBatch(const std::vector<CalPair>& pairs, const QString& statusLine, bool setPending);
 
     PollCycle& poll_;
     bool& forceLog_;
@@ -63,6 +69,7 @@ private:
     const TWritePrm& prm_;
     StatusSink addStatusLine_;
     std::function<bool()> tempRevOnly_;
+    bool lastBatchSent_ = true;
 };
 
 }  // namespace qemra

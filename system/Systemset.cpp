@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,6 +79,11 @@ TSysSetForm::TSysSetForm(TMainForm& main, SharedState& state, TWritePrm& prm, co
     pair->addButton(SBConnection);
     pair->addButton(SBDisconnection);
     SBDisconnection->setChecked(true);
+    // A port that closes by itself (hang-up, unplugged) shows as closed here too.
+    connect(&main_.CommCtrl().ComPortM(), &TComPort::OnConnection, this, [this](bool open) {
+        if (!open)
+            SBDisconnection->setChecked(true);
+    });
     BBComShowStd = new QPushButton(QStringLiteral("ログ表示..."), GBCom);
     BBComShowStd->setObjectName(QStringLiteral("BBComShowStd"));
     BBComSetStd = new QPushButton(QStringLiteral("ポート設定..."), GBCom);
@@ -104,6 +110,9 @@ TSysSetForm::TSysSetForm(TMainForm& main, SharedState& state, TWritePrm& prm, co
     serialPanel->setObjectName(QStringLiteral("PSNum"));
     ESNum = new QLineEdit(QStringLiteral("xxxxxx"), serialPanel);
     ESNum->setObjectName(QStringLiteral("ESNum"));
+    QFont serialFont = ESNum->font();
+    serialFont.setPointSizeF(serialFont.pointSizeF() * 1.6);
+    ESNum->setFont(serialFont);
     BBSNClear = new QPushButton(QStringLiteral("✖"), serialPanel);
     BBSNClear->setObjectName(QStringLiteral("BBSNClear"));
     BBSNClear->setToolTip(QStringLiteral("シリアル番号を消去"));
@@ -200,6 +209,8 @@ QWidget* TSysSetForm::BuildDirectPage()
 
     SGRev = new QTableWidget(kTableRows, 2);
     SGRev->setObjectName(QStringLiteral("SGRev"));
+    // Each row is one correction point of the table; a row number beside it would only mislead.
+    SGRev->verticalHeader()->hide();
     SGRev->verticalHeader()->setDefaultSectionSize(22);
     SGRev->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     SGRev->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -404,8 +415,28 @@ void TSysSetForm::BBComSetStdClick()
 void TSysSetForm::BBOkClick()
 {
     ReadDirectPage();
-    SaveParameterFile(prm_, SettingsPath());
+    // The window stays open on a failed save, so the edits are not lost with it.
+    if (!SaveParameterFile(prm_, SettingsPath())) {
+        ShowFileError(SettingsPath());
+        return;
+    }
     close();
+}
+
+void TSysSetForm::ShowFileError(const QString& path)
+{
+    prompts_.Error(QStringLiteral("Cannot create file \"%1\".").arg(path));
+}
+
+void TSysSetForm::keyPressEvent(QKeyEvent* event)
+{
+    // Enter reaches the window only when the focused control has no use for it: OK is the default.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        BBOk->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TSysSetForm::BBCancelClick() { close(); }
@@ -432,7 +463,8 @@ void TSysSetForm::BBSetpointSaveClick()
     if (path.isEmpty())
         return;
     ReadDirectPage();
-    SaveParameterFile(prm_, path);
+    if (!SaveParameterFile(prm_, path))
+        ShowFileError(path);
 }
 
 void TSysSetForm::BBSetpointLoadClick()

@@ -80,8 +80,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void ShowFileError(const QString& path);
     // One number text of the page and the field it shows.
     struct PageField {
         std::function<QString()> text;

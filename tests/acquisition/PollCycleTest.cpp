@@ -191,7 +191,7 @@ TEST_F(PollCycleTest, WriteRequestCarriesTheLeadingCompletePairsThatFitTheFrame)
     const std::vector<TKeyValue> tens = Pairs(20, 10);
     const std::vector<TKeyValue> elevens = Pairs(20, 11);
     std::vector<TKeyValue> overlong = Pairs(12, 10);
-    overlong.push_back({"K", "v"});  // 120 + 4 = 124 characters pass the packer
+    overlong.push_back({"K", "v"});  // 120 + 4 = 124 characters: one more than a frame leaves
 
     struct Case {
         const char* name;
@@ -202,7 +202,7 @@ TEST_F(PollCycleTest, WriteRequestCarriesTheLeadingCompletePairsThatFitTheFrame)
         {"incomplete third entry", incomplete, "RW,H50=1,H82=2,"},
         {"ten-character pairs", tens, "RW," + Packed(tens, 12)},
         {"eleven-character pairs", elevens, "RW," + Packed(elevens, 11)},
-        {"124 packed characters", overlong, "RW," + Packed(overlong, 13)},
+        {"124 packed characters", overlong, "RW," + Packed(overlong, 12)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -218,8 +218,11 @@ TEST_F(PollCycleTest, WriteRequestCarriesTheLeadingCompletePairsThatFitTheFrame)
         EXPECT_FALSE(poll.AnsReady);
         EXPECT_TRUE(poll.AnsList[0].Key.isEmpty());
     }
-    // "<" + payload + ">" is then too long for one frame; the link refuses it.
-    EXPECT_EQ(link.sent[0].size() + 2, 129);
+    // "<" + payload + ">" always fits one frame, so no request is refused by the link; the writer
+    // learns how many pairs went out.
+    EXPECT_EQ(link.sent[0].size() + 2, 125);
+    EXPECT_EQ(poll.SentPairCount, 12);
+    EXPECT_FALSE(poll.WriteRequestFits());
 }
 
 TEST_F(PollCycleTest, WriteEchoMatchesInSinglePrecisionAndByKey)

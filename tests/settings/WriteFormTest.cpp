@@ -93,7 +93,8 @@ TEST_F(WriteFormTest, AGroupWithoutAnswerIsSentFourTimesThenTheSequenceStops)
     EXPECT_EQ(Lines(), QStringList({"【書込み開始】", "Group-1 ： 書込み", "Group-1 ： 応答なし 再書き込み！",
                                     "Group-1 ： 書込み", "Group-1 ： 応答なし 再書き込み！", "Group-1 ： 書込み",
                                     "Group-1 ： 応答なし 再書き込み！", "Group-1 ： 書込み",
-                                    "Group-1 ： 応答なし 書込み失敗！", "書込み停止しました！"}));
+                                    "Group-1 ： 応答なし 書込み失敗！", "書込み停止しました！",
+                                    GroupedWrite::kStillUnlocked}));
     EXPECT_FALSE(form.Sequence().Active());
     EXPECT_FALSE(poll.Acquiring) << "polling waits until the dialog is closed";
 }
@@ -130,7 +131,7 @@ TEST_F(WriteFormTest, EchoChecksDecideWhetherTheSequenceGoesOn)
         if (c.passes) {
             expected += {"Group-1 ： 書込み成功！", "Group-2 ： 書込み"};
         } else {
-            expected += {"Group-1 ： 書込み失敗！ 送信データ不一致", "書込み停止しました！"};
+            expected += {"Group-1 ： 書込み失敗！ 送信データ不一致", "書込み停止しました！", GroupedWrite::kStillUnlocked};
         }
         EXPECT_EQ(Lines(), expected);
         EXPECT_EQ(link.sent.size(), c.passes ? 2u : 1u) << "a mismatch stops without a re-send or Finish";
@@ -195,7 +196,7 @@ TEST_F(WriteFormTest, AWriterThatStartsSendingEndsTheOtherWritersPendingWrite)
     setpoint.BBWriteClick();
     EXPECT_EQ(Lines().last(), "Group-2 ： 書込み中断！ 他の書込みが始まりました");
     Tick();
-    EXPECT_EQ(Lines().last(), GroupedWrite::kStopped);
+    EXPECT_EQ(Lines().mid(Lines().size() - 2), QStringList({GroupedWrite::kStopped, GroupedWrite::kStillUnlocked}));
     EXPECT_FALSE(poll.Acquiring) << "the setpoint write holds polling now";
     EchoLastRequest();
     setpoint.Timer1Timer();
