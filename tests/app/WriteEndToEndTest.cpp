@@ -2,8 +2,10 @@
 #include "app/Program.h"
 #include "common/Prompts.h"
 #include "link/Comctrl.h"
+#include "settings/GroupedWrite.h"
 #include "settings/Prmset.h"
 #include "settings/Setwrite.h"
+#include "system/CalPage.h"
 #include "system/Systemset.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
@@ -175,12 +177,91 @@ TEST_F(WriteEndToEndTest, GroupedWriteWithoutAnswersStopsAfterTheFourthSendOfThe
         Tick(60);
     const QStringList lines = WriteMemo();
     ASSERT_GE(lines.size(), 2);
-    EXPECT_EQ(lines[lines.size() - 2], "Group-1 ： 応答なし 書込み失敗！");
-    EXPECT_EQ(lines.last(), "書込み停止しました！");
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[lines.size() - 3], "Group-1 ： 応答なし 書込み失敗！");
+    EXPECT_EQ(lines[lines.size() - 2], "書込み停止しました！");
+    EXPECT_EQ(lines.last(), GroupedWrite::kStillUnlocked) << "Group-1 may have reached the instrument";
     EXPECT_EQ(lines.count("Group-1 ： 書込み"), 4);
     EXPECT_FALSE(program->Main().Poll().Acquiring);
     program->Write().findChild<QPushButton*>("BBCancel")->click();
     EXPECT_TRUE(program->Main().Poll().Acquiring);
+}
+
+TEST_F(WriteEndToEndTest, BothWriteDialogsKeepTheirEchoWhileACalibrationWaitsForTheTemperatures)
+{
+    Start({});
+    program->SysSet().Calibration().SetCalStep(4);
+    program->WritePrm().DifT0m = 47.25f;
+    StartGroupedWrite();
+    for (int i = 0; i < 15; ++i)
+        Tick();
+    EXPECT_EQ(WriteMemo().last(), GroupedWrite::kFinished);
+    EXPECT_EQ(sim->Ask("held E01 E91"), "E01=47.25 E91=0");
+    program->Write().findChild<QPushButton*>("BBClose")->click();
+
+    TPrmSetForm& dialog = program->PrmSet();
+    program->Main().findChild<QPushButton*>("BBPrmChange")->click();
+    dialog.findChild<QLineEdit*>("Eclo")->setText("0.7");
+    dialog.findChild<QPushButton*>("BBWrite")->click();
+    for (int i = 0; i < 4; ++i)
+        Tick();  // the calibration's checks run every second tick
+    dialog.Timer1Timer();
+    EXPECT_EQ(dialog.Memo()->toPlainText(), " 書込み成功！");
+    EXPECT_EQ(sim->Ask("held H51"), "H51=0.7");
+}
+
+TEST_F(WriteEndToEndTest, AGroupedWriteOfValuesTooLongForOneRequestFailsAndLeavesThemUnwritten)
+{
+    const struct {
+        const char* name;
+        float value;
+        const char* unwritten;  // the first key of Group-2 left out of its request
+    } cases[] = {{"eight-digit table values", 12345678.0f, "P08"}, {"1e30", 1e30f, "P04"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start({});
+        program->WritePrm().DIV.fill(c.value);
+        program->WritePrm().VAL.fill(c.value);
+        StartGroupedWrite();
+        for (int i = 0; i < 5; ++i)
+            Tick();
+        const QStringList lines = WriteMemo();
+        EXPECT_TRUE(lines.contains("Group-2 ： 書込み失敗！ 送信データ不一致"));
+        EXPECT_FALSE(lines.contains(GroupedWrite::kFinished));
+        EXPECT_EQ(lines.last(), GroupedWrite::kStillUnlocked);
+        EXPECT_EQ(sim->Ask(QString("held ") + c.unwritten), QString(c.unwritten) + "=0") << "never written";
+        EXPECT_EQ(sim->Ask("held E91"), "E91=1");
+        program->Write().findChild<QPushButton*>("BBCancel")->click();
+        program.reset();
+        sim.reset();
+    }
+}
+
+TEST_F(WriteEndToEndTest, ACalibrationWhoseLineHangsUpStopsItsWriteAndShowsTheLinkClosed)
+{
+    Start({"--drop", "1"});  // no answers: the start keeps resending its initialisation
+    TSysSetForm& system = program->SysSet();
+    system.show();
+    system.findChild<QToolButton*>("SBConnection")->click();
+    ASSERT_TRUE(program->Main().CommCtrl().LinkOpen());
+    system.findChild<QLineEdit*>("ESNum")->setText("A1");
+    system.findChild<QPushButton*>("BBCalStart")->click();
+    for (int i = 0; i < 4; ++i)
+        Tick(20);
+    ASSERT_EQ(system.Calibration().CalStep(), 1);
+
+    sim->Ask("hangup");
+    QElapsedTimer waited;
+    waited.start();
+    while (program->Main().CommCtrl().LinkOpen() && waited.elapsed() < 3000)
+        QTest::qWait(10);
+    ASSERT_FALSE(program->Main().CommCtrl().LinkOpen());
+    for (int i = 0; i < 4; ++i)
+        Tick(20);
+    EXPECT_EQ(system.Calibration().CalStep(), 0);
+    EXPECT_TRUE(prompts.texts().contains(CalProcedure::kLinkLost));
+    EXPECT_TRUE(system.findChild<QToolButton*>("SBDisconnection")->isChecked());
+    EXPECT_TRUE(program->Main().Poll().Acquiring) << "polling goes on once the port is opened again";
 }
 
 }  // namespace

@@ -155,5 +155,30 @@ TEST_F(PrmSetFormTest, AWriteGoesOnAfterTheDialogIsClosedAndEndsOnReopening)
     EXPECT_FALSE(poll.WriteQueueHeld());
 }
 
+TEST_F(PrmSetFormTest, RestoringTheMinimisedDialogKeepsTheTypedValuesAndThePendingWrite)
+{
+    form.show();
+    Write();
+    Edit("Eclo")->setText("1.10");
+    form.setWindowState(Qt::WindowMinimized);
+    form.setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(Edit("Eclo")->text(), "1.10");
+    EXPECT_TRUE(form.Writer().Pending());
+    EchoLastRequest();
+    form.Timer1Timer();
+    EXPECT_EQ(Lines(), QStringList({" 書込み成功！"}));
+}
+
+TEST_F(PrmSetFormTest, AWriteWhoseLinkClosesGivesUpAtItsNextCheck)
+{
+    Write();
+    link.open = false;
+    form.Timer1Timer();
+    EXPECT_EQ(Lines(), QStringList({SetpointWrite::kLinkLost}));
+    EXPECT_FALSE(form.Writer().Pending());
+    EXPECT_TRUE(poll.Acquiring);
+    EXPECT_EQ(link.sent.size(), 1u) << "nothing resent on a closed link";
+}
+
 }  // namespace
 }  // namespace qemra

@@ -1,3 +1,4 @@
+#include "common/NumberText.h"
 #include "settings/GroupedWrite.h"
 #include "settings/Prmset.h"
 #include "settings/SetpointWrite.h"
@@ -5,7 +6,9 @@
 #include "system/ParameterSet.h"
 #include "tests/settings/WriterFixture.h"
 
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -208,6 +211,96 @@ TEST_F(WriteFormTest, AWriterThatStartsSendingEndsTheOtherWritersPendingWrite)
     setpoint.BBWriteClick();
     Button("BBCancel")->click();
     EXPECT_FALSE(poll.Acquiring) << "the pending setpoint write keeps polling suspended";
+}
+
+TEST_F(WriteFormTest, EscapeAndARestoredWindowLeaveARunningWriteAlone)
+{
+    struct Case {
+        const char* name;
+        int ticks;           // after BBDo; -1: BBDo not pressed
+        bool minimise;       // minimised and restored instead of Escape
+        bool staysOpen;
+    };
+    const Case cases[] = {
+        {"Escape before the start closes", -1, false, false},
+        {"Escape after Group-2 is sent does nothing", 3, false, true},
+        {"Escape after completion closes", 15, false, false},
+        {"restored after Group-2 is sent goes on", 3, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link.sent.clear();
+        form.hide();
+        form.show();
+        if (c.ticks >= 0) {
+            Button("BBDo")->click();
+            for (int tick = 0; tick < c.ticks; ++tick)
+                Tick();
+        }
+        const QStringList before = Lines();
+        const std::int32_t step = form.Sequence().Step();
+        if (c.minimise) {
+            form.setWindowState(Qt::WindowMinimized);
+            form.setWindowState(Qt::WindowNoState);
+        } else {
+            QTest::keyClick(&form, Qt::Key_Escape);
+        }
+        EXPECT_EQ(form.isVisible(), c.staysOpen);
+        if (!c.staysOpen)
+            continue;
+        EXPECT_EQ(Lines(), before);
+        EXPECT_EQ(form.Sequence().Step(), step);
+        for (int tick = c.ticks; tick < 15; ++tick)
+            Tick();
+        EXPECT_EQ(Lines().last(), GroupedWrite::kFinished) << "the write went on to Finish";
+        EXPECT_TRUE(poll.Acquiring);
+    }
+}
+
+TEST_F(WriteFormTest, PairsThatDoNotFitTheRequestFailTheGroupInsteadOfPassing)
+{
+    struct Case {
+        const char* name;
+        float value;  // every DIV and VAL
+        QStringList unsent;
+    };
+    const Case cases[] = {
+        {"eight-digit table values", 12345678.0f, {"Not Sent! : P08:12345678.00"}},
+        {"values near the single-precision limit", 3e38f,
+         {"Not Sent! : P03:" + FormatFloat("%1.2f", double(3e38f)), "Not Sent! : P04:" + FormatFloat("%1.2f", double(3e38f)),
+          "Not Sent! : P05:" + FormatFloat("%1.2f", double(3e38f)), "Not Sent! : P06:" + FormatFloat("%1.2f", double(3e38f)),
+          "Not Sent! : P07:" + FormatFloat("%1.2f", double(3e38f)), "Not Sent! : P08:" + FormatFloat("%1.2f", double(3e38f))}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link.sent.clear();
+        prm.DIV.fill(c.value);
+        prm.VAL.fill(c.value);
+        form.hide();
+        form.show();
+        Button("BBDo")->click();
+        for (int tick = 0; tick < 5; ++tick)
+            Tick();
+        QStringList expected = {"Group-2 ： 書込み"};
+        expected += c.unsent;
+        expected += {"Group-2 ： 書込み失敗！ 送信データ不一致", GroupedWrite::kStopped, GroupedWrite::kStillUnlocked};
+        EXPECT_EQ(Lines().mid(3), expected);
+        ASSERT_EQ(link.sent.size(), 2u) << "nothing after the failed group, no Finish";
+        EXPECT_LE(link.sent[1].size() + 2, 128) << "the request fits one frame";
+    }
+}
+
+TEST_F(WriteFormTest, AWriteWhoseLinkClosesStopsAndSaysTheInstrumentIsStillUnlocked)
+{
+    Button("BBDo")->click();
+    Tick();
+    Tick();
+    Tick(false);
+    link.open = false;
+    Tick();
+    EXPECT_EQ(Lines().mid(4), QStringList({"Group-2 ： " + GroupedWrite::kLinkLost, GroupedWrite::kStopped,
+                                           GroupedWrite::kStillUnlocked}));
+    EXPECT_FALSE(form.Sequence().Active());
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ TEST(CalPageTest, GaugesShowTheTruncatedClosenessInItsColour)
             EXPECT_EQ(gauge->value(), c.progress) << name << " " << c.gauge;
             EXPECT_EQ(gauge->palette().color(QPalette::Highlight), c.color) << name << " " << c.gauge;
         }
-        EXPECT_EQ(rig.find<QLabel>("PWSAS5")->text(), QLocale::system().toString(4.988, 'f', 3));
+        EXPECT_EQ(rig.find<QLabel>("PWSAS5")->text(), "4.988") << "a point whatever the locale";
     }
 }
 
@@ -156,6 +156,33 @@ TEST(CalPageTest, StatusLinesAccumulateInTheMemo)
     EXPECT_EQ(rig.page.Memo()->toPlainText(),
               "□温度関係0初期化実施\n＜気温補正送信＞\n□温度関係0初期化実施\n＜気温補正送信＞");
     EXPECT_EQ(rig.page.CalStep(), 5);
+}
+
+TEST(CalPageTest, AFirstShowBeforeAnyEvaluationKeepsTheOpeningTextsColoursAndButtons)
+{
+    PageRig rig;
+    const QString finish = rig.find<QLabel>("PFinish")->text();
+    const QColor finishColour = rig.background("PFinish");
+    const QString average = rig.find<QLabel>("PWSAS5")->text();
+    const int gauge = rig.find<QProgressBar>("NmGage15")->value();
+    const bool confirm = rig.find<QPushButton>("BBATRcvFin")->isEnabled();
+    rig.page.show();
+    EXPECT_EQ(rig.find<QLabel>("PFinish")->text(), finish);
+    EXPECT_EQ(rig.background("PFinish"), finishColour);
+    EXPECT_EQ(rig.find<QLabel>("PWSAS5")->text(), average);
+    EXPECT_EQ(rig.find<QProgressBar>("NmGage15")->value(), gauge);
+    EXPECT_EQ(rig.find<QPushButton>("BBATRcvFin")->isEnabled(), confirm);
+}
+
+TEST(CalPageTest, TheStatusMemoKeepsItsNewestLines)
+{
+    PageRig rig;
+    for (int line = 1; line <= TCalPage::kMaxStatusLines + 500; ++line)
+        rig.page.Procedure().WriteBack().AddStatusLine(QString::number(line));
+    const QStringList lines = rig.page.Memo()->toPlainText().split(u'\n');
+    ASSERT_EQ(lines.size(), TCalPage::kMaxStatusLines);
+    EXPECT_EQ(lines.first(), QString::number(501));
+    EXPECT_EQ(lines.last(), QString::number(TCalPage::kMaxStatusLines + 500));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "tests/system/CalRig.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace qemra;
@@ -103,6 +104,120 @@ TEST(CalProcedureTest, AirTemperatureOnlyStartTakesTheNumberAndSendsNothing)
     rig.procedure.ConfirmTemperatures(false, QString());
     EXPECT_EQ(rig.link.sent.size(), 1u);
     EXPECT_EQ(rig.procedure.CalStep, 6);
+}
+
+TEST(CalProcedureTest, AReferenceTemperatureOutsideTheSensorsRangeIsRefusedAndNothingIsSent)
+{
+    const struct {
+        const char* text;
+        bool refused;
+    } cases[] = {{"1e39", true}, {"1e38", true}, {"60", true}, {"-10.5", true}, {"50", false}, {"-10", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        CalRig rig;
+        rig.procedure.CalStep = 4;
+        rig.prm.ATRevice0 = 0.125f;
+        rig.procedure.ConfirmTemperatures(true, QString::fromLatin1(c.text));
+        if (c.refused) {
+            EXPECT_EQ(rig.prompts.texts(), QStringList{CalProcedure::kReferenceOutOfRange});
+            EXPECT_TRUE(rig.link.sent.empty());
+            EXPECT_EQ(rig.prm.ATRevice0, 0.125f) << "the parameter set is left as it was";
+            EXPECT_EQ(rig.procedure.CalStep, 4);
+        } else {
+            EXPECT_TRUE(rig.prompts.texts().isEmpty());
+            EXPECT_EQ(rig.link.sent.size(), 1u);
+            EXPECT_EQ(rig.procedure.CalStep, 6);
+        }
+    }
+    // A text that is no number at all keeps its warning and goes on with the computed corrections,
+    // which are finite.
+    CalRig rig;
+    rig.procedure.ConfirmTemperatures(true, "NaN");
+    EXPECT_EQ(rig.prompts.texts(), QStringList{"数字でない文字が含まれます"});
+    ASSERT_EQ(rig.link.sent.size(), 1u);
+    EXPECT_FALSE(rig.link.sent[0].contains("nan") || rig.link.sent[0].contains("inf"));
+}
+
+TEST(CalProcedureTest, ABatchThatCannotGoOutInOneRequestStopsItsStageInsteadOfResending)
+{
+    // The defaults of the start: the correction table far beyond what a request can carry.
+    {
+        CalRig rig;
+        rig.procedure.Start("A1");
+        rig.prm.DIV.fill(1e30f);
+        rig.procedure.CalStep = 2;
+        rig.poll.AnsReady = false;
+        for (int tick = 0; tick < 20 && rig.procedure.CalStep != 0; ++tick) {
+            rig.Echo();
+            rig.procedure.CalWriteTick();
+        }
+        EXPECT_EQ(rig.procedure.CalStep, 0);
+        EXPECT_TRUE(rig.status.contains("＜デフォルト値設定＞：3"));
+        EXPECT_FALSE(rig.status.contains("＜デフォルト値設定＞：4"));
+        EXPECT_TRUE(rig.prompts.texts().contains(CalProcedure::kUnsendable));
+        for (const QByteArray& sent : rig.link.sent)
+            EXPECT_FALSE(sent.contains("P01=")) << "no table group went out";
+        EXPECT_TRUE(rig.poll.Acquiring);
+        EXPECT_FALSE(rig.forceLog);
+        const std::size_t sent = rig.link.sent.size();
+        rig.procedure.CalWriteTick();
+        EXPECT_EQ(rig.link.sent.size(), sent) << "nothing resent";
+    }
+    // A temperature confirmation whose corrections are too long to send.
+    {
+        CalRig rig;
+        rig.atCheck = false;
+        rig.procedure.CalStep = 4;
+        rig.stats.ATRevCal0 = rig.stats.ATRevCal1 = rig.stats.BGTRevCal0 = rig.stats.BGTRevCal1 = 3e38f;
+        rig.stats.BBTRevCal0 = rig.stats.BBTRevCal1 = 3e38f;
+        rig.procedure.ConfirmTemperatures(false, QString());
+        EXPECT_TRUE(rig.link.sent.empty());
+        EXPECT_EQ(rig.procedure.CalStep, 4) << "the stage stays open";
+        EXPECT_EQ(rig.prm.ATRevice0, 0.0f) << "values that were never written are taken back";
+        EXPECT_EQ(rig.prompts.texts(), QStringList{CalProcedure::kUnsendable});
+        EXPECT_FALSE(QFile::exists(rig.folder.file("_2403051407_ATR.csv"))) << "no work log for an unsent stage";
+        EXPECT_TRUE(rig.poll.Acquiring);
+    }
+}
+
+TEST(CalProcedureTest, AWriteAwaitedWhenTheLinkClosesIsGivenUpWithAMessage)
+{
+    const struct {
+        const char* name;
+        std::int32_t step;
+        std::int32_t after;
+    } cases[] = {{"initialisation", 1, 0}, {"defaults", 3, 0}, {"temperatures", 6, 4}, {"0 m/s", 9, 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CalRig rig;
+        rig.procedure.CalStep = c.step;
+        rig.writeBack().SendTempRevisions();
+        rig.link.open = false;
+        const std::size_t sent = rig.link.sent.size();
+        for (int tick = 0; tick < 10; ++tick)
+            rig.procedure.CalWriteTick();
+        EXPECT_EQ(rig.link.sent.size(), sent) << "nothing resent on a closed link";
+        EXPECT_EQ(rig.procedure.CalStep, c.after);
+        EXPECT_EQ(rig.prompts.texts(), QStringList{CalProcedure::kLinkLost});
+        EXPECT_TRUE(rig.status.contains(CalProcedure::kLinkLost));
+        EXPECT_TRUE(rig.poll.Acquiring);
+        EXPECT_FALSE(rig.poll.WriteQueueHeld());
+    }
+}
+
+TEST(CalProcedureTest, WaitingForTheTemperaturesLeavesPollingToAWriterThatHoldsTheLists)
+{
+    CalRig rig;
+    rig.procedure.CalStep = 4;
+    int other = 0;
+    rig.poll.ClaimWriteQueue(&other, [] {});
+    rig.poll.Acquiring = false;
+    for (int tick = 0; tick < 5; ++tick)
+        rig.procedure.CalWriteTick();
+    EXPECT_FALSE(rig.poll.Acquiring);
+    rig.poll.ReleaseWriteQueue(&other);
+    rig.procedure.CalWriteTick();
+    EXPECT_TRUE(rig.poll.Acquiring) << "taken up again once the lists are free";
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 #include "link/Comctrl.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
+#include <QTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -210,6 +213,54 @@ TEST_F(SystemsetTest, ConnectStopsAtASettingsFileThatFailsToLoadAndLeavesThePort
     EXPECT_FALSE(main.CommCtrl().LinkOpen());
     EXPECT_TRUE(form->findChild<QToolButton*>("SBDisconnection")->isChecked());
     close(master);
+}
+
+TEST_F(SystemsetTest, AHangUpShowsTheConnectionClosed)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    folder.write("Port0.ini", QByteArray("[ComPortM]\r\nPort=") + ptsname(master) + "\r\n");
+    form->findChild<QToolButton*>("SBConnection")->click();
+    ASSERT_TRUE(main.CommCtrl().LinkOpen());
+    ASSERT_TRUE(form->findChild<QToolButton*>("SBConnection")->isChecked());
+
+    close(master);
+    QElapsedTimer waited;
+    waited.start();
+    while (main.CommCtrl().LinkOpen() && waited.elapsed() < 3000)
+        QTest::qWait(10);
+    EXPECT_FALSE(main.CommCtrl().LinkOpen());
+    EXPECT_TRUE(form->findChild<QToolButton*>("SBDisconnection")->isChecked());
+}
+
+TEST_F(SystemsetTest, EnterPressesOkAndAFailedSaveSaysSoAndKeepsTheWindowOpen)
+{
+    Edit("EDifT0m")->setText("42");
+    QTest::keyClick(Edit("EDifT0m"), Qt::Key_Return);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(folder.read("BaseSetpoint.ini").contains("DifT0m=42\r\n"));
+
+    // A settings file that cannot be replaced: a folder by that name.
+    ASSERT_TRUE(QFile::remove(folder.file("BaseSetpoint.ini")));
+    folder.write("BaseSetpoint.ini/inside", "");
+    form->show();
+    Click("BBOk");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(prompts.texts(), QStringList({QString("Cannot create file \"%1\".").arg(folder.file("BaseSetpoint.ini"))}));
+
+    prompts.messages.clear();
+    const QString nowhere = folder.file("missing/mine.qemras");
+    prompts.fileAnswers.push_back(nowhere);
+    Click("BBSetpointSave");
+    EXPECT_EQ(prompts.texts(), QStringList({QString("Cannot create file \"%1\".").arg(nowhere)}));
+}
+
+TEST_F(SystemsetTest, SerialNumberIsLargeAndTheCorrectionTableHasNoRowNumbers)
+{
+    EXPECT_GT(Edit("ESNum")->font().pointSizeF(), form->font().pointSizeF() * 1.5);
+    EXPECT_FALSE(Grid()->verticalHeader()->isVisible());
 }
 
 }  // namespace
