@@ -1,12 +1,11 @@
 #include "app/Program.h"
 
-#include "acquisition/Main.h"
+#include "windows/main/MainWindow.h"
 #include "recording/HistoryExport.h"
-#include "recording/Monlist.h"
-#include "recording/RecordFiles.h"
-#include "settings/Prmset.h"
-#include "settings/Setwrite.h"
-#include "system/Systemset.h"
+#include "windows/recording/MonitorListWindow.h"
+#include "windows/settings/SetpointDialog.h"
+#include "windows/settings/GroupedWriteDialog.h"
+#include "windows/system/SystemSettingWindow.h"
 
 namespace qemra {
 
@@ -27,16 +26,16 @@ void ShowModal(QDialog& dialog)
 Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
     : clock_(clock), prompts_(prompts), baseFolder_(std::move(baseFolder))
 {
-    main_ = std::make_unique<TMainForm>(state_, clock_, prompts_, baseFolder_);
+    core_ = std::make_unique<AcquisitionCore>(clock_, prompts_, baseFolder_);
+    main_ = std::make_unique<TMainForm>(*core_, clock_, prompts_);
     // The parameter defaults belong to the main window's creation; the parameter set lives here
     // because the main window's library cannot know its type.
     SetParameterDefaults(writePrm_);
-    sysSet_ = std::make_unique<TSysSetForm>(*main_, state_, writePrm_, clock_, prompts_, baseFolder_);
-    mon_ = std::make_unique<TMonForm>(state_, clock_, baseFolder_);
-    recordFiles_ = std::make_unique<RecordFiles>(baseFolder_, state_, clock_);
-    exporter_ = std::make_unique<HistoryExporter>(prompts_, state_.MesHistory);
-    write_ = std::make_unique<TWriteForm>(main_->Poll(), writePrm_, main_.get());
-    prmSet_ = std::make_unique<TPrmSetForm>(main_->Poll(), state_, main_.get());
+    sysSet_ = std::make_unique<TSysSetForm>(*core_, main_->CommCtrl(), writePrm_, clock_, prompts_);
+    mon_ = std::make_unique<TMonForm>(*core_);
+    exporter_ = std::make_unique<HistoryExporter>(prompts_, core_->State().MesHistory);
+    write_ = std::make_unique<TWriteForm>(core_->Poll(), writePrm_, main_.get());
+    prmSet_ = std::make_unique<TPrmSetForm>(core_->Poll(), core_->State(), main_.get());
     Wire();
 }
 
@@ -47,6 +46,8 @@ Program::~Program()
     mon_.reset();
     sysSet_.reset();
     main_.reset();
+    exporter_.reset();
+    core_.reset();
 }
 
 void Program::Wire()
@@ -64,14 +65,12 @@ void Program::Wire()
         mon_->raise();
     };
     hooks.SaveGraphData = [this] { mon_->SaveGraphData(); };
-    hooks.SecondStep = [this] { sysSet_->SecondStep(); };
-    hooks.TickStep = [this] { sysSet_->TickStep(); };
-    hooks.CheckSecond = [this] { mon_->CheckSecond(); };
+    core_->hooks.SecondStep = [this] { sysSet_->SecondStep(); };
+    core_->hooks.TickStep = [this] { sysSet_->TickStep(); };
 
     sysSet_->GroupedWriteTick = [this] { write_->WriteTick(); };
     sysSet_->ShowGroupedWrite = [this] { ShowModal(*write_); };
 
-    mon_->RecordSecondHook = [this] { recordFiles_->RecordSecond(); };
     mon_->SaveGraphDataHook = [this] { exporter_->SaveGraphData(); };
     mon_->SaveShortLogHook = [this] { exporter_->BBSaveFileClick(); };
 }

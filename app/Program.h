@@ -1,7 +1,7 @@
 #pragma once
 
-#include "acquisition/SharedState.h"
-#include "system/ParameterSet.h"
+#include "core/AcquisitionCore.h"
+#include "parameters/ParameterSet.h"
 
 #include <QString>
 #include <memory>
@@ -11,16 +11,15 @@ namespace qemra {
 class Clock;
 class HistoryExporter;
 class Prompts;
-class RecordFiles;
 class TMainForm;
 class TMonForm;
 class TPrmSetForm;
 class TSysSetForm;
 class TWriteForm;
 
-// The running program: the shared records, the parameter set and the five windows, created in
-// their fixed order and wired together. Destroyed in reverse order, the main window last, so its
-// timer and link outlive every window that uses them; the record files and exports go after them.
+// The running program: the acquisition core, the parameter set and the five windows over them,
+// created in their fixed order and wired together. Destroyed in reverse order, the windows before
+// the core they show.
 class Program {
 public:
     Program(const Clock& clock, Prompts& prompts, QString baseFolder);
@@ -28,7 +27,8 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    SharedState& State() { return state_; }
+    AcquisitionCore& Core() { return *core_; }
+    SharedState& State() { return core_->State(); }
     TWritePrm& WritePrm() { return writePrm_; }
     TMainForm& Main() { return *main_; }
     TSysSetForm& SysSet() { return *sysSet_; }
@@ -42,10 +42,8 @@ private:
     const Clock& clock_;
     Prompts& prompts_;
     QString baseFolder_;
-    SharedState state_;
     TWritePrm writePrm_;
-    // The monitor window's recording machinery: the daily record files and the history exports.
-    std::unique_ptr<RecordFiles> recordFiles_;
+    std::unique_ptr<AcquisitionCore> core_;
     std::unique_ptr<HistoryExporter> exporter_;
     std::unique_ptr<TMainForm> main_;
     std::unique_ptr<TSysSetForm> sysSet_;

@@ -1,6 +1,6 @@
 #include "app/ProgramRun.h"
 
-#include "acquisition/Main.h"
+#include "windows/main/MainWindow.h"
 #include "app/EndSignals.h"
 #include "app/Program.h"
 

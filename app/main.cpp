@@ -1,10 +1,10 @@
-#include "acquisition/Main.h"
+#include "windows/main/MainWindow.h"
 #include "app/EndSignals.h"
 #include "app/Program.h"
 #include "app/ProgramRun.h"
 #include "common/AppFolder.h"
 #include "common/DateTime.h"
-#include "common/Prompts.h"
+#include "windows/common/QtPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>

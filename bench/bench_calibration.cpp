@@ -1,9 +1,9 @@
 // The calibration page's once-per-second work on a full history ring: the statistics over the 30
 // newest seconds and the refresh of the grid and the ten result panels, with the repaint they
 // cause, offscreen. It runs beside the main window's refresh, so it must stay well under 1 ms.
-#include "system/CalDataGrid.h"
-#include "system/CalStatistics.h"
-#include "system/ParameterSet.h"
+#include "windows/system/CalDataGrid.h"
+#include "calibration/CalStatistics.h"
+#include "parameters/ParameterSet.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -2,10 +2,11 @@
 // ShowValues (panels, status bar and PlotHistory over eight series of 1023 points), the monitor
 // list's CheckSecond, and the repaint both cause, offscreen. "smooth" values follow slow waves;
 // "noisy" ones add the jitter of a real sensor, which leaves far more of each line to draw.
-#include "acquisition/Main.h"
-#include "acquisition/TrendChart.h"
+#include "core/AcquisitionCore.h"
+#include "windows/main/MainWindow.h"
+#include "windows/main/TrendChart.h"
 #include "common/Prompts.h"
-#include "recording/Monlist.h"
+#include "windows/recording/MonitorListWindow.h"
 
 #include <QApplication>
 #include <QLineSeries>
@@ -56,9 +57,10 @@ void BM_SecondRefresh(benchmark::State& state, bool noisy)
     const QString base = folder.path() + '/';
     FakeClock clock(EncodeDateTime(2024, 1, 15, 9, 0, 0));
     RecordingPrompts prompts;
-    auto shared = std::make_unique<SharedState>();
-    TMainForm main(*shared, clock, prompts, base);
-    TMonForm monitor(*shared, clock, base);
+    AcquisitionCore core(clock, prompts, base);
+    SharedState* shared = &core.State();
+    TMainForm main(core, clock, prompts);
+    TMonForm monitor(core);
     main.show();
     main.MainTimer().stop();  // the benchmark is the clock
     monitor.show();
@@ -76,7 +78,7 @@ void BM_SecondRefresh(benchmark::State& state, bool noisy)
         shared->MesHistory.Push(shared->CurMes, clock.Now());
         ++second;
         main.ShowValues();
-        monitor.CheckSecond();
+        monitor.SecondRefresh();
         QApplication::processEvents();  // the repaint of the charts, panels and list
     }
     // The points left to draw in all five charts after the reduction to what a pixel can show.

@@ -5,8 +5,6 @@
 #include <deque>
 #include <vector>
 
-class QWidget;
-
 namespace qemra {
 
 struct FileDialogOptions {
@@ -33,19 +31,6 @@ public:
     void Information(const QString& text) { Message(Kind::Information, text); }
     void Warning(const QString& text) { Message(Kind::Warning, text); }
     void Error(const QString& text) { Message(Kind::Error, text); }
-};
-
-// Real QMessageBox / QFileDialog, parented to the given window (may be null).
-class QtPrompts final : public Prompts {
-public:
-    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
-    void SetParent(QWidget* parent) { parent_ = parent; }
-    void Message(Kind kind, const QString& text) override;
-    QString OpenFileName(const FileDialogOptions& options) override;
-    QString SaveFileName(const FileDialogOptions& options) override;
-
-private:
-    QWidget* parent_;
 };
 
 // For tests: remembers every message and dialog, answers dialogs from a queue (empty = cancel).

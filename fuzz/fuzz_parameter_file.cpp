@@ -3,7 +3,7 @@
 // target's part; doing it here for every input would make this target a hundred times slower.)
 #include "common/FloatText.h"
 #include "common/NumberText.h"
-#include "system/ParameterSet.h"
+#include "parameters/ParameterSet.h"
 
 #include <QFile>
 #include <QTemporaryDir>

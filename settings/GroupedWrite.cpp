@@ -3,7 +3,7 @@
 #include "acquisition/PollCycle.h"
 #include "common/NumberText.h"
 #include "settings/EchoVerify.h"
-#include "system/ParameterSet.h"
+#include "parameters/ParameterSet.h"
 
 #include <algorithm>
 #include <array>

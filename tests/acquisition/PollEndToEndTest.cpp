@@ -1,7 +1,7 @@
 #include "acquisition/PollCycle.h"
 #include "acquisition/TraceLog.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
+#include "link/SerialLink.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
@@ -30,7 +30,7 @@ TEST(PollEndToEndTest, PollingTheSimulatedInstrumentFillsValuesOfEveryGroup)
     SystemClock clock;
     RecordingPrompts prompts;
     auto state = std::make_unique<SharedState>();
-    TCommCtrlForm link(state->MySts.PortName, clock, prompts, folder.path());
+    SerialLink link(state->MySts.PortName, clock, folder.path());
     link.LoadPortSettings();
     ASSERT_TRUE(link.OpenLink());
     EXPECT_EQ(state->MySts.PortName, sim.Device());

@@ -1,4 +1,4 @@
-#include "acquisition/TrendChart.h"
+#include "windows/main/TrendChart.h"
 
 #include <QChart>
 #include <QImage>

@@ -1,12 +1,12 @@
-#include "acquisition/Main.h"
+#include "windows/main/MainWindow.h"
 #include "app/Program.h"
 #include "common/Cp932File.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
-#include "system/CalPage.h"
-#include "system/CalStatistics.h"
-#include "system/Systemset.h"
+#include "windows/link/CommunicationWindow.h"
+#include "windows/system/CalibrationPage.h"
+#include "calibration/CalStatistics.h"
+#include "windows/system/SystemSettingWindow.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
@@ -185,7 +185,7 @@ TEST(CalWalkEndToEndTest, CompleteCalibrationThroughThePageButtonsOnTheSimulated
     EXPECT_EQ(walk.prompts.texts(), QStringList()) << "DefaultPrm.qemra was found";
     walk.Seconds(1);
     EXPECT_TRUE(walk.Main().Poll().Acquiring);
-    EXPECT_FALSE(walk.Main().CommCtrl().ForceLog);
+    EXPECT_FALSE(walk.Main().CommCtrl().Link().ForceLog);
     EXPECT_EQ(walk.Held({"E91", "P99", "P91", "E01", "E02", "E03", "E04", "P41", "E06", "P32"}),
               (std::vector<float>{1, 8462, 9318, 50, 5, 20, 0.2f, 9, 3, 2.5f}));
 

@@ -1,9 +1,10 @@
-#include "acquisition/Main.h"
-#include "acquisition/TrendChart.h"
+#include "core/AcquisitionCore.h"
+#include "windows/main/MainWindow.h"
+#include "windows/main/TrendChart.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
-#include "link/Cportsetup.h"
+#include "windows/link/CommunicationWindow.h"
+#include "windows/link/PortSetupDialog.h"
 #include "sim/PseudoTerminal.h"
 #include "tests/support/TempFolder.h"
 
@@ -39,14 +40,15 @@ protected:
     TempFolder folder;
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
     RecordingPrompts prompts;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    std::unique_ptr<AcquisitionCore> core = std::make_unique<AcquisitionCore>(clock, prompts, folder.path());
+    SharedState* state = &core->State();
     std::unique_ptr<TMainForm> form;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     int systemShown = 0, monitorShown = 0, setpointShown = 0, graphSaved = 0, connects = 0;
 
     void SetUp() override
     {
-        form = std::make_unique<TMainForm>(*state, clock, prompts, folder.path());
+        form = std::make_unique<TMainForm>(*core, clock, prompts);
         form->SetModifierSource([this] { return modifiers; });
         form->hooks.ShowSystemSetting = [this] { ++systemShown; };
         form->hooks.ShowMonitorList = [this] { ++monitorShown; };
@@ -104,7 +106,7 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowWithItsControlsAndOwnTheLinkAndTim
 
     EXPECT_EQ(form->MainTimer().interval(), 200);
     EXPECT_FALSE(form->MainTimer().isActive()) << "the timer starts when the window is first shown";
-    EXPECT_EQ(form->CommCtrl().WindowNumber, 0);
+    EXPECT_EQ(form->CommCtrl().Link().WindowNumber, 0);
     EXPECT_EQ(form->CommCtrl().windowTitle(), "ComPort 通信状態");
     EXPECT_TRUE(form->CommCtrl().isWindow());
     EXPECT_TRUE(form->Poll().Acquiring);
@@ -375,16 +377,17 @@ TEST_F(MainWindowTest, StartWithoutASystemWindowOpensTheLinkItself)
 TEST_F(MainWindowTest, TicksWithTheLinkClosedPollNothingButStillCallTheOtherWindows)
 {
     int ticks = 0, seconds = 0, checks = 0;
-    form->hooks.TickStep = [&ticks] { ++ticks; };
-    form->hooks.SecondStep = [&seconds] { ++seconds; };
-    form->hooks.CheckSecond = [&checks] { ++checks; };
+    core->hooks.TickStep = [&ticks] { ++ticks; };
+    core->hooks.SecondStep = [&seconds] { ++seconds; };
+    // The monitor list's step: once per new wall-clock second of the ten ticks, 09:05:07 and :08.
+    core->hooks.ShowSecond = [&checks] { ++checks; };
     form->FormShow();
     for (int i = 0; i < 10; ++i) {
         form->MainTimerTimer();
         clock.AdvanceMilliseconds(200);
     }
     EXPECT_EQ(ticks, 10);
-    EXPECT_EQ(checks, 10);
+    EXPECT_EQ(checks, 2);
     EXPECT_EQ(seconds, 0);
     EXPECT_EQ(form->Poll().PollPhase, 0);
     EXPECT_EQ(form->windowTitle(), "Qemra-series Monitor. Ver.0.82");

@@ -1,12 +1,12 @@
 #include "app/Program.h"
-#include "acquisition/Main.h"
+#include "windows/main/MainWindow.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
-#include "recording/Monlist.h"
-#include "settings/Prmset.h"
-#include "settings/Setwrite.h"
+#include "windows/link/CommunicationWindow.h"
+#include "windows/recording/MonitorListWindow.h"
+#include "windows/settings/SetpointDialog.h"
+#include "windows/settings/GroupedWriteDialog.h"
 #include "sim/PseudoTerminal.h"
-#include "system/Systemset.h"
+#include "windows/system/SystemSettingWindow.h"
 #include "tests/support/TempFolder.h"
 
 #include <QToolButton>

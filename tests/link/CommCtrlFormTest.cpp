@@ -1,7 +1,8 @@
 #include "common/DateTime.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
-#include "link/Cportsetup.h"
+#include "link/SerialLink.h"
+#include "windows/link/CommunicationWindow.h"
+#include "windows/link/PortSetupDialog.h"
 #include "tests/support/TempFolder.h"
 
 #include <QCheckBox>
@@ -31,7 +32,8 @@ protected:
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
     RecordingPrompts prompts;
     QString portName;
-    TCommCtrlForm form{portName, clock, prompts, folder.path()};
+    SerialLink link{portName, clock, folder.path()};
+    TCommCtrlForm form{link, prompts};
 };
 
 TEST_F(CommCtrlFormTest, StartsHiddenWithItsControlsUncheckedAndMemosHoldingMemo1)
@@ -48,9 +50,9 @@ TEST_F(CommCtrlFormTest, StartsHiddenWithItsControlsUncheckedAndMemosHoldingMemo
     EXPECT_FALSE(form.CBReciveLog()->isChecked());
     EXPECT_EQ(MemoText(form.MSend()), "Memo1");
     EXPECT_EQ(MemoText(form.MRecive()), "Memo1");
-    EXPECT_FALSE(form.ForceLog);
+    EXPECT_FALSE(link.ForceLog);
     EXPECT_FALSE(form.LinkOpen());
-    EXPECT_EQ(form.WindowNumber, 0);
+    EXPECT_EQ(link.WindowNumber, 0);
 }
 
 TEST_F(CommCtrlFormTest, LogsFramesAsTheCheckBoxesAndForceLogSay)
@@ -77,13 +79,14 @@ TEST_F(CommCtrlFormTest, LogsFramesAsTheCheckBoxesAndForceLogSay)
     for (const Case& c : cases) {
         TempFolder caseFolder;
         QString name;
-        TCommCtrlForm window(name, clock, prompts, caseFolder.path());
-        window.ForceLog = c.force;
+        SerialLink windowLink(name, clock, caseFolder.path());
+        TCommCtrlForm window(windowLink, prompts);
+        windowLink.ForceLog = c.force;
         window.CBSendLog()->setChecked(c.sendBox);
         window.CBReciveLog()->setChecked(c.receiveBox);
-        window.SendFrame("RD,M01,");
-        window.ReceivePiece(kGoodFrame);
-        window.ReceivePiece(kLowerCaseFrame);
+        windowLink.SendFrame("RD,M01,");
+        windowLink.ReceivePiece(kGoodFrame);
+        windowLink.ReceivePiece(kLowerCaseFrame);
         EXPECT_EQ(MemoText(window.MSend()), c.send) << c.name;
         EXPECT_EQ(MemoText(window.MRecive()), c.receive) << c.name;
         EXPECT_EQ(caseFolder.read("240115QemraCom.log"), c.log) << c.name;
@@ -92,11 +95,11 @@ TEST_F(CommCtrlFormTest, LogsFramesAsTheCheckBoxesAndForceLogSay)
 
 TEST_F(CommCtrlFormTest, WritesEachLogLineIntoTheFileOfItsOwnDate)
 {
-    form.ForceLog = true;
+    link.ForceLog = true;
     clock.Set(EncodeDateTime(2024, 1, 15, 23, 59, 59));
-    form.SendFrame("RD,M01,");
+    link.SendFrame("RD,M01,");
     clock.AdvanceSeconds(2);
-    form.ReceivePiece(kGoodFrame);
+    link.ReceivePiece(kGoodFrame);
     EXPECT_EQ(folder.read("240115QemraCom.log"), "2024/01/15 23:59.59,Snd->>: <RD,M01,>EA,\r\n");
     EXPECT_EQ(folder.read("240116QemraCom.log"), "2024/01/16 00:00.01,<<-Rcv: <AD,M01=0.123,>,\r\n");
 }
@@ -104,7 +107,7 @@ TEST_F(CommCtrlFormTest, WritesEachLogLineIntoTheFileOfItsOwnDate)
 TEST_F(CommCtrlFormTest, KeepsMemo1AndTheNewestHundredLines)
 {
     for (int i = 1; i <= 150; ++i)
-        form.LogSend("line " + QByteArray::number(i));
+        link.LogSend("line " + QByteArray::number(i));
     QStringList expected{"Memo1"};
     for (int i = 51; i <= 150; ++i)
         expected << "line " + QString::number(i);
@@ -116,13 +119,13 @@ TEST_F(CommCtrlFormTest, KeepsMemo1AndTheNewestHundredLines)
 TEST_F(CommCtrlFormTest, BoundsChecksumErrorLinesUntilAGoodFrameTrimsTheMemo)
 {
     form.CBReciveLog()->setChecked(true);
-    form.ReceivePiece(kLowerCaseFrame.repeated(1200));
+    link.ReceivePiece(kLowerCaseFrame.repeated(1200));
     const QTextDocument* memo = form.MRecive()->document();
     EXPECT_EQ(memo->blockCount(), 1000);
     EXPECT_EQ(memo->firstBlock().text(), "Memo1");
     EXPECT_EQ(memo->findBlockByNumber(1).text(), "SumCheck Error! : <AD,M01=0.123,>");
 
-    form.ReceivePiece(kGoodFrame);
+    link.ReceivePiece(kGoodFrame);
     EXPECT_EQ(memo->blockCount(), 101);
     EXPECT_EQ(memo->lastBlock().text(), "<AD,M01=0.123,>");
     EXPECT_EQ(memo->availableUndoSteps(), 0);
@@ -130,35 +133,35 @@ TEST_F(CommCtrlFormTest, BoundsChecksumErrorLinesUntilAGoodFrameTrimsTheMemo)
 
 TEST_F(CommCtrlFormTest, DropsFramesLongerThan128CharactersWithoutLogging)
 {
-    form.ForceLog = true;
-    form.SendFrame(QByteArray(127, 'A'));
+    link.ForceLog = true;
+    link.SendFrame(QByteArray(127, 'A'));
     EXPECT_EQ(MemoText(form.MSend()), "Memo1");
     EXPECT_FALSE(folder.exists("240115QemraCom.log"));
-    form.SendFrame(QByteArray(126, 'A'));
+    link.SendFrame(QByteArray(126, 'A'));
     EXPECT_EQ(MemoText(form.MSend()), "Memo1\n<" + QString(126, 'A') + ">88");
 }
 
 TEST_F(CommCtrlFormTest, HandsEveryGoodFrameToTheHandlerInOrder)
 {
     std::vector<QByteArray> frames;
-    form.SetOnFrame([&] { frames.push_back(form.RxBuf()); });
+    link.SetOnFrame([&] { frames.push_back(link.RxBuf()); });
     // A good frame that nobody asked for is handed over too; a bad one never is.
-    form.ReceivePiece(kGoodFrame + "<AW,H50=1,>7B\r\n" + kLowerCaseFrame + "<AD,M11");
-    form.ReceivePiece("=24.5,>F4\r\n");
+    link.ReceivePiece(kGoodFrame + "<AW,H50=1,>7B\r\n" + kLowerCaseFrame + "<AD,M11");
+    link.ReceivePiece("=24.5,>F4\r\n");
     EXPECT_EQ(frames, (std::vector<QByteArray>{"<AD,M01=0.123,>", "<AW,H50=1,>", "<AD,M11=24.5,>"}));
 }
 
 TEST_F(CommCtrlFormTest, EndsAPieceSilentlyWhenTheHandlerFails)
 {
     std::vector<QByteArray> frames;
-    form.SetOnFrame([&] {
-        frames.push_back(form.RxBuf());
+    link.SetOnFrame([&] {
+        frames.push_back(link.RxBuf());
         if (frames.size() == 1)
             throw std::runtime_error("handler failed");
     });
-    form.ReceivePiece(kGoodFrame + kGoodFrame);  // the second frame goes with the failed piece
+    link.ReceivePiece(kGoodFrame + kGoodFrame);  // the second frame goes with the failed piece
     EXPECT_EQ(frames.size(), 1u);
-    form.ReceivePiece(kGoodFrame);
+    link.ReceivePiece(kGoodFrame);
     EXPECT_EQ(frames.size(), 2u);
 }
 
@@ -176,7 +179,8 @@ TEST_F(CommCtrlFormTest, AppliesTheSetupDialogOnlyOnOkAndStoresTheSettingsEither
     for (const Case& c : cases) {
         TempFolder caseFolder;
         QString name;
-        TCommCtrlForm window(name, clock, prompts, caseFolder.path());
+        SerialLink windowLink(name, clock, caseFolder.path());
+        TCommCtrlForm window(windowLink, prompts);
         QStringList shownAtStart;
         window.SetDialogRunner([&](TComSetupFrm& dialog) {
             for (const QComboBox* list : {dialog.CBPort(), dialog.CBBaudRate(), dialog.CBDataBits(),
@@ -202,22 +206,24 @@ TEST_F(CommCtrlFormTest, LoadsTheSettingsFileOfItsWindowNumber)
 {
     folder.write("Port0.ini", "[ComPortM]\r\nBaudRate=57600\r\n");
     folder.write("Port2.ini", "[ComPortM]\r\nBaudRate=19200\r\n");
-    form.WindowNumber = 2;
+    link.WindowNumber = 2;
     EXPECT_TRUE(form.LoadPortSettings());
     EXPECT_EQ(form.ComPortM().EffectiveBaudRate(), 19200);
-    form.WindowNumber = 3;
+    link.WindowNumber = 3;
     EXPECT_TRUE(form.LoadPortSettings()) << "a missing file is no error";
     EXPECT_TRUE(prompts.messages.empty());
 
     QString name;
-    TCommCtrlForm unslashed(name, clock, prompts, folder.path().chopped(1));
+    SerialLink unslashedLink(name, clock, folder.path().chopped(1));
+    TCommCtrlForm unslashed(unslashedLink, prompts);
     EXPECT_EQ(unslashed.PortSettingsPath(), folder.file("Port0.ini"));
 }
 
 TEST_F(CommCtrlFormTest, ShowsSettingsFileErrorsAsErrorMessages)
 {
     QString name;
-    TCommCtrlForm window(name, clock, prompts, folder.file("no-such-folder/"));
+    SerialLink windowLink(name, clock, folder.file("no-such-folder/"));
+    TCommCtrlForm window(windowLink, prompts);
     window.SavePortSettings();
     folder.write("Port0.ini/inside", "");
     EXPECT_FALSE(form.LoadPortSettings()) << "the caller must not go on to open the port";
@@ -232,7 +238,7 @@ TEST_F(CommCtrlFormTest, LeavesTheLinkClosedWhenThePortDoesNotOpen)
     portName = "kept";
     EXPECT_FALSE(form.OpenLink());  // "COM7" is no device here
     EXPECT_FALSE(form.LinkOpen());
-    EXPECT_FALSE(form.Connected());
+    EXPECT_FALSE(link.Connected());
     EXPECT_EQ(portName, "kept");
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(form.CloseLink());

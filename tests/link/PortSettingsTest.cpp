@@ -1,4 +1,4 @@
-#include "link/Cport.h"
+#include "link/SerialPort.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,9 @@
 // by its path, exactly as it would open a serial device.
 #include "common/DateTime.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
-#include "link/Cportctl.h"
+#include "link/SerialLink.h"
+#include "windows/link/CommunicationWindow.h"
+#include "windows/link/PortLamp.h"
 #include "tests/support/TempFolder.h"
 
 #include <QFile>
@@ -105,14 +106,15 @@ protected:
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
     RecordingPrompts prompts;
     QString portName;
-    TCommCtrlForm form{portName, clock, prompts, folder.path()};
+    SerialLink link{portName, clock, folder.path()};
+    TCommCtrlForm form{link, prompts};
 };
 
 TEST_F(PtyLinkTest, PassesEveryByteValueBothWaysAndDropsReceivedNuls)
 {
     TComPort& port = form.ComPortM();
     ASSERT_TRUE(port.Open()) << port.ErrorText().toStdString();
-    QObject::disconnect(&port, &TComPort::OnRxChar, &form, nullptr);
+    QObject::disconnect(&port, &TComPort::OnRxChar, &link, nullptr);
     QByteArray received;
     QObject::connect(&port, &TComPort::OnRxChar, [&](int count) {
         QByteArray piece;
@@ -137,11 +139,11 @@ TEST_F(PtyLinkTest, ExchangesFramesAndShowsTheConnection)
     EXPECT_TRUE(connectionLamp->Lit());
 
     std::vector<QByteArray> frames;
-    form.SetOnFrame([&] { frames.push_back(form.RxBuf()); });
-    form.SendFrame("RD,M01,");
+    link.SetOnFrame([&] { frames.push_back(link.RxBuf()); });
+    link.SendFrame("RD,M01,");
     EXPECT_EQ(pty.Read(13), "<RD,M01,>EA\r\n");
-    form.SendFrame(QByteArray(127, 'A'));  // 129 framed characters: never written
-    form.SendFrame(QByteArray(126, 'A'));
+    link.SendFrame(QByteArray(127, 'A'));  // 129 framed characters: never written
+    link.SendFrame(QByteArray(126, 'A'));
     EXPECT_EQ(pty.Read(132), "<" + QByteArray(126, 'A') + ">88\r\n");
 
     pty.Write("<AD,M01=0.1");
@@ -152,10 +154,10 @@ TEST_F(PtyLinkTest, ExchangesFramesAndShowsTheConnection)
 
     // Opening an open link again is no error and keeps it open.
     EXPECT_TRUE(form.OpenLink());
-    EXPECT_TRUE(form.Connected());
+    EXPECT_TRUE(link.Connected());
 
     EXPECT_TRUE(form.CloseLink());
-    EXPECT_FALSE(form.Connected());
+    EXPECT_FALSE(link.Connected());
     EXPECT_EQ(portName, "");
     EXPECT_FALSE(connectionLamp->Lit());
 }
@@ -188,9 +190,9 @@ TEST_F(PtyLinkTest, StaysOpenWithSettingsAPtyCannotHonour)
     port.SetFlowSwitches(lines);
     QTest::qWait(50);
     EXPECT_TRUE(form.LinkOpen());
-    EXPECT_TRUE(form.Connected());
+    EXPECT_TRUE(link.Connected());
     EXPECT_EQ(port.StopBits(), TStopBits::sbOne5StopBits);
-    form.SendFrame("RD,M01,");
+    link.SendFrame("RD,M01,");
     EXPECT_EQ(pty.Read(13), "<RD,M01,>EA\r\n");
 }
 
@@ -198,7 +200,7 @@ TEST_F(PtyLinkTest, ClosesTheLinkWhenThePeerHangsUp)
 {
     ASSERT_TRUE(form.OpenLink());
     pty.HangUp();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Connected(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !link.Connected(); }, 2000));
     EXPECT_FALSE(form.LinkOpen());
     EXPECT_EQ(portName, "");
 }
@@ -207,9 +209,9 @@ TEST_F(PtyLinkTest, ClosesTheLinkSilentlyWhenAWriteFails)
 {
     ASSERT_TRUE(form.OpenLink());
     pty.HangUp();
-    form.SendFrame("RD,M01,");  // before any event could report the hang-up
+    link.SendFrame("RD,M01,");  // before any event could report the hang-up
     EXPECT_FALSE(form.LinkOpen());
-    EXPECT_FALSE(form.Connected());
+    EXPECT_FALSE(link.Connected());
     EXPECT_EQ(portName, "");
     EXPECT_TRUE(prompts.messages.empty());
 }
@@ -227,18 +229,18 @@ TEST_F(PtyLinkTest, RefusesASecondOpenerOfTheSameDevice)
 
 TEST_F(PtyLinkTest, OpensADevicePathGivenThroughASymlinkAndMovesToANewName)
 {
-    const QString link = folder.file("ttyQemra");
-    ASSERT_TRUE(QFile::link(pty.Path(), link));
+    const QString symlink = folder.file("ttyQemra");
+    ASSERT_TRUE(QFile::link(pty.Path(), symlink));
     Pty other;
     ASSERT_TRUE(other.Ok());
-    form.ComPortM().SetPort(link);
+    form.ComPortM().SetPort(symlink);
     ASSERT_TRUE(form.OpenLink());
-    EXPECT_EQ(portName, link);
+    EXPECT_EQ(portName, symlink);
 
     // A new name while open closes the old port and opens the new one.
     form.ComPortM().SetPort(other.Path());
-    EXPECT_TRUE(form.Connected());
-    form.SendFrame("RD,M01,");
+    EXPECT_TRUE(link.Connected());
+    link.SendFrame("RD,M01,");
     EXPECT_EQ(other.Read(13), "<RD,M01,>EA\r\n");
     EXPECT_EQ(pty.Read(1, 100), "");
 }

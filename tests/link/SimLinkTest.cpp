@@ -1,7 +1,8 @@
 // End to end: the communication control window against the simulated instrument on its pty.
 #include "common/DateTime.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
+#include "link/SerialLink.h"
+#include "windows/link/CommunicationWindow.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
@@ -25,14 +26,15 @@ TEST(SimLink, ReadRequestToTheSimulatedInstrumentIsAnsweredWithAnAdFrame)
     RecordingPrompts prompts;
     QString portName;
     {
-        TCommCtrlForm form(portName, clock, prompts, folder.path());
+        SerialLink formLink(portName, clock, folder.path());
+        TCommCtrlForm form(formLink, prompts);
         form.LoadPortSettings();  // the simulator wrote its link into Port0.ini
         ASSERT_TRUE(form.OpenLink()) << form.ComPortM().ErrorText().toStdString();
         EXPECT_EQ(portName, folder.file("ttyQemra"));
 
         std::vector<QByteArray> frames;
-        form.SetOnFrame([&] { frames.push_back(form.RxBuf()); });
-        form.SendFrame("RD,M01,M11,");
+        formLink.SetOnFrame([&] { frames.push_back(formLink.RxBuf()); });
+        formLink.SendFrame("RD,M01,M11,");
         ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.empty(); }, 5000));
         const QByteArray& answer = frames.front();
         EXPECT_TRUE(answer.startsWith("<AD,")) << answer.constData();

@@ -1,4 +1,4 @@
-#include "settings/Prmset.h"
+#include "windows/settings/SetpointDialog.h"
 #include "settings/SetpointWrite.h"
 #include "tests/settings/WriterFixture.h"
 

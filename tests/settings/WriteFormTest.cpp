@@ -1,9 +1,9 @@
 #include "common/NumberText.h"
 #include "settings/GroupedWrite.h"
-#include "settings/Prmset.h"
+#include "windows/settings/SetpointDialog.h"
 #include "settings/SetpointWrite.h"
-#include "settings/Setwrite.h"
-#include "system/ParameterSet.h"
+#include "windows/settings/GroupedWriteDialog.h"
+#include "parameters/ParameterSet.h"
 #include "tests/settings/WriterFixture.h"
 
 #include <QLineEdit>

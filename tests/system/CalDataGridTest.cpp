@@ -1,7 +1,7 @@
-#include "system/CalDataGrid.h"
+#include "windows/system/CalDataGrid.h"
 
-#include "system/CalStatistics.h"
-#include "system/ParameterSet.h"
+#include "calibration/CalStatistics.h"
+#include "parameters/ParameterSet.h"
 
 #include <QFontMetrics>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "system/CalProcedure.h"
+#include "calibration/CalProcedure.h"
 
 #include "tests/system/CalRig.h"
 

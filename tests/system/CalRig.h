@@ -4,7 +4,7 @@
 #include "acquisition/TraceLog.h"
 #include "common/DateTime.h"
 #include "common/Prompts.h"
-#include "system/CalProcedure.h"
+#include "calibration/CalProcedure.h"
 #include "tests/support/FakeFrameLink.h"
 #include "tests/support/TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "system/CalStatistics.h"
+#include "calibration/CalStatistics.h"
 
 #include <gtest/gtest.h>
 

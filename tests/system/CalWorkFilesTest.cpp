@@ -1,4 +1,4 @@
-#include "system/CalWorkFiles.h"
+#include "calibration/CalWorkFiles.h"
 
 #include "common/Cp932File.h"
 #include "common/FloatText.h"

@@ -1,4 +1,4 @@
-#include "system/CalWriteBack.h"
+#include "calibration/CalWriteBack.h"
 
 #include "tests/system/CalRig.h"
 

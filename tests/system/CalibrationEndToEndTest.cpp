@@ -1,9 +1,9 @@
-#include "acquisition/Main.h"
+#include "windows/main/MainWindow.h"
 #include "common/Prompts.h"
-#include "link/Comctrl.h"
-#include "system/CalDataGrid.h"
-#include "system/CalStatistics.h"
-#include "system/ParameterSet.h"
+#include "windows/link/CommunicationWindow.h"
+#include "windows/system/CalDataGrid.h"
+#include "calibration/CalStatistics.h"
+#include "parameters/ParameterSet.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
@@ -38,9 +38,10 @@ TEST(CalibrationEndToEndTest, StillAirSettlesEveryFlagItsSteadySensorsAllowAndTh
 
     FakeClock clock(EncodeDateTime(2024, 3, 4, 10, 0, 0) + 0.1 / 86400.0);
     RecordingPrompts prompts;
-    auto state = std::make_unique<SharedState>();
-    TMainForm main(*state, clock, prompts, folder.path());
-    main.hooks.SecondStep = [&] {
+    AcquisitionCore core(clock, prompts, folder.path());
+    SharedState* state = &core.State();
+    TMainForm main(core, clock, prompts);
+    core.hooks.SecondStep = [&] {
         UpdateCalStatistics(stats, state->MesHistory, state->CurMes, prm.AdjWS, calStep);
         view.ShowCalData(prm, panels);
         ++seconds;

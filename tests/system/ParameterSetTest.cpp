@@ -1,4 +1,4 @@
-#include "system/ParameterSet.h"
+#include "parameters/ParameterSet.h"
 
 #include "tests/support/TempFolder.h"
 

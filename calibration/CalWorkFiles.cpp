@@ -1,0 +1,94 @@
+#include "calibration/CalWorkFiles.h"
+
+#include "common/AppFolder.h"
+#include "common/Cp932File.h"
+#include "common/DateTime.h"
+#include "common/FloatText.h"
+
+#include <array>
+
+namespace qemra {
+
+namespace {
+
+struct LogColumn {
+    const char* Label;
+    const char* Unit;
+    float TMesData::*Field;
+};
+
+const std::array<LogColumn, 12> kLogColumns = {{
+    {"風速", "m/s.", &TMesData::M01},
+    {"気温", "℃", &TMesData::C11},
+    {"温度差", "℃", &TMesData::C32},
+    {"風速(RAW)", "m/s.", &TMesData::C01},
+    {"AT-1", "℃", &TMesData::C21},
+    {"AT-2", "℃", &TMesData::C22},
+    {"WDT-1", "℃", &TMesData::C16},
+    {"WDT-2", "℃", &TMesData::C17},
+    {"BGT-1", "℃", &TMesData::C26},
+    {"BGT-2", "℃", &TMesData::C27},
+    {"BBT-1", "℃", &TMesData::C76},
+    {"BBT-2", "℃", &TMesData::C77},
+}};
+
+}  // namespace
+
+QString CalBaseName(const QString& baseFolder, const TWritePrm& prm)
+{
+    return WithTrailingSlash(baseFolder) + prm.SerialNo + FormatDateTime(QStringLiteral("_yymmddhhnn"), prm.CalStart);
+}
+
+bool SerialNumberFitsFileName(const QString& serialNumber)
+{
+    static const QString kForbidden = QStringLiteral("\\/:*?\"<>|");
+    for (const QChar c : serialNumber) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || kForbidden.contains(c) || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+QStringList WorkLogLines(const TMesHistory& history)
+{
+    QString labels = QStringLiteral(",");
+    QString units = QStringLiteral(",");
+    for (const LogColumn& column : kLogColumns) {
+        labels += QString::fromUtf8(column.Label) + u',';
+        units += QString::fromUtf8(column.Unit) + u',';
+    }
+    QStringList lines{labels, units};
+    for (int age = TMesHistory::kSlots - 1; age >= 1; --age) {
+        const TMesData& slot = history[age];
+        if (slot.Stamp == 0)
+            continue;
+        QString line = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), slot.Stamp) + u',';
+        for (const LogColumn& column : kLogColumns)
+            line += GeneralFloatText(double(slot.*column.Field), kRecordFileExponentBelow) + u',';
+        lines.append(line);
+    }
+    return lines;
+}
+
+bool WriteWorkLog(const QString& baseFolder, const TWritePrm& prm, const TMesHistory& history, const QString& suffix,
+                  QString* errorText)
+{
+    const QString path = CalBaseName(baseFolder, prm) + suffix;
+    // A serial number with a path separator or ".." would place the file elsewhere; such names
+    // fail the way the file system refuses them where the logs are read.
+    if (!SerialNumberFitsFileName(prm.SerialNo) || !WriteCp932Lines(path, WorkLogLines(history))) {
+        if (errorText)
+            *errorText = QStringLiteral("Cannot create file \"%1\".").arg(path);
+        return false;
+    }
+    return true;
+}
+
+bool SaveCalWorkFile(const QString& baseFolder, const TWritePrm& prm)
+{
+    if (!SerialNumberFitsFileName(prm.SerialNo))
+        return false;
+    return SaveParameterFile(prm, CalBaseName(baseFolder, prm) + QStringLiteral(".qemra"));
+}
+
+}  // namespace qemra
