@@ -1,0 +1,39 @@
+#include "common/Prompts.h"
+#include "core/AcquisitionCore.h"
+#include "tests/support/PolledMinute.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace qemra;
+
+namespace {
+
+TEST(AcquisitionCoreTest, PollsAndRecordsAMinuteWithoutAnyWindow)
+{
+    ASSERT_EQ(qobject_cast<QCoreApplication*>(QCoreApplication::instance())->metaObject()->className(),
+              QStringLiteral("QCoreApplication"));
+    TempFolder folder;
+    const auto sim = StartSeededInstrument(folder);
+    ASSERT_FALSE(sim->Device().isEmpty());
+    FakeClock clock{EncodeDateTime(2024, 5, 20, 10, 59, 58) + 0.1 / 86400.0};
+    RecordingPrompts prompts;
+    AcquisitionCore core(clock, prompts, folder.path());
+    int seconds = 0;
+    core.hooks.Recorded = [&seconds] { ++seconds; };
+    ASSERT_TRUE(core.Connect()) << core.ErrorText().toStdString();
+    PollFor(clock, core.Poll(), [&core] { core.Tick(); }, 64);
+
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(seconds, 64);
+    EXPECT_EQ(core.State().MySts.PortName, folder.file("sim.tty"));
+    const QStringList minute = QString::fromLatin1(folder.read("Record/RT_20240520.RCD")).split("\r\n");
+    // Two header lines, the row of 11:00 and the empty text after the last line end.
+    ASSERT_EQ(minute.size(), 4) << minute.join('|').toStdString();
+    EXPECT_TRUE(minute[2].startsWith("2024/05/20 11:00")) << minute[2].toStdString();
+    const QStringList second = QString::fromLatin1(folder.read("Record/RT_sim.tty_20240520.csv")).split("\r\n");
+    EXPECT_GE(second.size(), 2 + 55) << "a row for every second after the warm-up";
+}
+
+}  // namespace
