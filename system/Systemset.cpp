@@ -306,7 +306,13 @@ QWidget* TSysSetForm::BuildDirectPage()
     return page;
 }
 
-void TSysSetForm::FormCreate() { LoadParameterFile(prm_, SettingsPath()); }
+void TSysSetForm::FormCreate()
+{
+    // A first start has no file yet and takes the defaults without a word.
+    const ParameterLoad load = LoadParameterFile(prm_, SettingsPath());
+    if (load != ParameterLoad::Missing)
+        ReportParameterLoad(load, SettingsPath(), prompts_, kNotConvertible);
+}
 
 void TSysSetForm::showEvent(QShowEvent* event)
 {
@@ -445,7 +451,7 @@ void TSysSetForm::BBSetpointLoadClick()
     const QString path = prompts_.OpenFileName(options);
     if (path.isEmpty())
         return;
-    LoadParameterFile(prm_, path);
+    ReportParameterLoad(LoadParameterFile(prm_, path), path, prompts_, kNotConvertible);
     FillDirectPage();
 }
 
