@@ -71,7 +71,7 @@ private:
 // neither read nor written: reads give the defaults, writes fail.
 class IniFile {
 public:
-    static constexpr qint64 kMaxBytes = 1024 * 1024;
+    static constexpr qint64 kMaxBytes = qint64{1024} * 1024;
 
     explicit IniFile(QString path);
     // Reads and writes through `io`, which must outlive this object.

@@ -1,3 +1,4 @@
+#include "common/IniFile.h"
 #include "link/Cport.h"
 #include "tests/support/TempFolder.h"
 
@@ -150,7 +151,7 @@ TEST(PortSettings, ReportsFilesThatCannotBeReadOrWritten)
     // Over 1 MB, or no text at all: refused, with every setting as it was.
     const QByteArray settings = "[ComPortM]\r\nPort=/dev/ttyS9\r\n";
     const QString text = QString::fromLatin1(settings);
-    for (const QByteArray& bytes : {settings + QByteArray(1024 * 1024, ' '),
+    for (const QByteArray& bytes : {settings + QByteArray(IniFile::kMaxBytes, ' '),
                                     QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2)}) {
         folder.write("Other.ini", bytes);
         EXPECT_FALSE(port.LoadSettings(folder.file("Other.ini")));

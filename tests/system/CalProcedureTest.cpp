@@ -1,5 +1,6 @@
 #include "system/CalProcedure.h"
 
+#include "common/IniFile.h"
 #include "system/Systemset.h"
 #include "tests/system/CalRig.h"
 
@@ -102,7 +103,7 @@ TEST(CalProcedureTest, StartRefusesADefaultsFileItCannotTakeAndChangesNothing)
          unreadable},
         {"binary data", QByteArray::fromHex("7f454c460201010000000000") + text.toLatin1(), Prompts::Kind::Error,
          unreadable},
-        {"over 1 MB", text.toLatin1() + QByteArray(1024 * 1024, ';'), Prompts::Kind::Error,
+        {"over 1 MB", text.toLatin1() + QByteArray(IniFile::kMaxBytes, ';'), Prompts::Kind::Error,
          QStringLiteral("DefaultPrm.qemraは1MBを超えるため読み込めません。")},
         {"a value no request can carry", text.toLatin1() + "DIV0=1e30\r\n", Prompts::Kind::Warning,
          TSysSetForm::kNotConvertible},

@@ -1,5 +1,6 @@
 #include "system/Systemset.h"
 #include "acquisition/Main.h"
+#include "common/IniFile.h"
 #include "common/Prompts.h"
 #include "tests/support/TempFolder.h"
 
@@ -160,7 +161,7 @@ TEST_F(SystemsetTest, LoadRefusesASetpointFileItCannotTakeAndKeepsThePage)
         {"big.qemras", good + "VAL4=1e30\r\n", Prompts::Kind::Warning, TSysSetForm::kNotConvertible},
         {"nan.qemras", good + "DIV0=-1e39\r\n", Prompts::Kind::Warning, TSysSetForm::kNotConvertible},
         {"junk.qemras", QByteArray("\0\x01\x02\x03", 4) + good, Prompts::Kind::Error, "junk.qemrasを読み込めません。"},
-        {"huge.qemras", good + QByteArray(1024 * 1024, ';'), Prompts::Kind::Error,
+        {"huge.qemras", good + QByteArray(IniFile::kMaxBytes, ';'), Prompts::Kind::Error,
          "huge.qemrasは1MBを超えるため読み込めません。"},
     };
     for (const Case& c : cases) {
@@ -185,7 +186,7 @@ TEST_F(SystemsetTest, SettingsFileThatCannotBeTakenAtStartUpIsToldAndLeavesTheDe
         QString message;
     } cases[] = {
         {"[Early]\r\nDifT0m=44\r\nChipStdV=inf\r\nAdjWS=1e6\r\n", TSysSetForm::kNotConvertible},
-        {"[Early]\r\nDifT0m=44\r\n" + QByteArray(1024 * 1024, ' '),
+        {"[Early]\r\nDifT0m=44\r\n" + QByteArray(IniFile::kMaxBytes, ' '),
          "BaseSetpoint.iniは1MBを超えるため読み込めません。"},
     };
     for (const auto& c : cases) {
