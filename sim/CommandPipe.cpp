@@ -42,11 +42,14 @@ bool CommandPipe::Open(std::string& error)
         error = "cannot open command pipe " + path_ + ": " + std::strerror(errno);
         return false;
     }
+    if (::fstat(fd_, &info) != 0 || !S_ISFIFO(info.st_mode)) {
+        error = "command pipe " + path_ + " was replaced while it was opened";
+        return false;
+    }
     // Whoever may write to the pipe steers the instrument: only its owner, also when the pipe was
-    // made by someone else's mkfifo with a wider mode.
-    if (::fstat(fd_, &info) != 0 || !S_ISFIFO(info.st_mode) ||
-        ((info.st_mode & 07777) != 0600 && ::fchmod(fd_, 0600) != 0)) {
-        error = "cannot keep command pipe " + path_ + " to its owner: " + std::strerror(errno);
+    // made beforehand with a wider mode.
+    if ((info.st_mode & 07777) != 0600 && ::fchmod(fd_, 0600) != 0) {
+        error = "cannot make command pipe " + path_ + " its owner's alone: " + std::strerror(errno);
         return false;
     }
     return true;

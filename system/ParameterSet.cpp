@@ -33,7 +33,6 @@ constexpr const char* kEarly = "Early";
 constexpr const char* kSystem = "System";
 
 // A text that is a decimal number with "." and fits single precision; anything else is no value.
-// The limit is FLT_MAX plus half its last place, so a saved FLT_MAX (15 digits, rounded up) loads.
 bool ParseValue(const QString& text, float& value) { return TryTextToSingle(text, value, QLatin1Char('.')); }
 
 // The shape of a decimal number, whatever its size: a number too large for any float is still a
