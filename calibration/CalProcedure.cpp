@@ -6,7 +6,6 @@
 #include "common/Prompts.h"
 #include "calibration/CalWorkFiles.h"
 
-#include <QFileInfo>
 #include <cmath>
 #include <cstdlib>
 
@@ -33,13 +32,15 @@ CalProcedure::CalProcedure(PollCycle& poll, bool& forceLog, SharedState& state, 
 
 void CalProcedure::Start(const QString& serialNumber)
 {
+    // Without the defaults' file the run goes on with the built-in defaults; a file that is there
+    // but cannot be taken stops it before anything changes.
+    const QString defaults = DefaultParameterFilePath(baseFolder_);
+    const ParameterLoad load = LoadParameterFile(prm_, defaults);
+    ReportParameterLoad(load, defaults, prompts_, kParameterNotConvertible);
+    if (load != ParameterLoad::Loaded && load != ParameterLoad::Missing)
+        return;
     prm_.SerialNo = serialNumber;
     prm_.CalStart = clock_.Now();
-    const QString defaults = DefaultParameterFilePath(baseFolder_);
-    const bool found = QFileInfo::exists(defaults);
-    LoadParameterFile(prm_, defaults);
-    if (!found)
-        prompts_.Error(QStringLiteral("DefaultPrm.qemraが見つかりません。"));
     if (TempRevOnly())
         return;
     CalStep = 1;

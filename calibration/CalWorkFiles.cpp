@@ -42,8 +42,22 @@ QString CalBaseName(const QString& baseFolder, const TWritePrm& prm)
 bool SerialNumberFitsFileName(const QString& serialNumber)
 {
     static const QString kForbidden = QStringLiteral("\\/:*?\"<>|");
-    for (const QChar c : serialNumber) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || kForbidden.contains(c) || c.category() == QChar::Other_Control)
+    // Blanks at either end vanish or confuse on the systems the files travel to, and a leading "-"
+    // reads as an option to the tools that handle them.
+    if (!serialNumber.isEmpty() &&
+        (serialNumber.front().isSpace() || serialNumber.back().isSpace() || serialNumber.front() == u'-'))
+        return false;
+    for (qsizetype i = 0; i < serialNumber.size(); ++i) {
+        const QChar unit = serialNumber[i];
+        char32_t c = unit.unicode();
+        if (unit.isHighSurrogate() && i + 1 < serialNumber.size() && serialNumber[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(unit, serialNumber[++i]);
+        else if (unit.isSurrogate())
+            return false;  // half a character has no bytes in a file name
+        // Format characters are invisible: U+202E turns the shown name around to fake an extension.
+        const QChar::Category category = QChar::category(c);
+        if (c < 0x20 || c == 0x7F || kForbidden.contains(unit) || category == QChar::Other_Control ||
+            category == QChar::Other_Format)
             return false;
     }
     return true;

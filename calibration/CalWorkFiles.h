@@ -13,7 +13,9 @@ namespace qemra {
 QString CalBaseName(const QString& baseFolder, const TWritePrm& prm);
 
 // False when the serial number holds a character that no file name may carry on any platform the
-// work files travel to (\ / : * ? " < > | and control characters); such a name is never written.
+// work files travel to (\ / : * ? " < > |, control characters, invisible format characters such
+// as U+202E, a lone surrogate), or starts or ends with a blank or starts with "-"; such a name is
+// never written.
 bool SerialNumberFitsFileName(const QString& serialNumber);
 
 // The work log of the history as it stands: two header lines, then every stamped slot from the

@@ -6,7 +6,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,7 +37,68 @@ QByteArray TargetOf(const QString& path)
     return QFile::encodeName(path);
 }
 
-// A new, hidden file beside `target`, named after it, open for writing.
+// When this run began, taken as the program loads: a temporary file changed since then may be one
+// of its own that is about to be renamed into place.
+const timespec kRunStart = [] {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}();
+
+constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kSuffixLength = 6;
+// Marks the temporary files as this program's own, so a sweep never takes a file someone else named.
+constexpr char kTemporaryMark[] = ".qemra-tmp";
+
+bool IsLetterOrDigit(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+// "." + name + "." + six letters or digits + the mark: the name OpenTemporary gives.
+bool IsTemporaryName(const char* entry)
+{
+    const QByteArray name(entry);
+    const qsizetype markAt = name.size() - qsizetype(sizeof kTemporaryMark - 1);
+    const qsizetype suffixAt = markAt - kSuffixLength;
+    if (suffixAt < 3 || name[0] != '.' || name[suffixAt - 1] != '.' || !name.endsWith(kTemporaryMark))
+        return false;
+    for (qsizetype i = suffixAt; i < markAt; ++i) {
+        if (!IsLetterOrDigit(name[i]))
+            return false;
+    }
+    return true;
+}
+
+bool ChangedBeforeThisRun(const struct stat& info)
+{
+    return info.st_mtim.tv_sec < kRunStart.tv_sec ||
+           (info.st_mtim.tv_sec == kRunStart.tv_sec && info.st_mtim.tv_nsec < kRunStart.tv_nsec);
+}
+
+// Removes the temporary files a killed run left in `folder`: only files with this program's
+// temporary names, last changed before this run began and not locked by a writer still at work.
+void RemoveStaleTemporaries(const QByteArray& folder)
+{
+    DIR* listing = ::opendir(folder.constData());
+    if (listing == nullptr)
+        return;
+    const int folderFd = ::dirfd(listing);
+    while (const dirent* entry = ::readdir(listing)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        const int fd = ::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        // Holding the lock while removing: a writer that still has the file open holds it too.
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ChangedBeforeThisRun(info) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(folderFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(listing);
+}
+
+// A new, hidden file beside `target`, named after it, open for writing and locked while it is, so
+// a sweep in another program leaves it alone.
 struct Temporary {
     int fd = -1;
     QByteArray path;
@@ -44,17 +108,19 @@ bool OpenTemporary(const QByteArray& target, FileIo& io, Temporary& temporary)
 {
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = target.left(slash + 1);
+    RemoveStaleTemporaries(folder.isEmpty() ? QByteArray(".") : folder);
     // Short enough that the suffix still fits into a file name.
     const QByteArray name = target.mid(slash + 1).left(200);
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QByteArray suffix(6, '\0');
+        QByteArray suffix(kSuffixLength, '\0');
         for (char& c : suffix)
             c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
-        temporary.path = folder + '.' + name + '.' + suffix;
+        temporary.path = folder + '.' + name + '.' + suffix + kTemporaryMark;
         temporary.fd = io.Open(temporary.path, O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (temporary.fd >= 0)
+        if (temporary.fd >= 0) {
+            ::flock(temporary.fd, LOCK_EX | LOCK_NB);
             return true;
+        }
         if (errno != EEXIST)
             return false;
     }

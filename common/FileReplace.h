@@ -28,6 +28,11 @@ enum class WhenNoTemporaryFile {
 // checked, and only then is the temporary file renamed over the old one, which keeps its
 // permissions; a file that may not be written is not replaced. On any failure the old file stays byte for byte and
 // false is returned, with the reason in `error` when given.
+//
+// The temporary file is named "." + the file's name + "." + six letters or digits + ".qemra-tmp" and
+// is locked while it is written. Before making one, the temporary files of that name pattern in the
+// folder that a killed run left (last changed before this run began, locked by nobody) are removed;
+// CreateFileWith does the same.
 bool ReplaceFile(const QString& path, const QByteArray& bytes, FileIo& io,
                  WhenNoTemporaryFile noTemporaryFile = WhenNoTemporaryFile::Fail, FileWriteError* error = nullptr);
 

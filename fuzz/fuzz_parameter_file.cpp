@@ -1,6 +1,7 @@
-// Parameter files: any file loads to numbers that are all finite, and the text each is saved as
-// loads back to the very same number. (Writing the keys into the file is the settings-file
-// target's part; doing it here for every input would make this target a hundred times slower.)
+// Parameter files: any file loads to numbers that are all finite, all of them writable when the
+// file is taken, and the text each is saved as loads back to the very same number. (Writing the
+// keys into the file is the settings-file target's part; doing it here for every input would make
+// this target a hundred times slower.)
 #include "common/FloatText.h"
 #include "common/NumberText.h"
 #include "parameters/ParameterSet.h"
@@ -34,9 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
     }
     TWritePrm prm;
-    LoadParameterFile(prm, FilePath());
+    const ParameterLoad load = LoadParameterFile(prm, FilePath());
     for (const TParameterKey& key : ParameterKeys) {
-        if (!std::isfinite(key.Value(prm)))
+        // A file that is taken holds only values a write request can carry.
+        if (!std::isfinite(key.Value(prm)) ||
+            (load == ParameterLoad::Loaded && !ParameterValueWritable(key.Value(prm))))
             std::abort();
     }
 

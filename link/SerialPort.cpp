@@ -2,10 +2,9 @@
 
 #include "common/IniFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <algorithm>
+#include <vector>
 
 #include <poll.h>
 
@@ -34,10 +33,10 @@ QString TextOf(const QStringList& texts, Enum value)
 // The value from the file (the current setting when missing), matched without regard to case;
 // a text that matches nothing gives `fallback`.
 template <typename Enum>
-Enum ReadChoice(const IniFile& ini, const QString& section, const QString& key, const QStringList& texts, Enum current,
-                Enum fallback)
+Enum ReadChoice(const IniDocument& ini, const QString& section, const QString& key, const QStringList& texts,
+                Enum current, Enum fallback)
 {
-    const int index = MatchText(texts, ini.ReadString(section, key, TextOf(texts, current)));
+    const int index = MatchText(texts, ini.Value(section, key).value_or(TextOf(texts, current)));
     return index < 0 ? fallback : static_cast<Enum>(index);
 }
 
@@ -327,38 +326,38 @@ void TComPort::HandleError(QSerialPort::SerialPortError error, quint64 generatio
 
 bool TComPort::StoreSettings(const QString& path)
 {
-    IniFile ini(path);
+    // One replace for all keys: a crash leaves the old settings or the new, never half of each.
     const QString section = objectName();
-    bool ok = ini.WriteString(section, "Port", port_);
-    ok = ok && ini.WriteString(section, "BaudRate", TextOf(BaudRateTexts(), baudRate_));
-    if (ok && baudRate_ == TBaudRate::brCustom)
-        ok = ini.WriteString(section, "CustomBaudRate", QString::number(customBaudRate_));
-    ok = ok && ini.WriteString(section, "StopBits", TextOf(StopBitsTexts(), stopBits_));
-    ok = ok && ini.WriteString(section, "DataBits", TextOf(DataBitsTexts(), dataBits_));
-    ok = ok && ini.WriteString(section, "Parity", TextOf(ParityTexts(), parity_));
-    ok = ok && ini.WriteString(section, "FlowControl", TextOf(FlowControlTexts(), FlowControl()));
-    if (!ok)
-        errorText_ = kFailedToStore;
-    return ok;
+    std::vector<IniEntry> entries{{section, "Port", port_}, {section, "BaudRate", TextOf(BaudRateTexts(), baudRate_)}};
+    if (baudRate_ == TBaudRate::brCustom)
+        entries.push_back({section, "CustomBaudRate", QString::number(customBaudRate_)});
+    entries.push_back({section, "StopBits", TextOf(StopBitsTexts(), stopBits_)});
+    entries.push_back({section, "DataBits", TextOf(DataBitsTexts(), dataBits_)});
+    entries.push_back({section, "Parity", TextOf(ParityTexts(), parity_)});
+    entries.push_back({section, "FlowControl", TextOf(FlowControlTexts(), FlowControl())});
+    if (IniFile(path).WriteStrings(entries))
+        return true;
+    errorText_ = kFailedToStore;
+    return false;
 }
 
 bool TComPort::LoadSettings(const QString& path)
 {
     // A missing file leaves every setting as it is; one that exists but cannot be read is an error.
-    const QFileInfo info(path);
-    if (info.exists()) {
-        QFile file(path);
-        if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
-            errorText_ = kFailedToLoad;
-            return false;
-        }
+    IniDocument ini;
+    const IniRead read = IniFile(path).Read(ini);
+    if (read != IniRead::Read && read != IniRead::Missing) {
+        errorText_ = kFailedToLoad;
+        return false;
     }
-    IniFile ini(path);
     const QString section = objectName();
-    SetPort(ini.ReadString(section, "Port", port_));
+    SetPort(ini.Value(section, "Port").value_or(port_));
     SetBaudRate(ReadChoice(ini, section, "BaudRate", BaudRateTexts(), baudRate_, TBaudRate::br9600));
-    if (baudRate_ == TBaudRate::brCustom)
-        SetCustomBaudRate(ini.ReadInteger(section, "CustomBaudRate", 9600));
+    if (baudRate_ == TBaudRate::brCustom) {
+        bool ok = false;
+        const int custom = ini.Value(section, "CustomBaudRate").value_or(QString()).toInt(&ok, 10);
+        SetCustomBaudRate(ok ? custom : 9600);
+    }
     SetStopBits(ReadChoice(ini, section, "StopBits", StopBitsTexts(), stopBits_, TStopBits::sbOneStopBit));
     SetDataBits(ReadChoice(ini, section, "DataBits", DataBitsTexts(), dataBits_, TDataBits::dbEight));
     SetParity(ReadChoice(ini, section, "Parity", ParityTexts(), parity_, TParityBits::prNone));

@@ -3,8 +3,18 @@
 #include "common/FloatText.h"
 #include "common/IniFile.h"
 #include "common/NumberText.h"
+#include "common/Prompts.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <vector>
 
 namespace qemra {
+
+const QString kParameterNotConvertible =
+    QStringLiteral("変換できない文字がありました\n設定数値を確認してください！");
 
 namespace {
 
@@ -26,8 +36,15 @@ constexpr const char* kEarly = "Early";
 constexpr const char* kSystem = "System";
 
 // A text that is a decimal number with "." and fits single precision; anything else is no value.
-// The limit is FLT_MAX plus half its last place, so a saved FLT_MAX (15 digits, rounded up) loads.
 bool ParseValue(const QString& text, float& value) { return TryTextToSingle(text, value, QLatin1Char('.')); }
+
+// The shape of a decimal number, whatever its size: a number too large for any float is still a
+// number the file holds, not a text to replace by the default.
+bool IsNumberText(const QString& text)
+{
+    static const QRegularExpression kNumber(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    return kNumber.match(text.trimmed()).hasMatch();
+}
 
 }  // namespace
 
@@ -81,26 +98,82 @@ void SetParameterDefaults(TWritePrm& prm)
         key.Field(prm) = key.Default;
 }
 
-void LoadParameterFile(TWritePrm& prm, const QString& path)
+bool ParameterValueWritable(float value) { return std::isfinite(value) && std::fabs(value) <= 99999.0f; }
+
+ParameterLoad LoadParameterFile(TWritePrm& prm, const QString& path)
 {
-    const IniFile ini(path);
+    FileIo system;
+    return LoadParameterFile(prm, path, system);
+}
+
+ParameterLoad LoadParameterFile(TWritePrm& prm, const QString& path, FileIo& io)
+{
+    IniDocument file;
+    switch (IniFile(path, io).Read(file)) {
+    case IniRead::Read:
+        break;
+    case IniRead::Missing:
+        SetParameterDefaults(prm);
+        return ParameterLoad::Missing;
+    case IniRead::Unreadable:
+        return ParameterLoad::Unreadable;
+    case IniRead::TooLarge:
+        return ParameterLoad::TooLarge;
+    }
+    // Into a copy first: a file with a value that can never be sent changes nothing.
+    TWritePrm loaded = prm;
     for (const TParameterKey& key : ParameterKeys) {
         // A missing key reads as the empty text, which is no number either.
+        const QString text =
+            file.Value(QLatin1StringView(key.Section), QLatin1StringView(key.Name)).value_or(QString());
         float value = key.Default;
-        ParseValue(ini.ReadString(QLatin1StringView(key.Section), QLatin1StringView(key.Name), QString()), value);
-        key.Field(prm) = value;
+        if (IsNumberText(text) && !(ParseValue(text, value) && ParameterValueWritable(value)))
+            return ParameterLoad::OutOfRange;
+        key.Field(loaded) = value;
     }
+    prm = loaded;
+    return ParameterLoad::Loaded;
 }
 
 bool SaveParameterFile(const TWritePrm& prm, const QString& path)
 {
-    IniFile ini(path);
+    FileIo system;
+    return SaveParameterFile(prm, path, system);
+}
+
+bool SaveParameterFile(const TWritePrm& prm, const QString& path, FileIo& io)
+{
+    std::vector<IniEntry> entries;
+    entries.reserve(ParameterKeys.size());
     for (const TParameterKey& key : ParameterKeys) {
-        const QString text = GeneralFloatText(static_cast<double>(key.Value(prm)), kParameterFileExponentBelow);
-        if (!ini.WriteString(QLatin1StringView(key.Section), QLatin1StringView(key.Name), text))
-            return false;
+        entries.push_back({QLatin1StringView(key.Section), QLatin1StringView(key.Name),
+                           GeneralFloatText(static_cast<double>(key.Value(prm)), kParameterFileExponentBelow)});
     }
-    return true;
+    return IniFile(path, io).WriteStrings(entries);
+}
+
+QString ParameterLoadMessage(ParameterLoad result, const QString& fileName)
+{
+    switch (result) {
+    case ParameterLoad::Missing:
+        return fileName + QStringLiteral("が見つかりません。");
+    case ParameterLoad::Unreadable:
+        return fileName + QStringLiteral("を読み込めません。");
+    case ParameterLoad::TooLarge:
+        return fileName + QStringLiteral("は1MBを超えるため読み込めません。");
+    case ParameterLoad::Loaded:
+    case ParameterLoad::OutOfRange:
+        break;
+    }
+    return {};
+}
+
+void ReportParameterLoad(ParameterLoad result, const QString& path, Prompts& prompts, const QString& outOfRangeWarning)
+{
+    if (result == ParameterLoad::OutOfRange)
+        prompts.Warning(outOfRangeWarning);
+    else if (result != ParameterLoad::Loaded)
+        prompts.Error(ParameterLoadMessage(result, QFileInfo(path).fileName()));
 }
 
 }  // namespace qemra

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "common/DateTime.h"
+#include "common/FileIo.h"
 
 #include <QString>
 #include <array>
 
 namespace qemra {
+
+class Prompts;
 
 // The program's working copy of the instrument's system parameters. Keyed fields are named after
 // their keys in the parameter files.
@@ -51,12 +54,39 @@ extern const std::array<TParameterKey, kParameterKeyCount> ParameterKeys;
 // The default of every keyed field; CalStart and SerialNo stay as they are.
 void SetParameterDefaults(TWritePrm& prm);
 
-// Reads every keyed field from the file; a key that is missing or holds no decimal number
-// (with ".") takes its default. Never fails: a missing file gives all defaults.
-void LoadParameterFile(TWritePrm& prm, const QString& path);
+// True when the value can go to the instrument: finite and at most 99999 in magnitude, so that even
+// the longest write request, eight correction-table pairs "%1.2f", fits into its 128 characters.
+bool ParameterValueWritable(float value);
 
-// Writes every keyed field, key by key, into the file; other lines and sections stay. Stops at the
-// first key that cannot be written (the keys before it stay written) and returns false.
+// What a load made of its file. Only Loaded and Missing change the parameter set.
+enum class ParameterLoad {
+    Loaded,      // every keyed field from the file, or its default where the file has no number
+    Missing,     // no file: every keyed field has its default
+    Unreadable,  // a folder, a file that cannot be opened, or no text (UTF-16, binary data)
+    TooLarge,    // over IniFile::kMaxBytes
+    OutOfRange,  // a number that ParameterValueWritable refuses
+};
+
+// Reads the file once and takes every keyed field from it; a key that is missing or holds no
+// decimal number (with ".") takes its default. CalStart and SerialNo stay as they are.
+ParameterLoad LoadParameterFile(TWritePrm& prm, const QString& path);
+ParameterLoad LoadParameterFile(TWritePrm& prm, const QString& path, FileIo& io);
+
+// Writes every keyed field into the file in one replace; other lines and sections stay, byte for
+// byte as key-by-key profile writes leave them. False when the file cannot be read or written:
+// it then holds its old bytes.
 bool SaveParameterFile(const TWritePrm& prm, const QString& path);
+bool SaveParameterFile(const TWritePrm& prm, const QString& path, FileIo& io);
+
+// The error text for a load that did not take its file (Missing, Unreadable, TooLarge), naming the
+// file; empty for the other results.
+QString ParameterLoadMessage(ParameterLoad result, const QString& fileName);
+
+// The warning for a parameter text that is no number, or a value that cannot be sent.
+extern const QString kParameterNotConvertible;
+
+// Tells the user why a load did not take the file at `path`: `outOfRangeWarning` as a warning for
+// a value that cannot be sent, an error box with ParameterLoadMessage otherwise; nothing for Loaded.
+void ReportParameterLoad(ParameterLoad result, const QString& path, Prompts& prompts, const QString& outOfRangeWarning);
 
 }  // namespace qemra

@@ -219,8 +219,7 @@ void SimRunner::ReadCommands()
         commandsOpen_ = false;  // no more commands; keep serving the line
         return;
     }
-    commandText_.append(buffer.data(), static_cast<std::size_t>(length));
-    RunCommands(commandText_);
+    RunCommands(commandLines_, std::string_view(buffer.data(), static_cast<std::size_t>(length)));
 }
 
 void SimRunner::ReadPipeCommands()
@@ -229,17 +228,17 @@ void SimRunner::ReadPipeCommands()
     const ssize_t length = ::read(pipe_->Fd(), buffer.data(), buffer.size());
     if (length <= 0)
         return;  // EAGAIN: another reader was quicker, or nothing left
-    pipeText_.append(buffer.data(), static_cast<std::size_t>(length));
-    RunCommands(pipeText_);
+    RunCommands(pipeLines_, std::string_view(buffer.data(), static_cast<std::size_t>(length)));
 }
 
-void SimRunner::RunCommands(std::string& text)
+void SimRunner::RunCommands(CommandLines& lines, std::string_view bytes)
 {
-    std::size_t end = 0;
-    while ((end = text.find('\n')) != std::string::npos) {
-        const std::string line = text.substr(0, end);
-        text.erase(0, end + 1);
-        const CommandReply reply = RunCommand(core_, line);
+    for (const CommandLines::Line& line : lines.Feed(bytes)) {
+        if (line.tooLong) {
+            Say("command line over " + std::to_string(CommandLines::kMaxLine) + " bytes, ignored");
+            continue;
+        }
+        const CommandReply reply = RunCommand(core_, line.text);
         if (!reply.message.empty())
             Say(reply.message);
         if (reply.action == CommandReply::Action::Quit) {
@@ -304,7 +303,8 @@ int SimRunner::MillisecondsToNext() const
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count()));
 }
 
-void SimRunner::Say(const std::string& text) const { Emit(text); }
+// Replies quote what was typed, so nothing reaches the terminal unescaped.
+void SimRunner::Say(const std::string& text) const { Emit(TerminalText(text)); }
 
 void SimRunner::Trace(std::string_view direction, std::string_view bytes) const
 {

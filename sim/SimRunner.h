@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/CommandLines.h"
 #include "sim/CommandPipe.h"
 #include "sim/DeviceLink.h"
 #include "sim/Options.h"
@@ -41,7 +42,7 @@ private:
     void ReadRequests();
     void ReadCommands();
     void ReadPipeCommands();
-    void RunCommands(std::string& text);
+    void RunCommands(CommandLines& lines, std::string_view bytes);
     void Queue(const Answer& answer);
     void WriteDue();
     int MillisecondsToNext() const;
@@ -53,9 +54,9 @@ private:
     PseudoTerminal line_;
     std::unique_ptr<DeviceLink> link_;
     std::unique_ptr<CommandPipe> pipe_;
-    std::string pipeText_;
+    CommandLines pipeLines_;
     std::deque<Pending> pending_;
-    std::string commandText_;
+    CommandLines commandLines_;
     bool commandsOpen_ = true;
     bool writeBlocked_ = false;
     bool quit_ = false;

@@ -29,7 +29,9 @@ bindir="$build/app"
 link="$bindir/qemra-sim.tty"
 pipe="$bindir/qemra-sim.cmd"
 rm -f "$link"
-[ -p "$pipe" ] || { rm -f "$pipe"; mkfifo "$pipe"; }
+# Whoever may write to the pipe steers the instrument: it is its owner's alone (the simulator also
+# narrows a pipe left from before).
+[ -p "$pipe" ] || { rm -f "$pipe"; mkfifo -m 600 "$pipe"; }
 "$build/sim/qemra-sim" --quiet --wind 0.35 --link "$link" --port-ini "$bindir/Port0.ini" \
   --command-pipe "$pipe" >/dev/null </dev/null &
 sim_pid=$!

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qemra {
 namespace {
@@ -119,6 +123,59 @@ TEST(FileReplace, FailedAppendIsCutBack)
     FileIo io;
     EXPECT_TRUE(AppendToFile(folder.file("log.csv"), kNew, io));
     EXPECT_EQ(folder.read("log.csv"), kOld + kNew);
+}
+
+// The file's last change put at a day long before this run, as a killed earlier run leaves it.
+void LeftByAnEarlierRun(const QString& path)
+{
+    const timespec day{1577836800, 0};  // 2020-01-01
+    const timespec times[2] = {day, day};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+TEST(FileReplace, WritingIntoAFolderRemovesOnlyTheTemporaryFilesAKilledRunLeft)
+{
+    for (const bool replacing : {true, false}) {
+        SCOPED_TRACE(replacing ? "replace" : "create");
+        TempFolder folder;
+        folder.write("Settings.ini", kOld);
+        const QString killed[] = {".Settings.ini.Ab3xZ9.qemra-tmp", ".RT_20240501.RCD.000000.qemra-tmp"};
+        const QString kept[] = {
+            ".Settings.ini.Held00.qemra-tmp",  // a writer in another program still has it open
+            ".Settings.ini.NewOne.qemra-tmp",  // changed during this run: maybe about to be renamed
+            ".notes.backup",                   // the user's, though named much the same
+            ".Settings.ini.Ab3xZ9",
+            ".Settings.ini.toolong.qemra-tmp",
+        };
+        for (const QString& name : killed) {
+            folder.write(name, kNew.left(9));
+            LeftByAnEarlierRun(folder.file(name));
+        }
+        for (const QString& name : kept) {
+            folder.write(name, kNew.left(9));
+            if (!name.contains("NewOne"))
+                LeftByAnEarlierRun(folder.file(name));
+        }
+        const int held = ::open(QFile::encodeName(folder.file(kept[0])).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(held, 0);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+        FileIo io;
+        if (replacing)
+            EXPECT_TRUE(ReplaceFile(folder.file("Settings.ini"), kNew, io));
+        else
+            EXPECT_EQ(CreateFileWith(folder.file("new.csv"), kNew, io), CreateResult::Created);
+        ::close(held);
+        QStringList expected{"Settings.ini"};
+        for (const QString& name : kept)
+            expected << name;
+        if (!replacing)
+            expected << "new.csv";
+        expected.sort();
+        QStringList files = FilesIn(folder);
+        files.sort();
+        EXPECT_EQ(files, expected);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <vector>
+
 namespace qemra {
 namespace {
 
@@ -200,6 +203,82 @@ TEST_F(IniFileTest, FullDiskOrFailedFlushLeavesTheFileByteForByteAndLaterWritesL
         EXPECT_TRUE(ini.WriteString("Record", "SecRec", "1"));
         EXPECT_EQ(folder.read("Settings.ini"), "[Record]\r\nSecRec=1\r\n[Early]\r\nDifT0m=30\r\n");
     }
+}
+
+TEST_F(IniFileTest, ManyWritesInOneReplaceLeaveTheBytesOfTheWritesOneByOne)
+{
+    const std::vector<IniEntry> entries = {
+        {"Early", "DifT0m", "50"}, {"early", "HEATERWATT", "0.2"}, {"System", "ChipStdV", "2.5"},
+        {"Early", "AdjWS", "5"},   {"Record", "SecRec", "1"},      {"EARLY", "difT0m", "51"},
+        {"Other", "Name", "温度"},
+    };
+    const QByteArray befores[] = {
+        "",
+        "; bench unit\r\n[Record]\r\nSecRec=1\r\n[early]\r\nheaterwatt = 9.9 \r\nComment=kept\r\n\r\n[Tail]\r\nX=1",
+        "[Early]\nDifT0m=50\n\n[System]\n",
+        "\xEF\xBB\xBF[A]\r\nk=1\r\n[Early]\r\nAdjWS=5\r\nAdjWS=6\r\n",
+    };
+    for (const QByteArray& before : befores) {
+        SCOPED_TRACE(before.toStdString());
+        folder.write("OneByOne.ini", before);
+        IniFile oneByOne(folder.file("OneByOne.ini"));
+        for (const IniEntry& entry : entries)
+            ASSERT_TRUE(oneByOne.WriteString(entry.section, entry.key, entry.value));
+
+        folder.write("Settings.ini", before);
+        FailingFileIo io;  // counts the writes and flushes
+        IniFile together(path, io);
+        ASSERT_TRUE(together.WriteStrings(entries));
+        EXPECT_EQ(folder.read("Settings.ini"), folder.read("OneByOne.ini"));
+        EXPECT_EQ(io.calls, 2) << "one write and one flush";
+    }
+
+    // One entry that no line can hold: nothing is written.
+    folder.write("Settings.ini", "[A]\nk=1\n");
+    EXPECT_FALSE(ini.WriteStrings({{"A", "k", "2"}, {"A", "x", "1\n[B]"}}));
+    EXPECT_EQ(folder.read("Settings.ini"), QByteArray("[A]\nk=1\n"));
+}
+
+TEST_F(IniFileTest, FilesThatAreNoTextOrOver1MBAreNeitherReadNorWritten)
+{
+    const QByteArray good = "[A]\r\nk=1\r\n";
+    const QString text = QString::fromLatin1(good);
+    struct Case {
+        const char* what;
+        QByteArray bytes;  // empty: a folder in the file's place
+        IniRead read;
+    };
+    const Case cases[] = {
+        {"folder", {}, IniRead::Unreadable},
+        {"UTF-16", QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2), IniRead::Unreadable},
+        {"binary data", QByteArray::fromHex("89504e470d0a1a0a0000000d49484452") + good, IniRead::Unreadable},
+        {"escape code", good + "x=\x1b[2J\r\n", IniRead::Unreadable},
+        {"over 1 MB", good + QByteArray(IniFile::kMaxBytes, ';'), IniRead::TooLarge},
+        {"exactly 1 MB", good + QByteArray(IniFile::kMaxBytes - good.size(), ';'), IniRead::Read},
+        {"tabs and CP932 bytes", good + "\tn=\x89\xB7\x93\x78\r\n", IniRead::Read},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder place;
+        IniFile file(place.file("Settings.ini"));
+        if (c.bytes.isEmpty())
+            ASSERT_TRUE(QDir(place.path()).mkdir("Settings.ini"));
+        else
+            place.write("Settings.ini", c.bytes);
+        IniDocument document;
+        EXPECT_EQ(file.Read(document), c.read);
+        const bool read = c.read == IniRead::Read;
+        EXPECT_EQ(file.ReadString("A", "k", "default"), read ? "1" : "default");
+        EXPECT_EQ(file.WriteString("A", "k", "2"), read);
+        if (!read) {
+            EXPECT_EQ(place.read("Settings.ini"), c.bytes) << "left as it was";
+        }
+    }
+
+    IniDocument document;
+    EXPECT_EQ(ini.Read(document), IniRead::Missing);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(ini.Read(document), IniRead::Unreadable) << "a named pipe is not waited on";
 }
 
 }  // namespace

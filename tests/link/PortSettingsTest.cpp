@@ -1,3 +1,4 @@
+#include "common/IniFile.h"
 #include "link/SerialPort.h"
 #include "tests/support/TempFolder.h"
 
@@ -146,6 +147,17 @@ TEST(PortSettings, ReportsFilesThatCannotBeReadOrWritten)
     folder.write("Port0.ini/placeholder", "");  // a folder where the file should be
     EXPECT_FALSE(port.LoadSettings(folder.file("Port0.ini")));
     EXPECT_EQ(port.ErrorText(), "Failed to load settings");
+
+    // Over 1 MB, or no text at all: refused, with every setting as it was.
+    const QByteArray settings = "[ComPortM]\r\nPort=/dev/ttyS9\r\n";
+    const QString text = QString::fromLatin1(settings);
+    for (const QByteArray& bytes : {settings + QByteArray(IniFile::kMaxBytes, ' '),
+                                    QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2)}) {
+        folder.write("Other.ini", bytes);
+        EXPECT_FALSE(port.LoadSettings(folder.file("Other.ini")));
+        EXPECT_EQ(port.ErrorText(), "Failed to load settings");
+        EXPECT_EQ(port.Port(), "COM7");
+    }
 }
 
 }  // namespace

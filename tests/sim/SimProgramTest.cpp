@@ -143,4 +143,38 @@ TEST_F(SimProgramTest, HangUpClosesTheLineAndMovesTheLinkToAFreshDevice)
     EXPECT_FALSE(LinkExists(link));
 }
 
+TEST_F(SimProgramTest, CommandPipeIsItsOwnersAloneAndTakesNoOverlongLineNorEchoesControlBytes)
+{
+    // A pipe left by an earlier run, made with the usual mode that lets everybody write.
+    const QString pipe = folder.file("sim.cmd");
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    ASSERT_EQ(::chmod(pipe.toLocal8Bit().constData(), 0666), 0);
+    sim.start(QStringLiteral(QEMRA_SIM_PATH), {"--link", link, "--command-pipe", pipe, "--quiet"});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_FALSE(ReadPathLine(sim).isEmpty()) << sim.readAllStandardError().toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(pipe.toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    const int fd = ::open(pipe.toLocal8Bit().constData(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    // "wind 9" with 8 KiB of blanks would set the wind, were the line kept.
+    const std::string commands = "wind 9" + std::string(8192, ' ') + "\nwind 1\nwind \x1b[2J\nstatus\n";
+    ASSERT_EQ(::write(fd, commands.data(), commands.size()), static_cast<ssize_t>(commands.size()));
+    ::close(fd);
+
+    QByteArray replies;
+    const auto end = Clock::now() + std::chrono::seconds(5);
+    while (!replies.contains("requests") && Clock::now() < end) {
+        sim.waitForReadyRead(100);
+        replies += sim.readAllStandardError();
+    }
+    EXPECT_TRUE(replies.contains("command line over 4096 bytes, ignored\n")) << replies.toStdString();
+    EXPECT_FALSE(replies.contains("ok wind 9"));
+    EXPECT_TRUE(replies.contains("ok wind 1\n"));
+    EXPECT_TRUE(replies.contains("wind 1.000 m/s"));
+    EXPECT_TRUE(replies.contains("not \"\\x1B[2J\"")) << replies.toStdString();
+    EXPECT_FALSE(replies.contains('\x1b'));
+}
+
 }  // namespace

@@ -1,8 +1,11 @@
 #include "calibration/CalProcedure.h"
 
+#include "common/IniFile.h"
 #include "tests/system/CalRig.h"
 
 #include <QFile>
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace qemra;
@@ -81,6 +84,49 @@ TEST(CalProcedureTest, StartLoadsTheDefaultsAndSaysSoWhenTheyAreMissing)
         EXPECT_EQ(rig.status, QStringList({"■キャリブレーション開始■", "S/N:A123", "＜設定初期化＞"}));
         EXPECT_EQ(rig.prm.SerialNo, "A123");
         EXPECT_EQ(rig.prm.CalStart, rig.clock.Now());
+    }
+}
+
+TEST(CalProcedureTest, StartRefusesADefaultsFileItCannotTakeAndChangesNothing)
+{
+    const QString text = QStringLiteral("[Early]\r\nDifT0m=47.5\r\n");
+    const QString unreadable = QStringLiteral("DefaultPrm.qemraを読み込めません。");
+    struct Case {
+        const char* what;
+        QByteArray bytes;  // empty: a folder in the file's place
+        Prompts::Kind kind;
+        QString message;
+    };
+    const Case cases[] = {
+        {"folder", {}, Prompts::Kind::Error, unreadable},
+        {"UTF-16", QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2), Prompts::Kind::Error,
+         unreadable},
+        {"binary data", QByteArray::fromHex("7f454c460201010000000000") + text.toLatin1(), Prompts::Kind::Error,
+         unreadable},
+        {"over 1 MB", text.toLatin1() + QByteArray(IniFile::kMaxBytes, ';'), Prompts::Kind::Error,
+         QStringLiteral("DefaultPrm.qemraは1MBを超えるため読み込めません。")},
+        {"a value no request can carry", text.toLatin1() + "DIV0=1e30\r\n", Prompts::Kind::Warning,
+         kParameterNotConvertible},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CalRig rig;
+        if (c.bytes.isEmpty())
+            ASSERT_TRUE(QDir(rig.folder.path()).mkdir("DefaultPrm.qemra"));
+        else
+            rig.folder.write("DefaultPrm.qemra", c.bytes);
+        rig.prm.DifT0m = 1;
+        rig.procedure.Start("A123");
+        ASSERT_EQ(rig.prompts.messages.size(), 1u);
+        EXPECT_EQ(rig.prompts.messages[0].kind, c.kind);
+        EXPECT_EQ(rig.prompts.messages[0].text, c.message);
+        EXPECT_EQ(rig.prm.DifT0m, 1.0f) << "the parameter set is as it was";
+        EXPECT_EQ(rig.prm.SerialNo, "");
+        EXPECT_EQ(rig.prm.CalStart, 0);
+        EXPECT_EQ(rig.procedure.CalStep, 0);
+        EXPECT_TRUE(rig.link.sent.empty());
+        EXPECT_TRUE(rig.status.isEmpty());
+        EXPECT_FALSE(rig.folder.exists("A123_2403051407.qemra"));
     }
 }
 

@@ -99,7 +99,10 @@ TEST(CalWorkFilesTest, WorkLogOfAFullRingHasEveryOlderSlotByteForByte)
 
 TEST(CalWorkFilesTest, HostileSerialNumberWritesNoFileAnywhere)
 {
-    const char* serials[] = {"../A123", "A/B", "..\\up", "C:x", "a*b", "q?", "x\"y", "<a>", "a|b", "tab\there", "nl\n"};
+    const char* serials[] = {
+        "../A123",    "A/B",        "..\\up",     "C:x",           "a*b",   "q?",         "x\"y",  "<a>",
+        "a|b",        "tab\there",  "nl\n",       " A123",         "A123 ", "\u3000A123", "-A123", "A123\u202Egpj.exe",
+        "A\u200B123", "A123\uFEFF", "A\u2066123", "A123\U000E0041"};
     for (const char* serial : serials) {
         CalRig rig;
         const QString base = rig.folder.path() + "base/";
@@ -124,8 +127,12 @@ TEST(CalWorkFilesTest, HostileSerialNumberWritesNoFileAnywhere)
 
 TEST(CalWorkFilesTest, SerialNumbersThatFitFileNamesAreKept)
 {
-    for (const char* serial : {"A123", "", "QS-0042", "..", "No 7 (spare)", "試験機"})
+    for (const char* serial : {"A123", "", "QS-0042", "..", "No 7 (spare)", "試験機", "A-1 B", "機\U0001F321"})
         EXPECT_TRUE(SerialNumberFitsFileName(QString::fromUtf8(serial))) << serial;
+    // Built from code units, as a decoder would drop the leading byte-order mark or mend the half.
+    EXPECT_FALSE(SerialNumberFitsFileName(QChar(0xFEFF) + QStringLiteral("A123")));
+    const QChar halfACharacter[] = {u'A', QChar(0xD83C)};
+    EXPECT_FALSE(SerialNumberFitsFileName(QString(halfACharacter, 2)));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "windows/system/SystemSettingWindow.h"
 #include "windows/main/MainWindow.h"
+#include "common/IniFile.h"
 #include "common/Prompts.h"
 #include "tests/support/TempFolder.h"
 
@@ -147,6 +148,60 @@ TEST_F(SystemsetTest, LoadShowsTheDefaultsOfKeysTheFileLacks)
     EXPECT_EQ(Edit("EAdjWS")->text(), "5.00");
     EXPECT_EQ(Grid()->item(2, 0)->text(), "1.50");
     EXPECT_EQ(Grid()->item(2, 1)->text(), "0.00");
+}
+
+TEST_F(SystemsetTest, LoadRefusesASetpointFileItCannotTakeAndKeepsThePage)
+{
+    prm.AdjWS = 7;
+    form->FillDirectPage();
+    const QByteArray good = "[Early]\r\nDifT0m=44\r\n";
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        Prompts::Kind kind;
+        QString message;
+    };
+    const Case cases[] = {
+        {"big.qemras", good + "VAL4=1e30\r\n", Prompts::Kind::Warning, TSysSetForm::kNotConvertible},
+        {"nan.qemras", good + "DIV0=-1e39\r\n", Prompts::Kind::Warning, TSysSetForm::kNotConvertible},
+        {"junk.qemras", QByteArray("\0\x01\x02\x03", 4) + good, Prompts::Kind::Error, "junk.qemrasを読み込めません。"},
+        {"huge.qemras", good + QByteArray(IniFile::kMaxBytes, ';'), Prompts::Kind::Error,
+         "huge.qemrasは1MBを超えるため読み込めません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts.messages.clear();
+        folder.write(c.name, c.bytes);
+        prompts.fileAnswers.push_back(folder.file(c.name));
+        Click("BBSetpointLoad");
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].kind, c.kind);
+        EXPECT_EQ(prompts.messages[0].text, c.message);
+        EXPECT_EQ(prm.DifT0m, 50.0f);
+        EXPECT_EQ(prm.AdjWS, 7.0f);
+        EXPECT_EQ(Edit("EAdjWS")->text(), "7.00");
+    }
+}
+
+TEST_F(SystemsetTest, SettingsFileThatCannotBeTakenAtStartUpIsToldAndLeavesTheDefaults)
+{
+    const struct {
+        QByteArray bytes;
+        QString message;
+    } cases[] = {
+        {"[Early]\r\nDifT0m=44\r\nChipStdV=inf\r\nAdjWS=1e6\r\n", TSysSetForm::kNotConvertible},
+        {"[Early]\r\nDifT0m=44\r\n" + QByteArray(IniFile::kMaxBytes, ' '),
+         "BaseSetpoint.iniは1MBを超えるため読み込めません。"},
+    };
+    for (const auto& c : cases) {
+        prompts.messages.clear();
+        folder.write("BaseSetpoint.ini", c.bytes);
+        SetParameterDefaults(prm);
+        TSysSetForm started(core, main.CommCtrl(), prm, clock, prompts);
+        EXPECT_EQ(prompts.texts(), QStringList{c.message});
+        EXPECT_EQ(prm.DifT0m, 50.0f);
+        EXPECT_EQ(prm.AdjWS, 5.0f);
+    }
 }
 
 TEST_F(SystemsetTest, SaveWritesThePageToTheChosenFileAndACancelledDialogReadsNothing)

@@ -49,8 +49,7 @@ QLabel* Heading(const QString& text, QWidget* parent)
 
 }  // namespace
 
-const QString TSysSetForm::kNotConvertible =
-    QStringLiteral("変換できない文字がありました\n設定数値を確認してください！");
+const QString TSysSetForm::kNotConvertible = kParameterNotConvertible;
 
 TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWritePrm& prm, const Clock& clock,
                          Prompts& prompts, QWidget* parent)
@@ -317,7 +316,13 @@ QWidget* TSysSetForm::BuildDirectPage()
     return page;
 }
 
-void TSysSetForm::FormCreate() { LoadParameterFile(prm_, SettingsPath()); }
+void TSysSetForm::FormCreate()
+{
+    // A first start has no file yet and takes the defaults without a word.
+    const ParameterLoad load = LoadParameterFile(prm_, SettingsPath());
+    if (load != ParameterLoad::Missing)
+        ReportParameterLoad(load, SettingsPath(), prompts_, kNotConvertible);
+}
 
 void TSysSetForm::showEvent(QShowEvent* event)
 {
@@ -477,7 +482,7 @@ void TSysSetForm::BBSetpointLoadClick()
     const QString path = prompts_.OpenFileName(options);
     if (path.isEmpty())
         return;
-    LoadParameterFile(prm_, path);
+    ReportParameterLoad(LoadParameterFile(prm_, path), path, prompts_, kNotConvertible);
     FillDirectPage();
 }
 
