@@ -90,6 +90,27 @@ TEST_F(SystemsetTest, OkReadsThePageBackUpToTheFirstTextThatIsNoNumberThenSaves)
     EXPECT_FALSE(form->isVisible());
 }
 
+TEST_F(SystemsetTest, AValueNoRequestCouldCarryStopsTheReadBackLikeATextThatIsNoNumber)
+{
+    for (const char* text : {"12345678", "1e30", "-100000"}) {
+        SCOPED_TRACE(text);
+        prompts.messages.clear();
+        SetParameterDefaults(prm);
+        form->FillDirectPage();
+        Edit("EDifT0m")->setText("45.5");
+        Grid()->item(3, 0)->setText(text);
+        Edit("EBGCoef")->setText("2.5");
+        form->ReadDirectPage();
+        EXPECT_EQ(prm.DifT0m, 45.5f);
+        EXPECT_EQ(prm.DIV[3], 0.0f);
+        EXPECT_EQ(prm.BGT_Coef, 3.0f) << "fields after it stay as they were";
+        EXPECT_EQ(prompts.texts(), QStringList({TSysSetForm::kNotConvertible}));
+    }
+    Grid()->item(3, 0)->setText("99999");
+    form->ReadDirectPage();
+    EXPECT_EQ(prm.DIV[3], 99999.0f);
+}
+
 TEST_F(SystemsetTest, ReadsTheGridRowByRowAndEveryEditIntoItsField)
 {
     for (int r = 0; r < 10; ++r) {

@@ -350,7 +350,8 @@ void TSysSetForm::ReadDirectPage()
 {
     for (const PageField& f : pageFields_) {
         float value = 0;
-        if (!TryTextToSingle(f.text(), value)) {
+        // A value far beyond what the instrument holds could never be sent in one request.
+        if (!TryTextToSingle(f.text(), value) || !ParameterValueWritable(value)) {
             prompts_.Warning(kNotConvertible);
             return;
         }
