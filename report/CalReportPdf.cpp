@@ -197,7 +197,7 @@ public:
         y = std::max(Values(kLeft, y, 104), Conditions(kLeft + 104 + kColumnGap, y, kWidth - 104 - kColumnGap)) +
             kSectionGap;
         y = Statistics(y) + kSectionGap;
-        const double signatures = kBottom - 5.0 - 13.0;
+        const double signatures = kBottom - 5.0 - 15.5;
         Plots(y, signatures - 3.0);
         Signatures(signatures);
         Footer();

@@ -150,6 +150,11 @@ CalResultPanels CreateCalResultPanels(QWidget* parent)
     return panels;
 }
 
+QString CalChannelLabel(int channel)
+{
+    return QString::fromUtf16(kChannelLabels.at(static_cast<std::size_t>(channel)));
+}
+
 QColor CalRowColour(const CalStats& stats, int row)
 {
     if (row < 1 || row >= TCalDataView::kRows)

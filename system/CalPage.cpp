@@ -3,6 +3,7 @@
 #include "acquisition/Main.h"
 #include "common/NumberText.h"
 #include "link/Comctrl.h"
+#include "system/CalReportRecorder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -66,6 +67,13 @@ TCalPage::TCalPage(TMainForm& main, SharedState& state, TWritePrm& prm, const Cl
             window_.FillDirectPage();
     };
     hooks.AddStatusLine = [this](const QString& text) { AddStatusLine(text); };
+    report_ = std::make_unique<CalReportRecorder>(state, prm, stats_, clock, prompts, baseFolder);
+    hooks.StageDone = [this](std::int32_t step) {
+        double reference = 0;
+        const bool referenceUsed = CBStdTempUse->isChecked() && TryTextToFloat(EStdTempVal->text(), reference);
+        report_->StageDone(step, referenceUsed ? std::optional(reference) : std::nullopt);
+    };
+    hooks.Finished = [this] { report_->WriteReport(); };
     procedure_ = std::make_unique<CalProcedure>(main.Poll(), main.CommCtrl().ForceLog, state, prm, stats_, clock,
                                                 prompts, std::move(baseFolder), std::move(hooks));
     BuildPage();
@@ -211,7 +219,11 @@ void TCalPage::showEvent(QShowEvent* event)
 
 void TCalPage::CalWriteTick() { procedure_->CalWriteTick(); }
 
-void TCalPage::BBCalStartClick() { procedure_->Start(window_.SerialNumber ? window_.SerialNumber() : QString()); }
+void TCalPage::BBCalStartClick()
+{
+    procedure_->Start(window_.SerialNumber ? window_.SerialNumber() : QString());
+    report_->Started();
+}
 
 void TCalPage::BBATRcvFinClick() { procedure_->ConfirmTemperatures(CBStdTempUse->isChecked(), EStdTempVal->text()); }
 

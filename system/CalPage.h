@@ -21,6 +21,7 @@ class QPushButton;
 
 namespace qemra {
 
+class CalReportRecorder;
 class Clock;
 class Prompts;
 class TMainForm;
@@ -66,6 +67,7 @@ public:
     void SetCalStep(std::int32_t step) { procedure_->CalStep = step; }
     CalStats& Stats() { return stats_; }
     CalProcedure& Procedure() { return *procedure_; }
+    CalReportRecorder& ReportRecorder() { return *report_; }
     QPlainTextEdit* Memo() const { return MSts; }
     TCalDataView* DataView() const { return dataView_; }
 
@@ -88,6 +90,7 @@ private:
     CalPageWindow window_;
     CalStats stats_;
     std::unique_ptr<CalProcedure> procedure_;
+    std::unique_ptr<CalReportRecorder> report_;
 
     CalResultPanels panels_;
     TCalDataView* dataView_ = nullptr;

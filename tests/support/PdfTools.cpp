@@ -3,7 +3,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -50,6 +55,24 @@ PdfPage PdfWords(const QString& path)
         page.Words.push_back({text, QRectF(topLeft, bottomRight)});
     }
     return page;
+}
+
+QString PdfLineFrom(const PdfPage& page, const QString& first, double width)
+{
+    const auto start =
+        std::find_if(page.Words.begin(), page.Words.end(), [&](const PdfWord& word) { return word.Text == first; });
+    if (start == page.Words.end())
+        return {};
+    std::vector<PdfWord> line;
+    std::copy_if(page.Words.begin(), page.Words.end(), std::back_inserter(line), [&](const PdfWord& word) {
+        return std::abs(word.Box.center().y() - start->Box.center().y()) < 2 && word.Box.left() >= start->Box.left() &&
+               word.Box.right() <= start->Box.left() + width;
+    });
+    std::sort(line.begin(), line.end(), [](const PdfWord& a, const PdfWord& b) { return a.Box.left() < b.Box.left(); });
+    QStringList texts;
+    for (const PdfWord& word : line)
+        texts << word.Text;
+    return texts.join(u' ');
 }
 
 QImage PdfImage(const QString& path, int dpi)

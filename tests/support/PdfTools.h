@@ -23,5 +23,9 @@ struct PdfPage {
 // The first page's size and words.
 PdfPage PdfWords(const QString& path);
 
+// The words of the line that begins with the word `first`, up to `width` points to its right,
+// joined by single spaces; empty when no word is `first`.
+QString PdfLineFrom(const PdfPage& page, const QString& first, double width);
+
 // The first page rendered by pdftoppm at the given resolution; a null image when it fails.
 QImage PdfImage(const QString& path, int dpi);
