@@ -114,10 +114,9 @@ public:
 
     void Fill(double x, double y, double w, double h, const QColor& colour) { p_.fillRect(Box(x, y, w, h), colour); }
 
-    void Line(double x1, double y1, double x2, double y2, double width, const QColor& colour,
-              Qt::PenStyle style = Qt::SolidLine)
+    void Line(double x1, double y1, double x2, double y2, double width, const QColor& colour)
     {
-        p_.setPen(QPen(colour, width * kUnitsPerMm, style, Qt::FlatCap));
+        p_.setPen(QPen(colour, width * kUnitsPerMm, Qt::SolidLine, Qt::FlatCap));
         p_.drawLine(At(x1, y1), At(x2, y2));
     }
 
@@ -405,8 +404,11 @@ private:
         const double gap = 4.0;
         const double w = (kWidth - gap * (columns - 1)) / columns;
         const double h = (bottom - y - gap * (rows - 1)) / rows;
-        for (int i = 0; i < int(r_.Stages.size()); ++i)
-            Plot(kLeft + (i % columns) * (w + gap), y + (i / columns) * (h + gap), w, h, r_.Stages[std::size_t(i)]);
+        for (int i = 0; i < int(r_.Stages.size()); ++i) {
+            const int row = i / columns;
+            const int column = i % columns;
+            Plot(kLeft + column * (w + gap), y + row * (h + gap), w, h, r_.Stages[std::size_t(i)]);
+        }
     }
 
     void Plot(double x, double y, double w, double h, const CalReportStage& stage)
