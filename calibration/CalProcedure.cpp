@@ -161,11 +161,15 @@ void CalProcedure::Finish()
         return;
     writeBack_.AddStatusLine(QStringLiteral("□作業完了"));
     SaveCalWorkFile();
+    if (hooks_.Finished)
+        hooks_.Finished();
 }
 
 void CalProcedure::StageDone(std::int32_t step)
 {
     CalStep = step;
+    if (hooks_.StageDone)
+        hooks_.StageDone(step);
     if (hooks_.ShowCalStatus)
         hooks_.ShowCalStatus();
     if (hooks_.FillDirectPage)

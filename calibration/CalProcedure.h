@@ -26,6 +26,8 @@ public:
         std::function<void()> ShowCalStatus;   // after every step change by an action
         std::function<void()> FillDirectPage;  // parameter set shown on the direct-operation page
         std::function<void(const QString&)> AddStatusLine;
+        std::function<void(std::int32_t step)> StageDone;  // a confirmation or the zeroing has sent and set its step
+        std::function<void()> Finished;                    // "作業完了" has written its work log and work file
     };
 
     static constexpr double kSensorOffset = -0.35;

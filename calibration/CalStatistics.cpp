@@ -1,5 +1,7 @@
 #include "calibration/CalStatistics.h"
 
+#include <array>
+
 #include <cmath>
 
 namespace qemra {
@@ -304,6 +306,14 @@ void UpdateCalStatistics(CalStats& stats, std::span<const TMesData> newest, cons
 void UpdateWindAverages(CalStats& stats, const TMesHistory& history, float adjWS, std::int32_t& calStep)
 {
     WindAverages(stats, history, adjWS, calStep);
+}
+
+QString CalChannelLabel(int channel)
+{
+    static constexpr std::array<const char16_t*, kCalChannelCount> kLabels = {
+        u"風速",    u"気温１",   u"気温２",   u"風速温度１", u"風速温度２",
+        u"温度差L", u"黒球温１", u"黒球温２", u"基板温１",   u"基板温２"};
+    return QString::fromUtf16(kLabels.at(static_cast<std::size_t>(channel)));
 }
 
 }  // namespace qemra

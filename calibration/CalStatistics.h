@@ -2,6 +2,7 @@
 
 #include "acquisition/Records.h"
 
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -80,5 +81,9 @@ void UpdateWindAverages(CalStats& stats, const TMesHistory& history, float adjWS
 // unfilled. Unlike the ring, such a window may have unfilled slots before filled ones.
 void UpdateCalStatistics(CalStats& stats, std::span<const TMesData> newest, const TMesData& current, float adjWS,
                          std::int32_t& calStep);
+
+// The label of a channel, by its number in the statistics, as the grid (rows 1 to 10) and the
+// certificate show it.
+QString CalChannelLabel(int channel);
 
 }  // namespace qemra

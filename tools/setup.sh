@@ -10,9 +10,11 @@ packages=(
   # the fuzz programs: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-dev
   # xvfb-run, for a virtual display, calls xauth and util-linux's getopt and mcookie
-  xvfb xauth util-linux fonts-noto-cjk fonts-urw-base35
+  xvfb xauth util-linux fonts-noto-cjk fonts-urw-base35 fonts-dejavu-core
   # the Debian package (cpack finds its library dependencies with dpkg-shlibdeps and file)
   dpkg-dev file
+  # the calibration certificate's tests read the PDF back as text and render it
+  poppler-utils
   # tools/tidy.sh and the style file
   clang-tidy clang-format
 )

@@ -1,15 +1,19 @@
 #include "windows/main/MainWindow.h"
 #include "app/Program.h"
 #include "common/Cp932File.h"
+#include "common/FileIo.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "windows/link/CommunicationWindow.h"
 #include "windows/system/CalibrationPage.h"
 #include "calibration/CalStatistics.h"
 #include "windows/system/SystemSettingWindow.h"
+#include "calibration/CalReportRecorder.h"
+#include "tests/support/PdfTools.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -287,6 +291,60 @@ TEST(CalWalkEndToEndTest, CompleteCalibrationThroughThePageButtonsOnTheSimulated
     LoadParameterFile(saved, walk.folder.file(base + ".qemra"));
     for (const TParameterKey& key : ParameterKeys)
         EXPECT_EQ(key.Value(saved), key.Value(prm)) << key.Name;
+
+    // The certificate beside them: the serial number, every written value on its line from the
+    // default to the text the instrument took, the verdict, and a page a viewer renders.
+    const QString report = walk.folder.file(base + "_Report.pdf");
+    ASSERT_TRUE(walk.folder.exists(base + "_Report.pdf"));
+    if (const QByteArray copy = qgetenv("QEMRA_CAL_REPORT"); !copy.isEmpty()) {
+        QFile::remove(QString::fromLocal8Bit(copy));
+        QFile::copy(report, QString::fromLocal8Bit(copy));
+    }
+    const QString text = PdfText(report, false).simplified();
+    ASSERT_FALSE(text.isEmpty()) << "pdftotext (poppler-utils) read nothing";
+    EXPECT_TRUE(text.contains(QStringLiteral("A123"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("合格")) && !text.contains(QStringLiteral("不合格")));
+    const PdfPage page = PdfWords(report);
+    const struct {
+        const char* key;
+        float value;
+        const char* format;
+        const char* before;
+    } written[] = {
+        {"E16", prm.ATRevice0, "%1.3f", "0.000"},   {"E17", prm.ATRevice1, "%1.3f", "0.000"},
+        {"E21", prm.BGT_Revice0, "%1.3f", "0.000"}, {"E22", prm.BGT_Revice1, "%1.3f", "0.000"},
+        {"E26", prm.BBT_Revice0, "%1.3f", "0.000"}, {"E27", prm.BBT_Revice1, "%1.3f", "0.000"},
+        {"E12", prm.WDTRevice0, "%1.3f", "0.000"},  {"E13", prm.WDTRevice1, "%1.3f", "0.000"},
+        {"E01", prm.DifT0m, "%1.2f", "50.00"},      {"E03", prm.AdjDifT, "%1.2f", "20.00"},
+        {"E02", prm.AdjWS, "%1.2f", "5.00"},
+    };
+    for (const auto& w : written) {
+        const QString sent = FormatFloat(QString::fromLatin1(w.format), double(w.value));
+        EXPECT_EQ(walk.Held({w.key}), std::vector<float>{sent.toFloat()})
+            << w.key << ": the instrument took " << sent.toStdString();
+        const QString line = PdfLineFrom(page, QString::fromLatin1(w.key), 290);
+        EXPECT_TRUE(line.endsWith(u' ' + QString::fromLatin1(w.before) + u' ' + sent)) << line.toStdString();
+    }
+    const QImage image = PdfImage(report, 40);
+    ASSERT_FALSE(image.isNull()) << "pdftoppm (poppler-utils) rendered nothing";
+    EXPECT_NEAR(double(image.height()) / image.width(), 297.0 / 210.0, 0.01) << "A4 portrait";
+
+    // A certificate that cannot be written keeps the one before it byte for byte and says so in
+    // the file error box; the finish still writes its work log.
+    const QByteArray before = walk.folder.read(base + "_Report.pdf");
+    FailingFileIo full;
+    full.freeBytes = 1000;
+    walk.Page().ReportRecorder().UseFileIo(full);
+    walk.Seconds(2);
+    ASSERT_TRUE(walk.TickUntilEnabled("BBFin", 20)) << "the 15-second average back in its band";
+    walk.Click("BBFin");
+    EXPECT_EQ(walk.prompts.texts(), QStringList{QStringLiteral("Cannot create file \"%1\".").arg(report)});
+    EXPECT_EQ(walk.folder.read(base + "_Report.pdf"), before);
+    EXPECT_EQ(walk.Page().Memo()->toPlainText().split(u'\n').last(), "□作業完了");
+    EXPECT_GT(walk.folder.read(base + "_Fin.csv").count("\r\n"), fin.size() - 1) << "the later finish's log is longer";
+    EXPECT_EQ(QDir(walk.folder.path()).entryList({QStringLiteral(".*Report*")}, QDir::Files | QDir::Hidden),
+              QStringList())
+        << "no temporary file stays";
 }
 
 }  // namespace

@@ -32,10 +32,6 @@ constexpr int kWindSummaryRow = 14;
 const QColor kLineColour(0xA0, 0xA0, 0xA0);
 
 // Rows 1 to 10: the channels in the statistics' order.
-const std::array<const char16_t*, kCalChannelCount> kChannelLabels = {
-    u"風速",    u"気温１",   u"気温２",   u"風速温度１", u"風速温度２",
-    u"温度差L", u"黒球温１", u"黒球温２", u"基板温１",   u"基板温２"};
-
 // Rows 11 to 13: summary fields.
 struct SummaryRow {
     const char16_t* label;
@@ -215,7 +211,7 @@ void TCalDataView::ShowCalData(const TWritePrm& prm, const CalResultPanels& pane
         SetCell(0, column, QString::fromUtf8(kHeaders[static_cast<std::size_t>(column)]));
     for (int c = 0; c < kCalChannelCount; ++c) {
         const int row = 1 + c;
-        SetCell(row, 0, QString::fromUtf16(kChannelLabels[static_cast<std::size_t>(c)]));
+        SetCell(row, 0, CalChannelLabel(c));
         SetCell(row, 1, Fixed3(stats_.WinMax[c]));
         SetCell(row, 2, Fixed3(stats_.WinAvg[c]));
         SetCell(row, 3, Fixed3(stats_.WinMin[c]));

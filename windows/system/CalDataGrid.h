@@ -37,6 +37,7 @@ inline const QColor kCalReadyColour{0xA0, 0xFF, 0xA0};
 inline const QColor kCalWaitingColour{0xFF, 0xFF, 0x80};
 inline const QColor kCalPanelStartColour{0xFF, 0xED, 0xC1};
 
+
 // The colour of a grid row from the readiness flag it stands for: rows 1 to 15 green when the
 // flag is set, yellow when not; row 0 (the headers) and rows outside the grid give an invalid colour.
 QColor CalRowColour(const CalStats& stats, int row);

@@ -2,6 +2,7 @@
 
 #include "core/AcquisitionCore.h"
 #include "common/NumberText.h"
+#include "calibration/CalReportRecorder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -65,6 +66,13 @@ TCalPage::TCalPage(AcquisitionCore& core, TWritePrm& prm, const Clock& clock, Pr
             window_.FillDirectPage();
     };
     hooks.AddStatusLine = [this](const QString& text) { AddStatusLine(text); };
+    report_ = std::make_unique<CalReportRecorder>(state_, prm, stats_, clock, prompts, core.BaseFolder());
+    hooks.StageDone = [this](std::int32_t step) {
+        double reference = 0;
+        const bool referenceUsed = CBStdTempUse->isChecked() && TryTextToFloat(EStdTempVal->text(), reference);
+        report_->StageDone(step, referenceUsed ? std::optional(reference) : std::nullopt);
+    };
+    hooks.Finished = [this] { report_->WriteReport(); };
     procedure_ = std::make_unique<CalProcedure>(core.Poll(), core.Link().ForceLog, state_, prm, stats_, clock,
                                                 prompts, core.BaseFolder(), std::move(hooks));
     BuildPage();
@@ -215,7 +223,11 @@ void TCalPage::showEvent(QShowEvent* event)
 
 void TCalPage::CalWriteTick() { procedure_->CalWriteTick(); }
 
-void TCalPage::BBCalStartClick() { procedure_->Start(window_.SerialNumber ? window_.SerialNumber() : QString()); }
+void TCalPage::BBCalStartClick()
+{
+    procedure_->Start(window_.SerialNumber ? window_.SerialNumber() : QString());
+    report_->Started();
+}
 
 void TCalPage::BBATRcvFinClick() { procedure_->ConfirmTemperatures(CBStdTempUse->isChecked(), EStdTempVal->text()); }
 

@@ -21,6 +21,7 @@ class QPushButton;
 
 namespace qemra {
 
+class CalReportRecorder;
 class Clock;
 class Prompts;
 class AcquisitionCore;
@@ -68,6 +69,7 @@ public:
     void SetCalStep(std::int32_t step) { procedure_->CalStep = step; }
     CalStats& Stats() { return stats_; }
     CalProcedure& Procedure() { return *procedure_; }
+    CalReportRecorder& ReportRecorder() { return *report_; }
     QPlainTextEdit* Memo() const { return MSts; }
     TCalDataView* DataView() const { return dataView_; }
 
@@ -92,6 +94,7 @@ private:
     std::unique_ptr<CalProcedure> procedure_;
     // Statistics were evaluated since the page last drew them.
     bool evaluatedSinceDraw_ = false;
+    std::unique_ptr<CalReportRecorder> report_;
 
     CalResultPanels panels_;
     TCalDataView* dataView_ = nullptr;
