@@ -39,10 +39,10 @@ std::string Cp932(std::string_view utf8)
 }
 
 constexpr const char* kMinuteLabels[] = {
-    "風速",     "気温",     "湿度",      "輻射熱",    "METs",      "clo",       "PMV",          "WBGTo",
-    "WBGTi",    "絶対湿度", "露点温度",  "湿球温度",  "風向",      "気温１",    "気温２",       "WDS温度１",
-    "WDS温度２", "BGT温度１", "BGT温度２", "BB温度１",  "BB温度２",  "BB温度３",  "SHT気温",      "SHT湿度",
-    "風速(補正前)", "気温(内部用)", "プローブ温度", "温度差", "CPU使用率", "電源電圧", "AD変換回数", "DA出力値",
+    "風速",         "気温",         "湿度",         "輻射熱",   "METs",      "clo",      "PMV",        "WBGTo",
+    "WBGTi",        "絶対湿度",     "露点温度",     "湿球温度", "風向",      "気温１",   "気温２",     "WDS温度１",
+    "WDS温度２",    "BGT温度１",    "BGT温度２",    "BB温度１", "BB温度２",  "BB温度３", "SHT気温",    "SHT湿度",
+    "風速(補正前)", "気温(内部用)", "プローブ温度", "温度差",   "CPU使用率", "電源電圧", "AD変換回数", "DA出力値",
 };
 constexpr int kStandardGroups = 12;
 constexpr int kMaintenanceGroups = 32;

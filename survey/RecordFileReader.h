@@ -11,7 +11,20 @@
 namespace qemra {
 
 // The twelve quantities of the daily record files, in their column order.
-enum class RecordQuantity { Wind, AirTemp, Rh, RadiantTemp, Mets, Clo, Pmv, WbgtOut, WbgtIn, AbsHumidity, DewPoint, WetBulb };
+enum class RecordQuantity {
+    Wind,
+    AirTemp,
+    Rh,
+    RadiantTemp,
+    Mets,
+    Clo,
+    Pmv,
+    WbgtOut,
+    WbgtIn,
+    AbsHumidity,
+    DewPoint,
+    WetBulb
+};
 inline constexpr int kRecordQuantities = 12;
 
 // One value per quantity, indexed by RecordQuantity.

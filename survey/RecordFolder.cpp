@@ -22,8 +22,7 @@ RecordFolder::RecordFolder(const QString& dataFolder)
     exists_ = dir.exists();
     if (!exists_)
         return;
-    const QStringList names =
-        dir.entryList({QStringLiteral("RT_*.csv"), QStringLiteral("RT_*.RCD")}, QDir::Files);
+    const QStringList names = dir.entryList({QStringLiteral("RT_*.csv"), QStringLiteral("RT_*.RCD")}, QDir::Files);
     names_ = QSet<QString>(names.begin(), names.end());
 }
 

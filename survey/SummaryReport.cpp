@@ -13,8 +13,8 @@ namespace qemra {
 namespace {
 
 constexpr const char* kQuantityKeys[kRecordQuantities] = {
-    "wind", "air_temp", "rh", "radiant_temp", "mets", "clo", "pmv", "wbgt_out", "wbgt_in", "abs_humidity", "dew_point",
-    "wet_bulb",
+    "wind", "air_temp", "rh",      "radiant_temp", "mets",      "clo",
+    "pmv",  "wbgt_out", "wbgt_in", "abs_humidity", "dew_point", "wet_bulb",
 };
 
 struct PmvName {
@@ -54,8 +54,8 @@ QString IsoLocalTime(const RecordTime& time)
     const QTime clock(time.hour, time.minute, time.second);
     const int offset = QDateTime(date, clock, Qt::LocalTime).offsetFromUtc();
     const int minutes = std::abs(offset) / 60;
-    return date.toString(Qt::ISODate) + u'T' + clock.toString(QStringLiteral("HH:mm:ss")) +
-           (offset < 0 ? u'-' : u'+') + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
+    return date.toString(Qt::ISODate) + u'T' + clock.toString(QStringLiteral("HH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
 QJsonObject SummaryJson(const SurveySummary& summary)
@@ -114,11 +114,13 @@ QString SummaryTable(const SurveySummary& summary)
     }
     QString pmv;
     for (const PmvName& name : kPmvNames)
-        pmv += QStringLiteral("%1 %2  ").arg(QString::fromLatin1(name.key), QString::number(summary.Share(name.category), 'f', 4));
+        pmv += QStringLiteral("%1 %2  ").arg(QString::fromLatin1(name.key),
+                                             QString::number(summary.Share(name.category), 'f', 4));
     text += row(QStringLiteral("pmv_category"), pmv.trimmed());
     QString wbgt;
     for (const WbgtName& name : kWbgtNames)
-        wbgt += QStringLiteral("%1 %2  ").arg(QString::fromLatin1(name.key), QString::number(summary.Share(name.level), 'f', 4));
+        wbgt += QStringLiteral("%1 %2  ").arg(QString::fromLatin1(name.key),
+                                              QString::number(summary.Share(name.level), 'f', 4));
     text += row(QStringLiteral("wbgt_level"), wbgt.trimmed());
     text += row(QStringLiteral("skipped_rows"), QString::number(summary.SkippedRows()));
     return text;

@@ -28,9 +28,9 @@ public:
     {
         QStringList parts;
         for (const auto& [first, last] : spans_)
-            parts.append(first == last ? first.toString(kDateFormat)
-                                       : first.toString(kDateFormat) + QStringLiteral(" to ") +
-                                             last.toString(kDateFormat));
+            parts.append(first == last
+                             ? first.toString(kDateFormat)
+                             : first.toString(kDateFormat) + QStringLiteral(" to ") + last.toString(kDateFormat));
         return parts.join(QStringLiteral(", "));
     }
 

@@ -17,7 +17,8 @@ using namespace qemra;
 
 namespace {
 
-const std::string kSecondRow = "2026/12/11 09:41:05,0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,";
+const std::string kSecondRow =
+    "2026/12/11 09:41:05,0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,";
 
 std::string MinuteRow(int groups)
 {
@@ -70,12 +71,16 @@ TEST(SecondRecordRow, RefusesEveryLineThatIsNotAWholeRow)
         {"cut inside the time", "2026/12/11 09:4"},
         {"no comma after the last value", kSecondRow.substr(0, kSecondRow.size() - 1)},
         {"empty value", "2026/12/11 09:41:05,,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
-        {"letters for a number", "2026/12/11 09:41:05,abc,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
-        {"number followed by letters", "2026/12/11 09:41:05,0.5x,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
-        {"blank before a number", "2026/12/11 09:41:05, 0.5,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
+        {"letters for a number",
+         "2026/12/11 09:41:05,abc,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
+        {"number followed by letters",
+         "2026/12/11 09:41:05,0.5x,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
+        {"blank before a number",
+         "2026/12/11 09:41:05, 0.5,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
         {"not a number", "2026/12/11 09:41:05,nan,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
         {"infinite", "2026/12/11 09:41:05,inf,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
-        {"beyond double range", "2026/12/11 09:41:05,1e999,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
+        {"beyond double range",
+         "2026/12/11 09:41:05,1e999,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,9.87,12.34,15.55,"},
         {"decimal comma splits a value", "2026/12/11 09:41:05,0,512," + values.substr(6)},
         {"minute time stamp", "2026/12/11 09:41," + values},
         {"month 13", "2026/13/11 09:41:05," + values},
@@ -83,7 +88,8 @@ TEST(SecondRecordRow, RefusesEveryLineThatIsNotAWholeRow)
         {"hour 24", "2026/12/11 24:00:00," + values},
         {"second 60", "2026/12/11 09:41:60," + values},
         {"dashes in the date", "2026-12-11 09:41:05," + values},
-        {"header line", Bytes(QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"))},
+        {"header line",
+         Bytes(QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"))},
         {"NUL inside", std::string("2026/12/11 09:41:05,0.5\0", 24) + values.substr(6)},
     };
     for (const auto& c : cases) {
@@ -196,15 +202,16 @@ TEST(BlockLineReader, SaysWhyAFileCannotBeOpened)
 TEST(SecondRecordReader, ReadsEveryWholeRowAndCountsEveryDamagedOne)
 {
     TempFolder folder;
-    const std::string header = Bytes(QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,\r\n"
-                                                    "時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,\r\n"));
+    const std::string header =
+        Bytes(QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,\r\n"
+                             "時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,\r\n"));
     const std::vector<std::string> damages = {
-        "",                                                  // empty line
-        kSecondRow.substr(0, 40),                            // short row
-        "2026/12/11 09:41:05,x" + kSecondRow.substr(25),     // not a number
-        kSecondRow + "7,",                                   // one value too many
-        std::string("\x81\x40\xff\xfe\x00 junk", 10),        // CP932 and stray bytes
-        std::string(3000, ','),                              // a long line of nothing
+        "",                                               // empty line
+        kSecondRow.substr(0, 40),                         // short row
+        "2026/12/11 09:41:05,x" + kSecondRow.substr(25),  // not a number
+        kSecondRow + "7,",                                // one value too many
+        std::string("\x81\x40\xff\xfe\x00 junk", 10),     // CP932 and stray bytes
+        std::string(3000, ','),                           // a long line of nothing
     };
     std::mt19937 random(20261211);
     std::string bytes = header;
@@ -261,9 +268,10 @@ TEST(SecondRecordReader, SurvivesRandomBytes)
 TEST(SecondRecordReader, FindsNoRowInAHeaderOnlyFile)
 {
     TempFolder folder;
-    folder.write(QStringLiteral("header.csv"),
-                 ToCp932(QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,\r\n"
-                                        "時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,\r\n")));
+    folder.write(
+        QStringLiteral("header.csv"),
+        ToCp932(QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,\r\n"
+                               "時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,\r\n")));
     SecondRecordReader reader;
     ASSERT_TRUE(reader.Open(folder.file(QStringLiteral("header.csv"))));
     SecondRecordRow row;

@@ -39,15 +39,16 @@ TEST(SummaryCommand, RunsWithoutDisplayAndPrintsJson)
 {
     TempFolder data;
     data.write(QStringLiteral("Record/RT_COM7_20261211.csv"),
-               qemra::Cp932Lines({QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
-                                  QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,"),
-                                  QStringLiteral("2026/12/11 09:41:00,0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,"
-                                                 "9.87,12.34,15.55,"),
-                                  QStringLiteral("2026/12/11 09:41:01,0.500,23.50,48.000,24.10,1.20,0.70,0.20,21.40,25.00,"
-                                                 "9.87,12.34,15.55,")}));
-    const Result result = RunMonitor({QStringLiteral("--summary"), QStringLiteral("2026/12/10"),
-                                      QStringLiteral("2026/12/11"), QStringLiteral("--data-dir"), data.path(),
-                                      QStringLiteral("--json")});
+               qemra::Cp932Lines(
+                   {QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
+                    QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,"),
+                    QStringLiteral("2026/12/11 09:41:00,0.512,23.45,48.123,24.10,1.20,0.70,-0.31,21.40,22.95,"
+                                   "9.87,12.34,15.55,"),
+                    QStringLiteral("2026/12/11 09:41:01,0.500,23.50,48.000,24.10,1.20,0.70,0.20,21.40,25.00,"
+                                   "9.87,12.34,15.55,")}));
+    const Result result =
+        RunMonitor({QStringLiteral("--summary"), QStringLiteral("2026/12/10"), QStringLiteral("2026/12/11"),
+                    QStringLiteral("--data-dir"), data.path(), QStringLiteral("--json")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QJsonObject json = QJsonDocument::fromJson(result.out).object();
     EXPECT_EQ(json[QStringLiteral("rows")].toInteger(), 2) << result.out.toStdString();

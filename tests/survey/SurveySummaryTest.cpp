@@ -52,16 +52,18 @@ const QStringList kBoundaryRows = {
 QString MinuteRow(const char* time, const char* wind, const char* pmv, const char* wbgtIn)
 {
     QString row = QLatin1String(time) + u',';
-    const QString groups[12] = {QLatin1String(wind), QStringLiteral("22"), QStringLiteral("45"), QStringLiteral("22"),
-                                QStringLiteral("1.2"), QStringLiteral("0.7"), QLatin1String(pmv), QStringLiteral("19.5"),
-                                QLatin1String(wbgtIn), QStringLiteral("7.5"), QStringLiteral("6"), QStringLiteral("10")};
+    const QString groups[12] = {QLatin1String(wind),   QStringLiteral("22"),   QStringLiteral("45"),
+                                QStringLiteral("22"),  QStringLiteral("1.2"),  QStringLiteral("0.7"),
+                                QLatin1String(pmv),    QStringLiteral("19.5"), QLatin1String(wbgtIn),
+                                QStringLiteral("7.5"), QStringLiteral("6"),    QStringLiteral("10")};
     for (const QString& average : groups)
         row += average + QStringLiteral(",99,-99,");
     return row;
 }
 
 const QStringList kMinuteHeader = {
-    QStringLiteral(",風速,,,気温,,,湿度,,,輻射熱,,,METs,,,clo,,,PMV,,,WBGTo,,,WBGTi,,,絶対湿度,,,露点温度,,,湿球温度,,,"),
+    QStringLiteral(
+        ",風速,,,気温,,,湿度,,,輻射熱,,,METs,,,clo,,,PMV,,,WBGTo,,,WBGTi,,,絶対湿度,,,露点温度,,,湿球温度,,,"),
     QStringLiteral("時刻,") + QStringLiteral("Avg,Max,Min,").repeated(12)};
 
 struct SummaryRun {
@@ -98,7 +100,8 @@ protected:
 TEST_F(SurveySummaryTest, SummarisesAHandMadeDayWithEveryBoundInTheUpperClass)
 {
     WriteBoundaryDay();
-    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
+    const SummaryRun run =
+        Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.err, QString());
     const QJsonObject json = run.json();
@@ -110,8 +113,8 @@ TEST_F(SurveySummaryTest, SummarisesAHandMadeDayWithEveryBoundInTheUpperClass)
         const char* key;
         double min, avg, max;
     } figures[] = {
-        {"wind", 0.1, 0.55, 1.0},     {"air_temp", 20, 22.25, 24.5}, {"rh", 45, 45, 45},
-        {"pmv", -0.7, 0.287, 1.5},    {"wbgt_in", 20.99, 26.596, 35}, {"wet_bulb", 10, 10, 10},
+        {"wind", 0.1, 0.55, 1.0},  {"air_temp", 20, 22.25, 24.5},  {"rh", 45, 45, 45},
+        {"pmv", -0.7, 0.287, 1.5}, {"wbgt_in", 20.99, 26.596, 35}, {"wet_bulb", 10, 10, 10},
     };
     for (const auto& f : figures) {
         const QJsonObject q = quantities[QLatin1String(f.key)].toObject();
@@ -147,7 +150,8 @@ TEST_F(SurveySummaryTest, SkipsAndCountsMalformedRows)
                                                "7.50,6.00,10.00,"),
                                 QStringLiteral("2026/12/11 09:41:06,0.700,23.00,")} +
                     kBoundaryRows.mid(7));
-    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
+    const SummaryRun run =
+        Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.json()[QStringLiteral("rows")].toInteger(), 8);
     EXPECT_EQ(run.json()[QStringLiteral("skipped_rows")].toInteger(), 2);
@@ -157,10 +161,13 @@ TEST_F(SurveySummaryTest, CountsEachMinuteRowOfADayWithoutSecondFileAsSixtySecon
 {
     WriteBoundaryDay();
     // A day with its second record file ignores its minute record file.
-    WriteRecord(QStringLiteral("RT_20261211.RCD"), kMinuteHeader + QStringList{MinuteRow("2026/12/11 09:41", "5", "3", "40")});
-    WriteRecord(QStringLiteral("RT_20261212.RCD"), kMinuteHeader + QStringList{MinuteRow("2026/12/12 09:00", "2", "0.3", "26"),
-                                                                                MinuteRow("2026/12/12 09:01", "0.05", "-0.1", "20")});
-    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/12"), QStringLiteral("--json")});
+    WriteRecord(QStringLiteral("RT_20261211.RCD"),
+                kMinuteHeader + QStringList{MinuteRow("2026/12/11 09:41", "5", "3", "40")});
+    WriteRecord(QStringLiteral("RT_20261212.RCD"),
+                kMinuteHeader + QStringList{MinuteRow("2026/12/12 09:00", "2", "0.3", "26"),
+                                            MinuteRow("2026/12/12 09:01", "0.05", "-0.1", "20")});
+    const SummaryRun run =
+        Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/12"), QStringLiteral("--json")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("minute record file counted for 2026/12/12"))) << run.err.toStdString();
     const QJsonObject json = run.json();
@@ -184,7 +191,8 @@ TEST_F(SurveySummaryTest, CountsEachMinuteRowOfADayWithoutSecondFileAsSixtySecon
 TEST_F(SurveySummaryTest, NamesMissingDaysAndSummarisesTheRest)
 {
     WriteBoundaryDay();
-    const SummaryRun run = Summary({QStringLiteral("2026/12/08"), QStringLiteral("2026/12/12"), QStringLiteral("--json")});
+    const SummaryRun run =
+        Summary({QStringLiteral("2026/12/08"), QStringLiteral("2026/12/12"), QStringLiteral("--json")});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.json()[QStringLiteral("rows")].toInteger(), 10);
     EXPECT_TRUE(run.err.contains(QStringLiteral("no record file for 2026/12/08 to 2026/12/10, 2026/12/12")))
@@ -206,12 +214,13 @@ TEST_F(SurveySummaryTest, ListsThePortsWhenSeveralWereRecordedAndTakesTheOneAske
     EXPECT_EQ(ambiguous.out, QString());
 
     for (const QString& port : {QStringLiteral("ttyUSB0"), QStringLiteral("/dev/ttyUSB0")}) {
-        const SummaryRun picked = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--port"),
-                                    port, QStringLiteral("--json")});
+        const SummaryRun picked = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"),
+                                           QStringLiteral("--port"), port, QStringLiteral("--json")});
         ASSERT_EQ(picked.exitCode, 0) << port.toStdString();
         EXPECT_EQ(picked.json()[QStringLiteral("rows")].toInteger(), 3) << port.toStdString();
     }
-    const SummaryRun alone = Summary({QStringLiteral("2026/12/01"), QStringLiteral("2026/12/05"), QStringLiteral("--json")});
+    const SummaryRun alone =
+        Summary({QStringLiteral("2026/12/01"), QStringLiteral("2026/12/05"), QStringLiteral("--json")});
     ASSERT_EQ(alone.exitCode, 0);
     EXPECT_EQ(alone.json()[QStringLiteral("rows")].toInteger(), 10) << "the one port of the range";
 }
@@ -219,7 +228,8 @@ TEST_F(SurveySummaryTest, ListsThePortsWhenSeveralWereRecordedAndTakesTheOneAske
 TEST_F(SurveySummaryTest, WritesOneJsonObjectWithExactlyTheAgreedKeys)
 {
     WriteBoundaryDay();
-    const SummaryRun run = Summary({QStringLiteral("--json"), QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
+    const SummaryRun run =
+        Summary({QStringLiteral("--json"), QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
     ASSERT_EQ(run.exitCode, 0);
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
@@ -265,7 +275,7 @@ TEST_F(SurveySummaryTest, PrintsATableWithoutJson)
     EXPECT_EQ(words[QStringLiteral("pmv_category")],
               (QStringList{"A", "0.1000", "B", "0.3000", "C", "0.3000", "outside", "0.3000"}));
     EXPECT_EQ(words[QStringLiteral("wbgt_level")], (QStringList{"safe", "0.1000", "caution", "0.3000", "warning",
-                                                               "0.2000", "severe", "0.2000", "danger", "0.2000"}));
+                                                                "0.2000", "severe", "0.2000", "danger", "0.2000"}));
     EXPECT_EQ(words[QStringLiteral("skipped_rows")], QStringList{QStringLiteral("0")});
 }
 
@@ -275,8 +285,8 @@ TEST_F(SurveySummaryTest, ReadsTheGivenDataFolderOverTheProgramOne)
     other.write(QStringLiteral("Record/RT_COM7_20261211.csv"),
                 Cp932Lines(SecondHeader(QStringLiteral("COM7")) + kBoundaryRows.mid(0, 4)));
     WriteBoundaryDay();
-    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--data-dir"),
-                             other.path(), QStringLiteral("--json")});
+    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"),
+                                    QStringLiteral("--data-dir"), other.path(), QStringLiteral("--json")});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.json()[QStringLiteral("rows")].toInteger(), 4);
 }
@@ -298,7 +308,8 @@ TEST_F(SurveySummaryTest, RefusesBadArgumentsWithAUsageLine)
     for (const QStringList& args : cases) {
         const SummaryRun run = Summary(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(u' ').toStdString();
-        EXPECT_TRUE(run.err.contains(QStringLiteral("usage: qemra-monitor --summary FROM TO"))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("usage: qemra-monitor --summary FROM TO")))
+            << run.err.toStdString();
         EXPECT_EQ(run.out, QString());
     }
 }
