@@ -15,6 +15,8 @@ packages=(
   dpkg-dev file
   # tools/tidy.sh and the style file
   clang-tidy clang-format
+  # tools/bench-history-vs-pandas.sh: the survey summary measured against pandas.read_csv
+  python3-pandas
 )
 
 missing=()
