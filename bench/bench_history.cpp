@@ -12,7 +12,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <numbers>
 #include <random>
 #include <string>
 
@@ -39,7 +41,7 @@ QString CacheFolder()
 void SetValues(TMesData& m, std::int64_t second, std::mt19937& random)
 {
     std::normal_distribution<float> noise(0.0f, 1.0f);
-    const double day = 2 * M_PI * static_cast<double>(second % 86400) / 86400.0;
+    const double day = 2 * std::numbers::pi * static_cast<double>(second % 86400) / 86400.0;
     const auto swing = static_cast<float>(std::sin(day - 2.0));  // warmest in the afternoon
     m.M11 = 23.0f + 5.0f * swing + 0.05f * noise(random);
     m.M12 = 50.0f - 12.0f * swing + 0.2f * noise(random);

@@ -15,7 +15,8 @@ namespace qemra {
 // `args` are the program's arguments without the program name. FROM and TO are dates yyyy/mm/dd,
 // both included. Each day counts its second record file of the port, or else its minute record
 // file (a row as 60 seconds of its averages); a day with neither is named on `err` and skipped.
-// Without --port the one port found in the range is taken; several are an error that lists them.
+// Without --port the one port found in the range is taken; several are a bad argument whose message
+// lists them.
 // The data folder is `defaultDataDir` unless --data-dir names one. Prints the summary as a table,
 // or with --json as one JSON object, to `out`.
 // Returns 0 on success, 1 when no record file of the range could be read, 2 on bad arguments
