@@ -37,6 +37,7 @@ void SurveySummary::Add(const RecordTime& time, const RecordValues& values, std:
     if (rows_ == 0) {
         minimum_ = values;
         maximum_ = values;
+        origin_ = values;
         first_ = time;
     }
     last_ = time;
@@ -47,7 +48,7 @@ void SurveySummary::Add(const RecordTime& time, const RecordValues& values, std:
             minimum_[i] = value;
         if (value > maximum_[i])
             maximum_[i] = value;
-        sum_[i] += value * weight;
+        sum_[i] += (value - origin_[i]) * weight;
     }
     pmvSeconds_[static_cast<std::size_t>(PmvCategoryOf(values[QuantityIndex(RecordQuantity::Pmv)]))] += seconds;
     wbgtSeconds_[static_cast<std::size_t>(WbgtLevelOf(values[QuantityIndex(RecordQuantity::WbgtIn)]))] += seconds;
@@ -56,7 +57,8 @@ void SurveySummary::Add(const RecordTime& time, const RecordValues& values, std:
 
 double SurveySummary::Average(RecordQuantity quantity) const
 {
-    return rows_ > 0 ? sum_[QuantityIndex(quantity)] / static_cast<double>(rows_) : 0.0;
+    const std::size_t i = QuantityIndex(quantity);
+    return rows_ > 0 ? origin_[i] + sum_[i] / static_cast<double>(rows_) : 0.0;
 }
 
 double SurveySummary::Share(PmvCategory category) const

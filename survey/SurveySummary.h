@@ -48,6 +48,9 @@ private:
     std::optional<RecordTime> last_;
     RecordValues minimum_{};
     RecordValues maximum_{};
+    // Sums of the differences from the first row's values: a steady quantity averages to exactly
+    // its value, and long sums lose less to rounding.
+    RecordValues origin_{};
     RecordValues sum_{};
     std::array<std::int64_t, kPmvCategories> pmvSeconds_{};
     std::array<std::int64_t, kWbgtLevels> wbgtSeconds_{};
