@@ -121,8 +121,9 @@ TEST_F(SurveySummaryTest, SummarisesAHandMadeDayWithEveryBoundInTheUpperClass)
         EXPECT_EQ(q[QStringLiteral("min")].toDouble(), f.min) << f.key;  // as written in the file
         EXPECT_EQ(q[QStringLiteral("max")].toDouble(), f.max) << f.key;
         EXPECT_NEAR(q[QStringLiteral("avg")].toDouble(), f.avg, 1e-12) << f.key;
-        if (f.min == f.max)
+        if (f.min == f.max) {
             EXPECT_EQ(q[QStringLiteral("avg")].toDouble(), f.min) << f.key << ": a steady value averages to itself";
+        }
     }
 
     // |PMV| 0.19 | 0.20 0.20 0.49 | 0.50 0.50 0.69 | 0.70 0.70 1.50
