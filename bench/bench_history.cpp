@@ -80,7 +80,7 @@ bool WriteMonth(const QString& folder)
 // The cache folder with the month in it, made when missing or from another generator.
 QString MonthFolder()
 {
-    const QString folder = CacheFolder();
+    QString folder = CacheFolder();
     const QString stampPath = folder + QStringLiteral("/complete");
     QFile stamp(stampPath);
     if (stamp.open(QIODevice::ReadOnly) && QString::fromUtf8(stamp.readAll()) == kCacheStamp)
