@@ -3,9 +3,16 @@
 #include "windows/main/MainWindow.h"
 #include "app/EndSignals.h"
 #include "app/Program.h"
+#include "common/AppFolder.h"
+#include "survey/SurveyRun.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QScopeGuard>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstring>
 
 namespace qemra {
 
@@ -29,6 +36,23 @@ int RunProgram(const Clock& clock, Prompts& prompts, const QString& baseFolder, 
     const auto forget = qScopeGuard([&endSignals] { endSignals.OnSignal = nullptr; });
     program.Main().show();
     return QApplication::exec();
+}
+
+bool WantsSurveySummary(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--summary") == 0)
+            return true;
+    return false;
+}
+
+int RunSurveySummaryCommand(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    // The folder is only read here: it is not created when missing.
+    return RunSurveySummary(QCoreApplication::arguments().mid(1), RunningAppLocation().baseFolder, out, err);
 }
 
 }  // namespace qemra

@@ -43,6 +43,9 @@ public:
 
 int main(int argc, char** argv)
 {
+    // The survey summary runs without a display, so it goes before any window toolkit starts.
+    if (qemra::WantsSurveySummary(argc, argv))
+        return qemra::RunSurveySummaryCommand(argc, argv);
     // Before the toolkit starts any thread, so that every thread keeps the end signals blocked.
     qemra::EndSignals::Block();
     MonitorApplication app(argc, argv);

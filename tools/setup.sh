@@ -17,6 +17,8 @@ packages=(
   poppler-utils
   # tools/tidy.sh and the style file
   clang-tidy clang-format
+  # tools/bench-history-vs-pandas.sh: the survey summary measured against pandas.read_csv
+  python3-pandas
 )
 
 missing=()

@@ -1,0 +1,170 @@
+// A month of second record files, written once by the recorder itself, read back and summarised
+// as `qemra-monitor --summary` does; bytes per second, and the memory the summary takes on top of
+// what the process held before it (it streams, so a day and a month should need the same).
+#include "recording/RecordFiles.h"
+#include "survey/SurveyRun.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <numbers>
+#include <random>
+#include <string>
+
+using namespace qemra;
+
+namespace {
+
+constexpr int kMonthDays = 31;
+// Changes to what the month holds must change this, so an old cache is made again.
+const QString kCacheStamp = QStringLiteral("month 2026-12, 31 days, COM7, generator 1\n");
+
+QDate FirstDay() { return {2026, 12, 1}; }
+
+// QEMRA_BENCH_HISTORY_DIR, else the folder the build names; tools/bench-history-vs-pandas.sh reads
+// the same files.
+QString CacheFolder()
+{
+    const QString given = qEnvironmentVariable("QEMRA_BENCH_HISTORY_DIR");
+    return given.isEmpty() ? QStringLiteral(QEMRA_BENCH_HISTORY_DIR) : given;
+}
+
+// Slow daily swings with noise, so that PMV and WBGT pass through every class and the number
+// texts vary as a real survey's do.
+void SetValues(TMesData& m, std::int64_t second, std::mt19937& random)
+{
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    const double day = 2 * std::numbers::pi * static_cast<double>(second % 86400) / 86400.0;
+    const auto swing = static_cast<float>(std::sin(day - 2.0));  // warmest in the afternoon
+    m.M11 = 23.0f + 5.0f * swing + 0.05f * noise(random);
+    m.M12 = 50.0f - 12.0f * swing + 0.2f * noise(random);
+    m.M04 = m.M11 + 0.8f + 0.05f * noise(random);
+    m.M01 = std::fabs(0.25f + 0.15f * static_cast<float>(std::sin(static_cast<double>(second) / 600.0)) +
+                      0.05f * noise(random));
+    m.M55 = 1.2f;
+    m.H51 = second % 86400 < 43200 ? 0.7f : 0.5f;
+    m.M53 = 1.2f * swing + 0.05f * noise(random);
+    m.M51 = 24.0f + 8.0f * swing + 0.05f * noise(random);
+    m.M52 = 23.5f + 8.0f * swing + 0.05f * noise(random);
+    m.M21 = 9.5f + 1.5f * swing + 0.02f * noise(random);
+    m.M22 = 13.0f + 2.0f * swing + 0.05f * noise(random);
+    m.M23 = 17.0f + 3.0f * swing + 0.05f * noise(random);
+}
+
+// The month as the recorder writes it, one second step after another, second recording on.
+bool WriteMonth(const QString& folder)
+{
+    SharedState state;
+    state.MySts.PortName = QStringLiteral("COM7");
+    state.MySts.SecRec = 1;
+    state.CurMes.Measuring = 1;
+    const QDate first = FirstDay();
+    FakeClock clock(EncodeDateTime(first.year(), first.month(), first.day(), 0, 0, 0, 100));
+    RecordFiles files(folder, state, clock);
+    std::mt19937 random(20261201);
+    for (std::int64_t second = 0; second < std::int64_t{kMonthDays} * 86400; ++second) {
+        SetValues(state.CurMes, second, random);
+        files.RecordSecond();
+        clock.AdvanceSeconds(1);
+    }
+    return QFileInfo::exists(files.SecondRecordPath(clock.Now() - 1.0 / 86400));
+}
+
+// The cache folder with the month in it, made when missing or from another generator.
+QString MonthFolder()
+{
+    QString folder = CacheFolder();
+    const QString stampPath = folder + QStringLiteral("/complete");
+    QFile stamp(stampPath);
+    if (stamp.open(QIODevice::ReadOnly) && QString::fromUtf8(stamp.readAll()) == kCacheStamp)
+        return folder;
+    stamp.close();
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    std::fprintf(stderr, "writing %d days of record files into %s (once)...\n", kMonthDays,
+                 QFile::encodeName(folder).constData());
+    if (!WriteMonth(folder) || !stamp.open(QIODevice::WriteOnly) || stamp.write(kCacheStamp.toUtf8()) < 0)
+        return {};
+    return folder;
+}
+
+qint64 SecondFileBytes(const QString& folder, int days)
+{
+    qint64 bytes = 0;
+    for (int d = 0; d < days; ++d)
+        bytes += QFileInfo(folder + QStringLiteral("/Record/RT_COM7_") +
+                           FirstDay().addDays(d).toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv"))
+                     .size();
+    return bytes;
+}
+
+// A line of /proc/self/status in kB, as MB; -1 when not there.
+double StatusMegabytes(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stod(line.substr(std::string(key).size())) / 1024.0;
+    return -1;
+}
+
+// Resets the peak resident size to the present one, so the peak read later is the summary's.
+bool ResetPeakMemory()
+{
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return clear.good();
+}
+
+void Summarise(benchmark::State& benchState, int days)
+{
+    const QString folder = MonthFolder();
+    if (folder.isEmpty()) {
+        benchState.SkipWithError("cannot write the month of record files");
+        return;
+    }
+    const QStringList args{QStringLiteral("--summary"),
+                           FirstDay().toString(QStringLiteral("yyyy/MM/dd")),
+                           FirstDay().addDays(days - 1).toString(QStringLiteral("yyyy/MM/dd")),
+                           QStringLiteral("--data-dir"),
+                           folder,
+                           QStringLiteral("--json")};
+    const bool peakReset = ResetPeakMemory();
+    const double before = StatusMegabytes("VmRSS:");
+    for (auto _ : benchState) {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        if (RunSurveySummary(args, QString(), outStream, errStream) != 0 || !err.isEmpty()) {
+            benchState.SkipWithError(qPrintable(QStringLiteral("summary failed: ") + err));
+            return;
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    const double peak = StatusMegabytes("VmHWM:");
+    benchState.SetBytesProcessed(static_cast<std::int64_t>(benchState.iterations()) * SecondFileBytes(folder, days));
+    benchState.counters["files_MB"] = static_cast<double>(SecondFileBytes(folder, days)) / 1e6;
+    benchState.counters["peak_rss_MB"] = peak;
+    if (peakReset)
+        benchState.counters["summary_extra_MB"] = peak - before;
+}
+
+void BM_SummaryMonth(benchmark::State& benchState) { Summarise(benchState, kMonthDays); }
+void BM_SummaryDay(benchmark::State& benchState) { Summarise(benchState, 1); }
+
+}  // namespace
+
+BENCHMARK(BM_SummaryMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_SummaryDay)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();

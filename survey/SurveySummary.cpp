@@ -1,0 +1,76 @@
+#include "survey/SurveySummary.h"
+
+#include <cmath>
+
+namespace qemra {
+
+PmvCategory PmvCategoryOf(double pmv)
+{
+    // The bounds are the doubles of their decimal texts, the same doubles a file's "0.2" reads as.
+    const double magnitude = std::fabs(pmv);
+    if (magnitude < 0.2)
+        return PmvCategory::A;
+    if (magnitude < 0.5)
+        return PmvCategory::B;
+    if (magnitude < 0.7)
+        return PmvCategory::C;
+    return PmvCategory::Outside;
+}
+
+WbgtLevel WbgtLevelOf(double wbgtIn)
+{
+    if (wbgtIn < 21)
+        return WbgtLevel::Safe;
+    if (wbgtIn < 25)
+        return WbgtLevel::Caution;
+    if (wbgtIn < 28)
+        return WbgtLevel::Warning;
+    if (wbgtIn < 31)
+        return WbgtLevel::Severe;
+    return WbgtLevel::Danger;
+}
+
+void SurveySummary::Add(const RecordTime& time, const RecordValues& values, std::int64_t seconds)
+{
+    if (seconds <= 0)
+        return;
+    if (rows_ == 0) {
+        minimum_ = values;
+        maximum_ = values;
+        origin_ = values;
+        first_ = time;
+    }
+    last_ = time;
+    const auto weight = static_cast<double>(seconds);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double value = values[i];
+        if (value < minimum_[i])
+            minimum_[i] = value;
+        if (value > maximum_[i])
+            maximum_[i] = value;
+        sum_[i] += (value - origin_[i]) * weight;
+    }
+    pmvSeconds_[static_cast<std::size_t>(PmvCategoryOf(values[QuantityIndex(RecordQuantity::Pmv)]))] += seconds;
+    wbgtSeconds_[static_cast<std::size_t>(WbgtLevelOf(values[QuantityIndex(RecordQuantity::WbgtIn)]))] += seconds;
+    rows_ += seconds;
+}
+
+double SurveySummary::Average(RecordQuantity quantity) const
+{
+    const std::size_t i = QuantityIndex(quantity);
+    return rows_ > 0 ? origin_[i] + sum_[i] / static_cast<double>(rows_) : 0.0;
+}
+
+double SurveySummary::Share(PmvCategory category) const
+{
+    return rows_ > 0 ? static_cast<double>(pmvSeconds_[static_cast<std::size_t>(category)]) / static_cast<double>(rows_)
+                     : 0.0;
+}
+
+double SurveySummary::Share(WbgtLevel level) const
+{
+    return rows_ > 0 ? static_cast<double>(wbgtSeconds_[static_cast<std::size_t>(level)]) / static_cast<double>(rows_)
+                     : 0.0;
+}
+
+}  // namespace qemra
