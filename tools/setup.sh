@@ -15,6 +15,8 @@ packages=(
   dpkg-dev file
   # tools/tidy.sh and the style file
   clang-tidy clang-format
+  # publishing to an MQTT broker: the client library, and the broker, its clients and openssl for the tests
+  libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 
 missing=()
