@@ -1,5 +1,7 @@
 #include "publish/Payloads.h"
 
+#include <QDate>
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -34,6 +36,17 @@ constexpr std::array<const char*, 12> kMinuteGroups{
     "wind", "air_temp", "rh",      "radiant_temp", "mets",      "clo",
     "pmv",  "wbgt_out", "wbgt_in", "abs_humidity", "dew_point", "wet_bulb",
 };
+constexpr std::array<const char*, 3> kFigureNames{"avg", "max", "min"};
+
+constexpr std::int64_t kMsPerHour = 3'600'000;
+constexpr std::int64_t kMsPerDay = 24 * kMsPerHour;
+constexpr qint64 kEpochJulianDay = 2415019;  // 1899-12-30
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+{
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
 
 void AppendNumber(QByteArray& out, float value)
 {
@@ -54,6 +67,17 @@ void AppendKey(QByteArray& out, const char* name)
     out += "\":";
 }
 
+// Two digits, or four for the year.
+void AppendDigits(QByteArray& out, int value, int digits)
+{
+    char text[4];
+    for (int i = digits - 1; i >= 0; --i) {
+        text[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.append(text, digits);
+}
+
 // The figure of one field of a minute row, in single precision as the row holds it.
 std::optional<float> Figure(QByteArrayView field)
 {
@@ -67,21 +91,54 @@ std::optional<float> Figure(QByteArrayView field)
 
 }  // namespace
 
-QString IsoLocalTime(TDateTime time)
+void PayloadWriter::AppendTime(QByteArray& out, TDateTime time)
 {
-    const int offset = FromDateTime(time).offsetFromUtc() / 60;
-    const int magnitude = std::abs(offset);
-    return FormatDateTime(QStringLiteral("yyyy-mm-ddThh:nn:ss"), time) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2").arg(magnitude / 60, 2, 10, QChar(u'0')).arg(magnitude % 60, 2, 10, QChar(u'0'));
+    // Whole milliseconds as the rest of the program counts them; the second is cut, not rounded.
+    const std::int64_t ms = std::llround(time * static_cast<double>(kMsPerDay));
+    const std::int64_t days = FloorDiv(ms, kMsPerDay);
+    const std::int64_t ofDay = ms - days * kMsPerDay;
+    const std::int64_t hour = FloorDiv(ms, kMsPerHour);
+    if (hour != hour_) {
+        hour_ = hour;
+        offsetMinutes_ = FromDateTime(time).offsetFromUtc() / 60;
+    }
+    int year = 0, month = 0, day = 0;
+    QDate::fromJulianDay(kEpochJulianDay + days).getDate(&year, &month, &day);
+    const int seconds = static_cast<int>(ofDay / 1000);
+
+    out += '"';
+    AppendDigits(out, year, 4);
+    out += '-';
+    AppendDigits(out, month, 2);
+    out += '-';
+    AppendDigits(out, day, 2);
+    out += 'T';
+    AppendDigits(out, seconds / 3600, 2);
+    out += ':';
+    AppendDigits(out, seconds / 60 % 60, 2);
+    out += ':';
+    AppendDigits(out, seconds % 60, 2);
+    out += offsetMinutes_ < 0 ? '-' : '+';
+    const int offset = std::abs(offsetMinutes_);
+    AppendDigits(out, offset / 60, 2);
+    out += ':';
+    AppendDigits(out, offset % 60, 2);
+    out += '"';
 }
 
-QByteArray LivePayload(const TMesData& values, TDateTime now)
+QByteArray PayloadWriter::Time(TDateTime time)
+{
+    QByteArray out;
+    AppendTime(out, time);
+    return out.mid(1, out.size() - 2);
+}
+
+QByteArray PayloadWriter::Live(const TMesData& values, TDateTime now)
 {
     QByteArray out;
     out.reserve(320);
-    out += "{\"time\":\"";
-    out += IsoLocalTime(now).toLatin1();
-    out += '"';
+    out += "{\"time\":";
+    AppendTime(out, now);
     for (const LiveField& field : kLiveFields) {
         out += ',';
         AppendKey(out, field.name);
@@ -91,40 +148,37 @@ QByteArray LivePayload(const TMesData& values, TDateTime now)
     return out;
 }
 
-std::optional<QByteArray> MinutePayload(const MinuteRow& row)
+std::optional<QByteArray> PayloadWriter::Minute(const MinuteRow& row)
 {
     // The figures follow the stamp and its comma: average, maximum and minimum of each group.
     const QByteArrayView text(row.Text);
     const qsizetype firstComma = text.indexOf(',');
     if (firstComma < 0)
         return std::nullopt;
-    constexpr int kFigures = 3 * static_cast<int>(kMinuteGroups.size());
+    constexpr std::size_t kFigures = kFigureNames.size() * kMinuteGroups.size();
     std::array<std::optional<float>, kFigures> figures;
     qsizetype start = firstComma + 1;
-    for (int i = 0; i < kFigures; ++i) {
+    for (std::optional<float>& figure : figures) {
         const qsizetype comma = text.indexOf(',', start);
         if (comma < 0)
             return std::nullopt;
-        figures[static_cast<std::size_t>(i)] = Figure(text.sliced(start, comma - start));
+        figure = Figure(text.sliced(start, comma - start));
         start = comma + 1;
     }
 
     QByteArray out;
     out.reserve(640);
-    out += "{\"time\":\"";
-    out += IsoLocalTime(row.Time).toLatin1();
-    out += '"';
-    static constexpr std::array<const char*, 3> kParts{"avg", "max", "min"};
+    out += "{\"time\":";
+    AppendTime(out, row.Time);
     for (std::size_t group = 0; group < kMinuteGroups.size(); ++group) {
         out += ',';
         AppendKey(out, kMinuteGroups[group]);
         out += '{';
-        for (std::size_t part = 0; part < kParts.size(); ++part) {
+        for (std::size_t part = 0; part < kFigureNames.size(); ++part) {
             if (part > 0)
                 out += ',';
-            AppendKey(out, kParts[part]);
-            const std::optional<float>& figure = figures[3 * group + part];
-            if (figure)
+            AppendKey(out, kFigureNames[part]);
+            if (const std::optional<float>& figure = figures[kFigureNames.size() * group + part])
                 AppendNumber(out, *figure);
             else
                 out += "null";
@@ -134,5 +188,7 @@ std::optional<QByteArray> MinutePayload(const MinuteRow& row)
     out += '}';
     return out;
 }
+
+QString IsoLocalTime(TDateTime time) { return QString::fromLatin1(PayloadWriter().Time(time)); }
 
 }  // namespace qemra

@@ -10,27 +10,38 @@
 namespace qemra {
 namespace {
 
-TEST(IsoLocalTime, WritesTheOffsetOfTheZoneInForceAtThatTime)
+TEST(PayloadWriter, WritesTheTimeWithTheOffsetOfTheZoneInForceAtThatTime)
 {
-    struct Case {
-        const char* zone;
+    struct Moment {
         TDateTime time;
         const char* expected;
     };
-    const Case cases[] = {
-        {"JST-9", EncodeDateTime(2026, 12, 11, 9, 41, 0), "2026-12-11T09:41:00+09:00"},
-        {"UTC0", EncodeDateTime(2026, 12, 11, 9, 41, 0), "2026-12-11T09:41:00+00:00"},
-        {"<+0530>-5:30", EncodeDateTime(2026, 12, 11, 23, 59, 59), "2026-12-11T23:59:59+05:30"},
-        // Daylight saving time: the offset of the day, not of today.
-        {"EST5EDT,M3.2.0,M11.1.0", EncodeDateTime(2026, 7, 1, 12, 0, 0), "2026-07-01T12:00:00-04:00"},
-        {"EST5EDT,M3.2.0,M11.1.0", EncodeDateTime(2026, 1, 1, 0, 0, 0), "2026-01-01T00:00:00-05:00"},
-        // Milliseconds are dropped, not rounded up into the next second.
-        {"JST-9", EncodeDateTime(2026, 12, 11, 9, 41, 7, 999), "2026-12-11T09:41:07+09:00"},
+    struct Zone {
+        const char* zone;
+        std::vector<Moment> moments;  // one after the other, as a writer meets them
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.zone);
-        const LocalZone zone(c.zone);
-        EXPECT_EQ(IsoLocalTime(c.time), QString::fromLatin1(c.expected));
+    const Zone zones[] = {
+        {"JST-9",
+         {{EncodeDateTime(2026, 12, 11, 9, 41, 0), "2026-12-11T09:41:00+09:00"},
+          // Milliseconds are dropped, not rounded up into the next second.
+          {EncodeDateTime(2026, 12, 11, 9, 41, 7, 999), "2026-12-11T09:41:07+09:00"},
+          {EncodeDateTime(1999, 12, 31, 23, 59, 59), "1999-12-31T23:59:59+09:00"}}},
+        {"UTC0", {{EncodeDateTime(2026, 12, 11, 9, 41, 0), "2026-12-11T09:41:00+00:00"}}},
+        {"<+0530>-5:30", {{EncodeDateTime(2026, 12, 11, 23, 59, 59), "2026-12-11T23:59:59+05:30"}}},
+        // Daylight saving time: the offset of that day, also from one second to the next.
+        {"EST5EDT,M3.2.0,M11.1.0",
+         {{EncodeDateTime(2026, 1, 1, 0, 0, 0), "2026-01-01T00:00:00-05:00"},
+          {EncodeDateTime(2026, 3, 8, 1, 59, 59), "2026-03-08T01:59:59-05:00"},
+          {EncodeDateTime(2026, 3, 8, 3, 0, 0), "2026-03-08T03:00:00-04:00"},
+          {EncodeDateTime(2026, 7, 1, 12, 0, 0), "2026-07-01T12:00:00-04:00"}}},
+    };
+    for (const Zone& z : zones) {
+        const LocalZone zone(z.zone);
+        PayloadWriter writer;
+        for (const Moment& m : z.moments) {
+            SCOPED_TRACE(m.expected);
+            EXPECT_EQ(writer.Time(m.time), m.expected);
+        }
     }
 }
 
@@ -55,7 +66,7 @@ MinuteRow RecordedRow(bool maintenance)
     return rows.size() == 1 ? rows.front() : MinuteRow{};
 }
 
-TEST(MinutePayload, TakesTheTwelveStandardGroupsOfAStandardOrAMaintenanceRow)
+TEST(PayloadWriter, TakesTheTwelveStandardGroupsOfAStandardOrAMaintenanceRow)
 {
     const LocalZone zone("JST-9");
     const MinuteRow standard = RecordedRow(false);
@@ -70,17 +81,19 @@ TEST(MinutePayload, TakesTheTwelveStandardGroupsOfAStandardOrAMaintenanceRow)
                                 R"(,"pmv":{"avg":1e-06,"max":1e-06,"min":1e-06},"wbgt_out":)" + zeros +
                                 R"(,"wbgt_in":)" + zeros + R"(,"abs_humidity":)" + zeros + R"(,"dew_point":)" + zeros +
                                 R"(,"wet_bulb":)" + zeros + "}";
-    EXPECT_EQ(MinutePayload(standard), expected);
-    EXPECT_EQ(MinutePayload(maintenance), expected);
+    PayloadWriter writer;
+    EXPECT_EQ(writer.Minute(standard), expected);
+    EXPECT_EQ(writer.Minute(maintenance), expected);
 }
 
-TEST(MinutePayload, GivesNothingForARowCutShortAndNullForAFigureThatIsNoNumber)
+TEST(PayloadWriter, GivesNoMinutePayloadForARowCutShortAndNullForAFigureThatIsNoNumber)
 {
     const LocalZone zone("JST-9");
+    PayloadWriter writer;
     const TDateTime minute = EncodeDateTime(2026, 12, 11, 9, 41);
     const QByteArray figures = QByteArray("1,2,3,").repeated(11);
-    EXPECT_EQ(MinutePayload({minute, "2026/12/11 09:41," + figures + "1,2,"}), std::nullopt);
-    const std::optional<QByteArray> payload = MinutePayload({minute, "2026/12/11 09:41," + figures + "1,x,3,"});
+    EXPECT_EQ(writer.Minute({minute, "2026/12/11 09:41," + figures + "1,2,"}), std::nullopt);
+    const std::optional<QByteArray> payload = writer.Minute({minute, "2026/12/11 09:41," + figures + "1,x,3,"});
     ASSERT_TRUE(payload);
     EXPECT_TRUE(payload->endsWith(R"("wet_bulb":{"avg":1,"max":null,"min":3}})")) << payload->toStdString();
 }
