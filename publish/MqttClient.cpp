@@ -38,6 +38,20 @@ MqttClient::~MqttClient()
 
 bool MqttClient::Setup(const QByteArray& willTopic, const QByteArray& willPayload, QString& error)
 {
+    // The library only says "invalid arguments" for a TLS file it cannot read.
+    if (settings_.Tls()) {
+        if (settings_.CertFile.isEmpty() != settings_.KeyFile.isEmpty()) {
+            error = QStringLiteral("CertFile and KeyFile go together");
+            return false;
+        }
+        for (const QString& path : {settings_.CaFile, settings_.CertFile, settings_.KeyFile}) {
+            QFile file(path);
+            if (!path.isEmpty() && !file.open(QIODevice::ReadOnly)) {
+                error = path + QStringLiteral(": ") + file.errorString();
+                return false;
+            }
+        }
+    }
     InitialiseLibraryOnce();
     client_ = mosquitto_new(settings_.ClientId.toUtf8().constData(), true, this);
     if (!client_) {

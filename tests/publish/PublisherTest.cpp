@@ -244,21 +244,50 @@ TEST_F(PublisherTest, StopLeavesTheRetainedOffline)
     EXPECT_TRUE(later.Messages().front().retained);
 }
 
-TEST_F(PublisherTest, WithoutHostNothingRuns)
+TEST_F(PublisherTest, NothingRunsWithoutHostOrWithATlsFileThatCannotBeRead)
 {
-    PublishSettings settings = Settings();
-    settings.Host.clear();
-    auto publisher = MakePublisher(settings);
-    const int threadsBefore = ThreadCount();
-    publisher->Start();
-    publisher->PublishLive(FirstSample(), At(9, 41, 7));
-    WriteRow(*publisher, 41);
+    struct Case {
+        const char* name;
+        const char* host;
+        const char* caFile;
+        QString state;    // the start of the state text
+        QString logLine;  // the start of the one line logged, if any
+    };
+    const QString missing = folder.file(QStringLiteral("missing-ca.pem"));
+    const Case cases[] = {
+        {"no host", "", "", QStringLiteral("MQTT: 停止"), {}},
+        {"a CA file that is not there",
+         "127.0.0.1",
+         "missing-ca.pem",
+         QStringLiteral("MQTT: 設定エラー (") + missing,
+         {QStringLiteral("MQTT: 設定エラー 127.0.0.1:%1: %2: No such file or directory")
+              .arg(broker.Port())
+              .arg(missing)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        log.clear();
+        PublishSettings settings = Settings();
+        settings.Host = QString::fromLatin1(c.host);
+        if (*c.caFile)
+            settings.CaFile = folder.file(QString::fromLatin1(c.caFile));
+        auto publisher = MakePublisher(settings);
+        const int threadsBefore = ThreadCount();
+        publisher->Start();
+        publisher->PublishLive(FirstSample(), At(9, 41, 7));
+        WriteRow(*publisher, 41);
 
-    EXPECT_EQ(ThreadCount(), threadsBefore);
-    EXPECT_FALSE(publisher->Running());
-    EXPECT_EQ(publisher->StateText(), QStringLiteral("MQTT: 停止"));
-    EXPECT_FALSE(folder.exists(QStringLiteral("Publish.state")));
-    EXPECT_TRUE(log.isEmpty());
+        EXPECT_EQ(ThreadCount(), threadsBefore);
+        EXPECT_FALSE(publisher->Running());
+        EXPECT_TRUE(publisher->StateText().startsWith(c.state)) << publisher->StateText().toStdString();
+        if (c.logLine.isEmpty()) {
+            EXPECT_TRUE(log.isEmpty());
+        } else {
+            ASSERT_EQ(log.size(), 1);
+            EXPECT_TRUE(log.front().startsWith(c.logLine)) << log.front().toStdString();
+        }
+        EXPECT_FALSE(folder.exists(QStringLiteral("Publish.state")));
+    }
 }
 
 }  // namespace
