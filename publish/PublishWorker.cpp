@@ -148,20 +148,24 @@ void PublishWorker::Serve(const Mailbox& mail)
     acknowledgements_ = false;
     if (justAccepted_) {
         justAccepted_ = false;
+        catchingUp_ = true;
         Report([call = reports_.connected] { call(); });
         client_.Publish(Topic("status"), "online", 1, true);
         forwarder_.Restart();
         pump = true;
     }
-    // A broker slower than the seconds loses seconds rather than piling them up.
-    if (mail.live && !client_.Congested())
-        client_.Publish(Topic("live"), livePayloads_.Live(mail.live->values, mail.live->time), 0, false);
     if (pump) {
         const QByteArray topic = Topic("minute");
         forwarder_.Pump(mail.now, [&](const QByteArray& payload) { return client_.Publish(topic, payload, 1, false); });
     }
     if (forwarder_.SaveIfDue(false))
         Report([call = reports_.acknowledged, row = *forwarder_.LastAcknowledged()] { call(row); });
+    // Live values follow once the rows left from before the connection are through. A broker slower
+    // than the seconds loses seconds rather than piling them up.
+    if (catchingUp_ && forwarder_.Through())
+        catchingUp_ = false;
+    if (mail.live && !catchingUp_ && !client_.Congested())
+        client_.Publish(Topic("live"), livePayloads_.Live(mail.live->values, mail.live->time), 0, false);
 }
 
 void PublishWorker::SayGoodbye(int& rc)

@@ -86,6 +86,7 @@ private:
     bool accepted_ = false;
     bool justAccepted_ = false;
     bool acknowledgements_ = false;
+    bool catchingUp_ = false;  // rows from before the present connection are still going out
     int goodbyeMid_ = -1;
     bool goodbyeAcknowledged_ = false;
 

@@ -44,7 +44,7 @@ public:
     // Connects in the background; does nothing while publishing is off (no host).
     void Start();
     // Once per second with new values while polling; goes out within a tenth of a second while
-    // connected, and is dropped otherwise.
+    // connected and no rows from before the connection wait, and is dropped otherwise.
     void PublishLive(const TMesData& values, TDateTime now);
     // A minute row was appended: what is new in the minute record files goes out.
     void MinuteRowWritten();

@@ -133,6 +133,8 @@ TEST_F(PublisherTest, SendsStatusLiveValuesAndMinuteRowsAsTheFileHoldsThem)
     publisher->Start();
     ASSERT_TRUE(WaitUntil([&] { return publisher->Connected(); }));
     EXPECT_EQ(publisher->StateText(), QStringLiteral("MQTT: 接続中 127.0.0.1:%1").arg(broker.Port()));
+    // Live values follow the rows left from before the connection.
+    ASSERT_TRUE(WaitUntil([&] { return publisher->AcknowledgedRow() == At(9, 41); }));
     publisher->PublishLive(SecondSample(), At(9, 42, 7) + 0.25 / 86400);
     recorder.WriteRow(At(9, 42), FirstSample());
     publisher->MinuteRowWritten();
