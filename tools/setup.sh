@@ -19,6 +19,8 @@ packages=(
   clang-tidy clang-format
   # tools/bench-history-vs-pandas.sh: the survey summary measured against pandas.read_csv
   python3-pandas
+  # publishing to an MQTT broker: the client library, and the broker, its clients and openssl for the tests
+  libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 
 missing=()

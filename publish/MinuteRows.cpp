@@ -1,0 +1,131 @@
+#include "publish/MinuteRows.h"
+
+#include <QDate>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qemra {
+
+namespace {
+
+// "yyyy/mm/dd hh:nn," as the minute rows are stamped.
+constexpr qsizetype kStampLength = 17;
+
+bool Digits(QByteArrayView text, qsizetype from, qsizetype count, int& value)
+{
+    value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+bool ReadFrom(int fd, qint64 offset, qint64 size, QByteArray& out)
+{
+    out.resize(size - offset);
+    qint64 done = 0;
+    while (offset + done < size) {
+        const ssize_t got = ::pread(fd, out.data() + done, static_cast<size_t>(size - offset - done), offset + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    out.resize(done);
+    return true;
+}
+
+}  // namespace
+
+std::optional<TDateTime> MinuteRowTime(QByteArrayView line)
+{
+    if (line.size() < kStampLength || line[4] != '/' || line[7] != '/' || line[10] != ' ' || line[13] != ':' ||
+        line[16] != ',')
+        return std::nullopt;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    if (!Digits(line, 0, 4, year) || !Digits(line, 5, 2, month) || !Digits(line, 8, 2, day) ||
+        !Digits(line, 11, 2, hour) || !Digits(line, 14, 2, minute))
+        return std::nullopt;
+    if (!QDate::isValid(year, month, day) || hour > 23 || minute > 59)
+        return std::nullopt;
+    return EncodeDateTime(year, month, day, hour, minute);
+}
+
+MinuteRowReader::MinuteRowReader(QString recordFolder) : folder_(std::move(recordFolder))
+{
+    if (!folder_.isEmpty() && !folder_.endsWith(u'/'))
+        folder_ += u'/';
+}
+
+QString MinuteRowReader::FilePath(TDateTime day) const
+{
+    return folder_ + QStringLiteral("RT_") + FormatDateTime(QStringLiteral("yyyymmdd"), day) + QStringLiteral(".RCD");
+}
+
+std::vector<MinuteRow> MinuteRowReader::NextRows(TDateTime after, TDateTime now)
+{
+    const TDateTime oldest = now - kDaysBack;
+    const TDateTime from = std::max(after, oldest);
+    // Day files are named by the date of writing; a row stamped 23:59 of one day lies in that day's file.
+    for (double day = std::floor(from); day <= std::floor(now); day += 1) {
+        std::vector<MinuteRow> rows = RowsOfFile(FilePath(day), after, oldest);
+        if (!rows.empty())
+            return rows;
+    }
+    return {};
+}
+
+std::vector<MinuteRow> MinuteRowReader::RowsOfFile(const QString& path, TDateTime after, TDateTime oldest)
+{
+    std::vector<MinuteRow> rows;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return rows;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return rows;
+    }
+    const FileIdentity identity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
+    qint64 start = 0;
+    // Rows are only ever appended; a file replaced or cut shorter is read again from its start.
+    if (cursor_ && cursor_->path == path && cursor_->identity == identity && cursor_->after == after &&
+        cursor_->offset <= info.st_size)
+        start = cursor_->offset;
+
+    QByteArray bytes;
+    const bool read = ReadFrom(fd, start, info.st_size, bytes);
+    ::close(fd);
+    if (!read)
+        return rows;
+
+    qsizetype lineStart = 0;
+    while (true) {
+        const qsizetype lf = bytes.indexOf('\n', lineStart);
+        if (lf < 0)
+            break;
+        qsizetype end = lf;
+        if (end > lineStart && bytes[end - 1] == '\r')
+            --end;
+        const QByteArrayView line(bytes.constData() + lineStart, end - lineStart);
+        if (const std::optional<TDateTime> time = MinuteRowTime(line); time && *time > after && *time >= oldest)
+            rows.push_back({*time, line.toByteArray()});
+        lineStart = lf + 1;
+    }
+    cursor_ = Cursor{path, identity, start + lineStart, rows.empty() ? after : rows.back().Time};
+    return rows;
+}
+
+}  // namespace qemra

@@ -1,0 +1,187 @@
+#include "publish/PublishWorker.h"
+
+#include <QMetaObject>
+
+#include <mosquitto.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <pthread.h>
+
+namespace qemra {
+
+namespace {
+
+// How long one pass of the network loop waits for traffic: also how late a live value or a new
+// minute row may go out.
+constexpr int kPassMs = 100;
+// At the end: how long to wait for the broker to acknowledge the "offline", and the passes that
+// may then send the DISCONNECT.
+constexpr std::chrono::milliseconds kGoodbyeBound{2000};
+constexpr int kGoodbyePasses = 3;
+constexpr int kGoodbyePassMs = 100;
+
+}  // namespace
+
+PublishWorker::PublishWorker(PublishSettings settings, QString recordFolder, QString stateFilePath,
+                             ReconnectBackoff backoff, QObject* context, Reports reports)
+    : settings_(std::move(settings)), backoff_(backoff), reports_(std::move(reports)),
+      client_(settings_, {[this] {
+                              accepted_ = true;
+                              justAccepted_ = true;
+                          },
+                          [this](int mid) {
+                              if (mid == goodbyeMid_)
+                                  goodbyeAcknowledged_ = true;
+                              else if (forwarder_.Acknowledge(mid))
+                                  acknowledgements_ = true;
+                          }}),
+      forwarder_(std::move(recordFolder), std::move(stateFilePath)), context_(context)
+{
+}
+
+QByteArray PublishWorker::Topic(const char* name) const { return settings_.Topic(QString::fromLatin1(name)).toUtf8(); }
+
+bool PublishWorker::Setup(QString& error)
+{
+    forwarder_.Load();
+    return client_.Setup(Topic("status"), "offline", error);
+}
+
+template <typename Call>
+void PublishWorker::Report(Call&& call)
+{
+    const std::lock_guard lock(mutex_);
+    if (context_)
+        QMetaObject::invokeMethod(context_, std::forward<Call>(call), Qt::QueuedConnection);
+}
+
+PublishWorker::Mailbox PublishWorker::TakeMailbox()
+{
+    const std::lock_guard lock(mutex_);
+    Mailbox taken = mailbox_;
+    mailbox_.live.reset();
+    mailbox_.rowsWritten = false;
+    return taken;
+}
+
+void PublishWorker::OfferLive(const TMesData& values, TDateTime now)
+{
+    const std::lock_guard lock(mutex_);
+    mailbox_.live = Live{values, now};
+    mailbox_.now = now;
+}
+
+void PublishWorker::RowsWritten(TDateTime now)
+{
+    const std::lock_guard lock(mutex_);
+    mailbox_.rowsWritten = true;
+    mailbox_.now = now;
+}
+
+bool PublishWorker::Finish(std::chrono::milliseconds bound)
+{
+    std::unique_lock lock(mutex_);
+    mailbox_.finishing = true;
+    wake_.notify_all();
+    const bool ended = wake_.wait_for(lock, bound, [this] { return finished_; });
+    context_ = nullptr;
+    return ended;
+}
+
+void PublishWorker::Run()
+{
+    // A broker that closes the connection while TLS writes to it would raise SIGPIPE, which ends the
+    // program; blocked on this thread, the write fails with EPIPE instead.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+
+    auto pause = backoff_.first;
+    while (true) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (mailbox_.finishing)
+                break;
+        }
+        accepted_ = false;
+        justAccepted_ = false;
+        int rc = client_.Connect();
+        int error = errno;
+        bool finishing = false;
+        while (rc == MOSQ_ERR_SUCCESS) {
+            rc = client_.Loop(kPassMs);
+            error = errno;
+            const Mailbox mail = TakeMailbox();
+            if (mail.finishing) {
+                finishing = true;
+                if (rc == MOSQ_ERR_SUCCESS)
+                    SayGoodbye(rc);
+                break;
+            }
+            if (rc == MOSQ_ERR_SUCCESS && accepted_)
+                Serve(mail);
+        }
+        if (finishing)
+            break;
+        if (forwarder_.SaveIfDue(true))
+            Report([call = reports_.acknowledged, row = *forwarder_.LastAcknowledged()] { call(row); });
+        if (accepted_)
+            pause = backoff_.first;
+        Report([call = reports_.failed, reason = client_.Reason(rc, error)] { call(reason); });
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, pause, [this] { return mailbox_.finishing; }))
+            break;
+        pause = std::min(pause * 2, backoff_.last);
+    }
+    forwarder_.SaveIfDue(true);
+    const std::lock_guard lock(mutex_);
+    finished_ = true;
+    wake_.notify_all();
+}
+
+void PublishWorker::Serve(const Mailbox& mail)
+{
+    bool pump = mail.rowsWritten || acknowledgements_;
+    acknowledgements_ = false;
+    if (justAccepted_) {
+        justAccepted_ = false;
+        catchingUp_ = true;
+        Report([call = reports_.connected] { call(); });
+        client_.Publish(Topic("status"), "online", 1, true);
+        forwarder_.Restart();
+        pump = true;
+    }
+    if (pump) {
+        const QByteArray topic = Topic("minute");
+        forwarder_.Pump(mail.now, [&](const QByteArray& payload) { return client_.Publish(topic, payload, 1, false); });
+    }
+    if (forwarder_.SaveIfDue(false))
+        Report([call = reports_.acknowledged, row = *forwarder_.LastAcknowledged()] { call(row); });
+    // Live values follow once the rows left from before the connection are through. A broker slower
+    // than the seconds loses seconds rather than piling them up.
+    if (catchingUp_ && forwarder_.Through())
+        catchingUp_ = false;
+    if (mail.live && !catchingUp_ && !client_.Congested())
+        client_.Publish(Topic("live"), livePayloads_.Live(mail.live->values, mail.live->time), 0, false);
+}
+
+void PublishWorker::SayGoodbye(int& rc)
+{
+    if (accepted_) {
+        goodbyeAcknowledged_ = false;
+        goodbyeMid_ = client_.Publish(Topic("status"), "offline", 1, true);
+        const auto deadline = std::chrono::steady_clock::now() + kGoodbyeBound;
+        while (goodbyeMid_ >= 0 && !goodbyeAcknowledged_ && rc == MOSQ_ERR_SUCCESS &&
+               std::chrono::steady_clock::now() < deadline)
+            rc = client_.Loop(kGoodbyePassMs);
+    }
+    // With a DISCONNECT the broker keeps the last will to itself.
+    client_.Disconnect();
+    for (int pass = 0; pass < kGoodbyePasses && rc == MOSQ_ERR_SUCCESS; ++pass)
+        rc = client_.Loop(kGoodbyePassMs);
+}
+
+}  // namespace qemra
