@@ -1,5 +1,6 @@
 #include "windows/main/MainWindow.h"
 #include "app/EndSignals.h"
+#include "app/Headless.h"
 #include "app/Program.h"
 #include "app/ProgramRun.h"
 #include "common/AppFolder.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv)
     // The survey summary runs without a display, so it goes before any window toolkit starts.
     if (qemra::WantsSurveySummary(argc, argv))
         return qemra::RunSurveySummaryCommand(argc, argv);
+    // So does the unattended recorder.
+    if (qemra::WantsHeadless(argc, argv))
+        return qemra::RunHeadless(argc, argv);
     // Before the toolkit starts any thread, so that every thread keeps the end signals blocked.
     qemra::EndSignals::Block();
     MonitorApplication app(argc, argv);

@@ -1,7 +1,11 @@
 #include "core/AcquisitionCore.h"
 
 #include "common/Prompts.h"
+#include "publish/AckedMinuteFile.h"
+#include "publish/PublishSettings.h"
 #include "recording/RecordSettings.h"
+
+#include <QFileInfo>
 
 namespace qemra {
 
@@ -18,6 +22,9 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
     poll_->hooks.ShowValues = [this] {
         if (hooks.ShowValues)
             hooks.ShowValues();
+        // The first seconds after a connect still hold values from before any answer.
+        if (publisher_ && poll_->WarmupCount > 3)
+            publisher_->PublishLive(state_->CurMes, clock_.Now());
     };
     poll_->hooks.SecondStep = [this] {
         if (hooks.SecondStep)
@@ -41,18 +48,72 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
     timer_.setObjectName(QStringLiteral("MainTimer"));
     timer_.setInterval(kTimerMs);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+    reconnectTimer_.setInterval(kReconnectMs);
+    connect(&reconnectTimer_, &QTimer::timeout, this, [this] { TryReconnect(); });
+    connect(link_.get(), &SerialLink::Lost, this, [this] { PortLost(); });
+
+    const QString publishIni = baseFolder_ + QStringLiteral("Publish.ini");
+    const PublishSettings publishing = LoadPublishSettings(publishIni, QStringLiteral("Port0"));
+    if (publishing.Enabled()) {
+        publisher_ = std::make_unique<Publisher>(publishing, records_->RecordFolder(),
+                                                 AckedMinuteFile::BesidePublishIni(publishIni), clock_,
+                                                 [this](const QString& line) { emit Event(line); });
+    }
 }
 
 AcquisitionCore::~AcquisitionCore()
 {
-    // The timer first, so no tick reaches a half-destroyed core; then the link.
+    // The timer first, so no tick reaches a half-destroyed core; then the link and the broker.
     timer_.stop();
+    reconnectTimer_.stop();
     link_->CloseLink();
+    StopPublishing();
+}
+
+void AcquisitionCore::StopPublishing()
+{
+    if (publisher_)
+        publisher_->Stop();
+}
+
+void AcquisitionCore::PortLost()
+{
+    emit Event(QStringLiteral("port lost: ") + link_->ComPortM().Port());
+    if (alwaysReconnect_ || link_->ComPortM().AutoReconnect())
+        ReconnectLater();
+}
+
+void AcquisitionCore::ReconnectLater()
+{
+    if (!reconnectTimer_.isActive())
+        reconnectTimer_.start();
+}
+
+void AcquisitionCore::TryReconnect()
+{
+    if (link_->LinkOpen()) {
+        reconnectTimer_.stop();
+        return;
+    }
+    // The same path each time; a settings file that cannot be read keeps the last settings.
+    link_->LoadPortSettings();
+    if (!link_->OpenLink())
+        return;
+    reconnectTimer_.stop();
+    poll_->WarmupCount = 0;
+    freshSeconds_ = 2;
+    emit Event(QStringLiteral("port back: ") + link_->ComPortM().Port());
 }
 
 QString AcquisitionCore::SettingsPath() const { return baseFolder_ + QStringLiteral("BaseSetpoint.ini"); }
 
-void AcquisitionCore::Start() { timer_.start(); }
+void AcquisitionCore::Start()
+{
+    // Publishing starts with the clock, once whoever logs the core's events is listening.
+    if (publisher_ && !timer_.isActive())
+        publisher_->Start();
+    timer_.start();
+}
 
 void AcquisitionCore::Tick() { poll_->MainTimerTimer(); }
 
@@ -63,6 +124,7 @@ bool AcquisitionCore::Connect()
         errorText_ = link_->ComPortM().ErrorText();
         return false;
     }
+    emit Event(QStringLiteral("connected: ") + link_->ComPortM().Port());
     return true;
 }
 
@@ -73,9 +135,33 @@ void AcquisitionCore::CheckSecond()
         return;
     if (hooks.ShowSecond)
         hooks.ShowSecond();
-    records_->RecordSecond();
+    if (freshSeconds_ > 0 && link_->LinkOpen()) {
+        --freshSeconds_;
+    } else {
+        AnnounceNewDayFiles(true);
+        records_->RecordSecond();
+        AnnounceNewDayFiles(false);
+    }
+    if (publisher_)
+        publisher_->MinuteRowWritten();
     if (hooks.Recorded)
         hooks.Recorded();
+}
+
+void AcquisitionCore::AnnounceNewDayFiles(bool before)
+{
+    // Only the log needs this: a day file that did not exist before this second's rows.
+    if (!QObject::receivers(SIGNAL(Event(QString))))
+        return;
+    const TDateTime now = clock_.Now();
+    const QString paths[2] = {records_->MinuteRecordPath(now), records_->SecondRecordPath(now)};
+    for (int i = 0; i < 2; ++i) {
+        const bool exists = QFileInfo::exists(paths[i]);
+        if (before)
+            dayFilesExisted_[i] = exists;
+        else if (exists && !dayFilesExisted_[i])
+            emit Event(QStringLiteral("day file started: ") + paths[i]);
+    }
 }
 
 }  // namespace qemra

@@ -4,6 +4,7 @@
 #include "acquisition/SharedState.h"
 #include "acquisition/TraceLog.h"
 #include "link/SerialLink.h"
+#include "publish/Publisher.h"
 #include "recording/MonitorList.h"
 #include "recording/RecordFiles.h"
 
@@ -57,7 +58,7 @@ public:
     // "BaseSetpoint.ini": the parameter set and the recording setting.
     QString SettingsPath() const;
 
-    // Starts the 200 ms timer.
+    // Starts the 200 ms timer, and publishing when "Publish.ini" names a broker.
     void Start();
     // One tick of the timer.
     void Tick();
@@ -66,8 +67,28 @@ public:
     bool Connect();
     QString ErrorText() const { return errorText_; }
 
+    // Reopen the port every 2 s after it failed, whatever "Port0.ini" says (the headless recorder);
+    // otherwise only while its "AutoReconnect" is on.
+    void SetAlwaysReconnect(bool on) { alwaysReconnect_ = on; }
+    // Starts reopening the port now (a start whose first connect failed).
+    void ReconnectLater();
+    bool Reconnecting() const { return reconnectTimer_.isActive(); }
+    static constexpr int kReconnectMs = 2000;
+
+    // Publishing to the broker "Publish.ini" names; null when it names none.
+    Publisher* Publishing() { return publisher_.get(); }
+    // Ends publishing cleanly (a retained "offline"); the destructor does it too.
+    void StopPublishing();
+
+signals:
+    // One line per event worth a log: port opened, lost and back, day files started, the broker.
+    void Event(const QString& line);
+
 private:
     void CheckSecond();
+    void PortLost();
+    void TryReconnect();
+    void AnnounceNewDayFiles(bool before);
 
     const Clock& clock_;
     QString baseFolder_;
@@ -76,8 +97,15 @@ private:
     std::unique_ptr<TraceLog> trace_;
     std::unique_ptr<PollCycle> poll_;
     std::unique_ptr<RecordFiles> records_;
+    std::unique_ptr<Publisher> publisher_;
     SecondTicker recordTicker_;
     QTimer timer_;
+    QTimer reconnectTimer_;
+    bool alwaysReconnect_ = false;
+    // Seconds after a reopening in which no row is written: the values of every poll group come
+    // in afresh first, so no row carries values from before the port went away.
+    int freshSeconds_ = 0;
+    bool dayFilesExisted_[2] = {true, true};
     QString errorText_;
 };
 

@@ -23,7 +23,10 @@ SerialLink::SerialLink(QString& openPortName, const Clock& clock, QString baseFo
     scanner_.SetOnChecked([this](bool good) { FrameChecked(good); });
     connect(&comPort_, &TComPort::OnRxChar, this, &SerialLink::ComPortMRxChar);
     // A vanished device (hang-up, unplugged) is a closed link for everyone who asks.
-    connect(&comPort_, &TComPort::OnLinkLost, this, [this] { CloseLink(); });
+    connect(&comPort_, &TComPort::OnLinkLost, this, [this] {
+        CloseLink();
+        emit Lost();
+    });
 }
 
 SerialLink::~SerialLink() { CloseLink(); }
@@ -63,8 +66,10 @@ void SerialLink::SendFrame(const QByteArray& payload)
         return;
     if (ForceLog || SendLog)
         LogSend(*framed);
-    if (linkOpen_ && !comPort_.WriteStr(*framed + "\r\n"))
+    if (linkOpen_ && !comPort_.WriteStr(*framed + "\r\n")) {
         CloseLink();
+        emit Lost();
+    }
 }
 
 void SerialLink::ComPortMRxChar(int count)

@@ -64,6 +64,8 @@ signals:
     void FrameReceived(const QString& text);
     // A frame whose checksum failed, while receive logging is on.
     void BadFrame(const QString& text);
+    // The port failed under an open link (hang-up, unplugged, a write that failed) and was closed.
+    void Lost();
 
 private:
     void FrameChecked(bool good);

@@ -335,8 +335,13 @@ bool TComPort::StoreSettings(const QString& path)
     entries.push_back({section, "DataBits", TextOf(DataBitsTexts(), dataBits_)});
     entries.push_back({section, "Parity", TextOf(ParityTexts(), parity_)});
     entries.push_back({section, "FlowControl", TextOf(FlowControlTexts(), FlowControl())});
-    if (IniFile(path).WriteStrings(entries))
+    // Written once it is switched on, so a file of the specified program keeps its keys.
+    if (autoReconnect_ || autoReconnectStored_)
+        entries.push_back({section, "AutoReconnect", autoReconnect_ ? QStringLiteral("1") : QStringLiteral("0")});
+    if (IniFile(path).WriteStrings(entries)) {
+        autoReconnectStored_ = autoReconnectStored_ || autoReconnect_;
         return true;
+    }
     errorText_ = kFailedToStore;
     return false;
 }
@@ -362,6 +367,10 @@ bool TComPort::LoadSettings(const QString& path)
     SetDataBits(ReadChoice(ini, section, "DataBits", DataBitsTexts(), dataBits_, TDataBits::dbEight));
     SetParity(ReadChoice(ini, section, "Parity", ParityTexts(), parity_, TParityBits::prNone));
     SetFlowControl(ReadChoice(ini, section, "FlowControl", FlowControlTexts(), FlowControl(), TFlowControl::fcCustom));
+    if (const std::optional<QString> reconnect = ini.Value(section, "AutoReconnect")) {
+        autoReconnectStored_ = true;
+        autoReconnect_ = reconnect->trimmed() == QStringLiteral("1");
+    }
     return true;
 }
 

@@ -102,6 +102,10 @@ public:
     // The settings file. False with ErrorText() "Failed to store settings" / "Failed to load
     // settings" when the file cannot be written or read.
     bool StoreSettings(const QString& path);
+    // Reopen the port by itself after it failed or was unplugged ("AutoReconnect=1"); off unless
+    // the settings file says so.
+    bool AutoReconnect() const { return autoReconnect_; }
+    void SetAutoReconnect(bool on) { autoReconnect_ = on; }
     bool LoadSettings(const QString& path);
 
     QString ErrorText() const { return errorText_; }
@@ -133,6 +137,9 @@ private:
     bool discardNull_ = true;
     QByteArray rxPending_;
     QString errorText_;
+    bool autoReconnect_ = false;
+    // The settings file holds the key, so switching it off must be stored too.
+    bool autoReconnectStored_ = false;
     // Counts openings, so an error queued for an earlier opening cannot close a later one.
     quint64 generation_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace qemra;
@@ -34,6 +35,33 @@ TEST(AcquisitionCoreTest, PollsAndRecordsAMinuteWithoutAnyWindow)
     EXPECT_TRUE(minute[2].startsWith("2024/05/20 11:00")) << minute[2].toStdString();
     const QStringList second = QString::fromLatin1(folder.read("Record/RT_sim.tty_20240520.csv")).split("\r\n");
     EXPECT_GE(second.size(), 2 + 55) << "a row for every second after the warm-up";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AcquisitionCoreTest, APortThatHangsUpIsOpenedAgainOnlyWhenItsSettingsAskForIt)
+{
+    for (const bool autoReconnect : {true, false}) {
+        SCOPED_TRACE(autoReconnect);
+        TempFolder folder;
+        const auto sim = StartSeededInstrument(folder);
+        if (autoReconnect)
+            folder.write("Port0.ini", folder.read("Port0.ini") + "AutoReconnect=1\r\n");
+        SystemClock clock;
+        RecordingPrompts prompts;
+        AcquisitionCore core(clock, prompts, folder.path());
+        QStringList events;
+        QObject::connect(&core, &AcquisitionCore::Event, [&events](const QString& line) { events << line; });
+        ASSERT_TRUE(core.Connect());
+        sim->Ask("hangup");
+        ASSERT_TRUE(QTest::qWaitFor([&events] { return !events.filter("port lost: ").isEmpty(); }, 3000));
+        // Two rounds of the 2 s retry are enough to see it open again.
+        (void)QTest::qWaitFor([&core] { return core.Link().LinkOpen(); }, 5000);
+        EXPECT_EQ(core.Link().LinkOpen(), autoReconnect);
+        EXPECT_EQ(events.filter("port back: ").size(), autoReconnect ? 1 : 0) << events.join('|').toStdString();
+    }
 }
 
 }  // namespace

@@ -202,6 +202,27 @@ TEST_F(CommCtrlFormTest, AppliesTheSetupDialogOnlyOnOkAndStoresTheSettingsEither
     EXPECT_TRUE(prompts.messages.empty());
 }
 
+TEST_F(CommCtrlFormTest, AutoReconnectIsOffUntilTickedAndThenStoredInThePortSettings)
+{
+    const auto runDialog = [this](bool tick) {
+        form.SetDialogRunner([tick](TComSetupFrm& dialog) {
+            EXPECT_EQ(dialog.CBAutoReconnect()->text(), "自動再接続");
+            dialog.CBAutoReconnect()->setChecked(tick);
+            dialog.findChild<QPushButton*>("BBOK")->click();
+            return dialog.result();
+        });
+        form.BBSetupClick();
+    };
+    form.SavePortSettings();
+    EXPECT_FALSE(folder.read("Port0.ini").contains("AutoReconnect")) << "a file as the program always wrote it";
+    runDialog(true);
+    EXPECT_TRUE(form.ComPortM().AutoReconnect());
+    EXPECT_TRUE(folder.read("Port0.ini").contains("AutoReconnect=1\r\n"));
+    runDialog(false);
+    EXPECT_TRUE(folder.read("Port0.ini").contains("AutoReconnect=0\r\n"));
+    EXPECT_FALSE(form.ComPortM().AutoReconnect());
+}
+
 TEST_F(CommCtrlFormTest, LoadsTheSettingsFileOfItsWindowNumber)
 {
     folder.write("Port0.ini", "[ComPortM]\r\nBaudRate=57600\r\n");

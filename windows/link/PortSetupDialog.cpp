@@ -2,6 +2,7 @@
 
 #include "link/SerialPort.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -59,6 +60,11 @@ TComSetupFrm::TComSetupFrm(TComPort& port, QWidget* parent) : QDialog(parent), c
     form->addRow("Stop bits", stopBits_);
     form->addRow("Parity", parity_);
     form->addRow("Flow control", flowControl_);
+    // Off by default: the port then stays closed after a failure until the user connects again.
+    autoReconnect_ = new QCheckBox(QStringLiteral("自動再接続"), group);
+    autoReconnect_->setObjectName("CBAutoReconnect");
+    autoReconnect_->setChecked(port.AutoReconnect());
+    form->addRow(QString(), autoReconnect_);
 
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("BBOK");
@@ -94,6 +100,7 @@ void TComSetupFrm::ApplyToPort()
     comPort_.SetStopBits(static_cast<TStopBits>(stopBits_->currentIndex()));
     comPort_.SetParity(static_cast<TParityBits>(parity_->currentIndex()));
     comPort_.SetFlowControl(static_cast<TFlowControl>(flowControl_->currentIndex()));
+    comPort_.SetAutoReconnect(autoReconnect_->isChecked());
     comPort_.SetPort(port_->currentText().trimmed());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 
 namespace qemra {
@@ -27,6 +28,7 @@ public:
     QComboBox* CBStopBits() const { return stopBits_; }
     QComboBox* CBParity() const { return parity_; }
     QComboBox* CBFlowControl() const { return flowControl_; }
+    QCheckBox* CBAutoReconnect() const { return autoReconnect_; }
 
 private:
     TComPort& comPort_;
@@ -36,6 +38,7 @@ private:
     QComboBox* stopBits_;
     QComboBox* parity_;
     QComboBox* flowControl_;
+    QCheckBox* autoReconnect_;
 };
 
 }  // namespace qemra

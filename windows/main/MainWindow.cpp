@@ -166,6 +166,15 @@ void TMainForm::FormCreate()
     commCtrl_->setWindowFlag(Qt::Window);
     commCtrl_->setWindowTitle(QStringLiteral("ComPort 通信状態"));
     core_.hooks.ShowValues = [this] { ShowValues(); };
+    // Publishing shows its state at the right of the status bar; without a broker the bar is as
+    // it always was.
+    if (Publisher* publisher = core_.Publishing()) {
+        LPublish = new QLabel(publisher->StateText(), SBStatus);
+        LPublish->setObjectName(QStringLiteral("LPublish"));
+        LPublish->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        SBStatus->addPermanentWidget(LPublish);
+        connect(publisher, &Publisher::StateChanged, LPublish, &QLabel::setText);
+    }
 }
 
 void TMainForm::BuildWindow()

@@ -109,6 +109,7 @@ private:
     std::array<QLabel*, kStatusPanels> statusPanels_{};
     QSplitter* splitter_ = nullptr;
     QStatusBar* SBStatus = nullptr;
+    QLabel* LPublish = nullptr;  // the broker's state, while publishing
     QLabel* LMETs = nullptr;
     QLabel* Lclo = nullptr;
     QPushButton* BBPrmChange = nullptr;

@@ -78,10 +78,9 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     pair->addButton(SBConnection);
     pair->addButton(SBDisconnection);
     SBDisconnection->setChecked(true);
-    // A port that closes by itself (hang-up, unplugged) shows as closed here too.
+    // A port that closes by itself (hang-up, unplugged) or reopens by itself shows so here too.
     connect(&commCtrl_.ComPortM(), &TComPort::OnConnection, this, [this](bool open) {
-        if (!open)
-            SBDisconnection->setChecked(true);
+        (open ? SBConnection : SBDisconnection)->setChecked(true);
     });
     BBComShowStd = new QPushButton(QStringLiteral("ログ表示..."), GBCom);
     BBComShowStd->setObjectName(QStringLiteral("BBComShowStd"));
