@@ -3,7 +3,7 @@
 #include "common/AppFolder.h"
 #include "common/Cp932File.h"
 #include "common/DateTime.h"
-#include "common/FloatText.h"
+#include "recording/HistoryLines.h"
 
 #include <array>
 
@@ -11,13 +11,7 @@ namespace qemra {
 
 namespace {
 
-struct LogColumn {
-    const char* Label;
-    const char* Unit;
-    float TMesData::*Field;
-};
-
-const std::array<LogColumn, 12> kLogColumns = {{
+const std::array<HistoryColumn, 12> kLogColumns = {{
     {"風速", "m/s.", &TMesData::M01},
     {"気温", "℃", &TMesData::C11},
     {"温度差", "℃", &TMesData::C32},
@@ -63,26 +57,7 @@ bool SerialNumberFitsFileName(const QString& serialNumber)
     return true;
 }
 
-QStringList WorkLogLines(const TMesHistory& history)
-{
-    QString labels = QStringLiteral(",");
-    QString units = QStringLiteral(",");
-    for (const LogColumn& column : kLogColumns) {
-        labels += QString::fromUtf8(column.Label) + u',';
-        units += QString::fromUtf8(column.Unit) + u',';
-    }
-    QStringList lines{labels, units};
-    for (int age = TMesHistory::kSlots - 1; age >= 1; --age) {
-        const TMesData& slot = history[age];
-        if (slot.Stamp == 0)
-            continue;
-        QString line = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), slot.Stamp) + u',';
-        for (const LogColumn& column : kLogColumns)
-            line += GeneralFloatText(double(slot.*column.Field), kRecordFileExponentBelow) + u',';
-        lines.append(line);
-    }
-    return lines;
-}
+QStringList WorkLogLines(const TMesHistory& history) { return HistoryLines(history, kLogColumns); }
 
 bool WriteWorkLog(const QString& baseFolder, const TWritePrm& prm, const TMesHistory& history, const QString& suffix,
                   QString* errorText)

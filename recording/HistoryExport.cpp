@@ -2,21 +2,14 @@
 
 #include "common/Cp932File.h"
 #include "common/FileReplace.h"
-#include "common/FloatText.h"
+#include "recording/HistoryLines.h"
 
-#include <span>
 
 namespace qemra {
 
 namespace {
 
-struct Column {
-    const char* label;  // UTF-8
-    const char* unit;
-    float TMesData::*field;  // nullptr for C52, the one integer
-};
-
-constexpr Column kGraphData[] = {
+constexpr HistoryColumn kGraphData[] = {
     {"風速", "m/s.", &TMesData::M01},     {"気温", "℃", &TMesData::M11},     {"湿度", "%", &TMesData::M12},
     {"輻射熱", "℃", &TMesData::M04},      {"METs", " ", &TMesData::M55},     {"clo", " ", &TMesData::H51},
     {"PMV", " ", &TMesData::M53},         {"WBGTo", "℃", &TMesData::M51},    {"WBGTi", "℃", &TMesData::M52},
@@ -25,7 +18,7 @@ constexpr Column kGraphData[] = {
 
 // The wind direction column has carried the unit "m/s." from the start; readers of these files
 // know it by that header.
-constexpr Column kShortLog[] = {
+constexpr HistoryColumn kShortLog[] = {
     {"風速", "m/s.", &TMesData::M01},      {"気温", "℃", &TMesData::M11},
     {"湿度", "%", &TMesData::M12},         {"輻射熱", "℃", &TMesData::M04},
     {"METs", " ", &TMesData::M55},         {"PMV", " ", &TMesData::M53},
@@ -43,29 +36,6 @@ constexpr Column kShortLog[] = {
     {"電源電圧", "V", &TMesData::C51},     {"AD変換回数", "/s.", nullptr},
     {"DA出力値", "V", &TMesData::C53},
 };
-
-QStringList ExportLines(const TMesHistory& history, std::span<const Column> columns, QChar separator)
-{
-    QString labels = QStringLiteral(",");
-    QString units = QStringLiteral(",");
-    for (const Column& column : columns) {
-        labels += QString::fromUtf8(column.label) + u',';
-        units += QString::fromUtf8(column.unit) + u',';
-    }
-    QStringList lines{labels, units};
-    for (int age = TMesHistory::kSlots - 1; age >= 1; --age) {
-        const TMesData& slot = history[age];
-        if (slot.Stamp == 0)
-            continue;
-        QString line = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), slot.Stamp) + u',';
-        for (const Column& column : columns) {
-            const double value = column.field ? double(slot.*column.field) : double(slot.C52);
-            line += GeneralFloatText(value, kRecordFileExponentBelow, separator) + u',';
-        }
-        lines.append(line);
-    }
-    return lines;
-}
 
 // Replaces the file only once the whole text is safely written, so a failed export leaves the old
 // file. A folder that allows writing the file but not creating a temporary one beside it is written
@@ -87,12 +57,12 @@ bool WriteWhole(const QString& path, const QStringList& lines, QString* errorTex
 
 QStringList GraphDataLines(const TMesHistory& history, QChar decimalSeparator)
 {
-    return ExportLines(history, kGraphData, decimalSeparator);
+    return HistoryLines(history, kGraphData, decimalSeparator);
 }
 
 QStringList ShortLogLines(const TMesHistory& history, QChar decimalSeparator)
 {
-    return ExportLines(history, kShortLog, decimalSeparator);
+    return HistoryLines(history, kShortLog, decimalSeparator);
 }
 
 bool WriteGraphData(const TMesHistory& history, const QString& path, QString* errorText, QChar decimalSeparator)
