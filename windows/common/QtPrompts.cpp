@@ -1,3 +1,4 @@
+// QtPrompts.cpp: QtPrompts, the real message boxes and file dialogs.
 #include "windows/common/QtPrompts.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// QtPrompts.h: QtPrompts, the real message boxes and file dialogs.
 #pragma once
 
 #include "common/Prompts.h"

@@ -1,3 +1,4 @@
+// CommunicationWindow.cpp: TCommCtrlForm, the communication control window.
 #include "windows/link/CommunicationWindow.h"
 
 #include "common/Prompts.h"

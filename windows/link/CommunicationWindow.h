@@ -1,3 +1,4 @@
+// CommunicationWindow.h: TCommCtrlForm, the communication control window.
 #pragma once
 
 #include "link/SerialLink.h"

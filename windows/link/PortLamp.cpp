@@ -1,3 +1,4 @@
+// PortLamp.cpp: TComLed, the lamps of the port.
 #include "windows/link/PortLamp.h"
 
 #include "link/SerialPort.h"

@@ -1,3 +1,4 @@
+// PortLamp.h: TComLed, the lamps of the port.
 #pragma once
 
 #include <QColor>

@@ -1,3 +1,4 @@
+// PortSetupDialog.cpp: TComSetupFrm, the port setup dialog.
 #include "windows/link/PortSetupDialog.h"
 
 #include "link/SerialPort.h"

@@ -1,3 +1,4 @@
+// PortSetupDialog.h: TComSetupFrm, the port setup dialog.
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,4 @@
+// MainWindow.cpp: TMainForm, the main window.
 #include "windows/main/MainWindow.h"
 
 #include "windows/main/TrendChart.h"

@@ -1,3 +1,4 @@
+// MainWindow.h: TMainForm, the main window.
 #pragma once
 
 #include "core/AcquisitionCore.h"

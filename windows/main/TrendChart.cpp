@@ -1,3 +1,4 @@
+// TrendChart.cpp: TrendChart, one trend strip of the main window.
 #include "windows/main/TrendChart.h"
 
 #include <QChart>

@@ -1,3 +1,4 @@
+// TrendChart.h: TrendChart, one trend strip of the main window.
 #pragma once
 
 #include <QChartView>

@@ -1,3 +1,4 @@
+// MonitorListWindow.cpp: TMonForm, the monitor list window.
 #include "windows/recording/MonitorListWindow.h"
 
 #include "core/AcquisitionCore.h"

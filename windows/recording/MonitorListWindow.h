@@ -1,3 +1,4 @@
+// MonitorListWindow.h: TMonForm, the monitor list window.
 #pragma once
 
 #include "acquisition/SharedState.h"

@@ -1,3 +1,4 @@
+// GroupedWriteDialog.cpp: TWriteForm, the grouped parameter write dialog.
 #include "windows/settings/GroupedWriteDialog.h"
 
 #include "acquisition/PollCycle.h"

@@ -1,3 +1,4 @@
+// GroupedWriteDialog.h: TWriteForm, the grouped parameter write dialog.
 #pragma once
 
 #include <QDialog>

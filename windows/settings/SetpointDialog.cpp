@@ -1,3 +1,4 @@
+// SetpointDialog.cpp: TPrmSetForm, the operation setpoint dialog.
 #include "windows/settings/SetpointDialog.h"
 
 #include "acquisition/PollCycle.h"

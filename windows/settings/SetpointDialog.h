@@ -1,3 +1,4 @@
+// SetpointDialog.h: TPrmSetForm, the operation setpoint dialog.
 #pragma once
 
 #include "acquisition/SharedState.h"

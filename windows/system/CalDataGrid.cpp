@@ -1,3 +1,4 @@
+// CalDataGrid.cpp: TCalDataView, the calibration data grid, and the calibration result panels.
 #include "windows/system/CalDataGrid.h"
 
 #include "common/NumberText.h"

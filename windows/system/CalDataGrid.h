@@ -1,3 +1,4 @@
+// CalDataGrid.h: TCalDataView, the calibration data grid, and the calibration result panels.
 #pragma once
 
 #include <QColor>

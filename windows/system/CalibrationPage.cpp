@@ -1,3 +1,4 @@
+// CalibrationPage.cpp: TCalPage, the calibration page "管理操作" of the system setting window.
 #include "windows/system/CalibrationPage.h"
 
 #include "core/AcquisitionCore.h"

@@ -1,3 +1,4 @@
+// CalibrationPage.h: TCalPage, the calibration page "管理操作" of the system setting window.
 #pragma once
 
 #include "acquisition/SharedState.h"

@@ -1,3 +1,4 @@
+// SystemSettingWindow.cpp: TSysSetForm, the system setting window.
 #include "windows/system/SystemSettingWindow.h"
 
 #include "core/AcquisitionCore.h"

@@ -1,3 +1,4 @@
+// SystemSettingWindow.h: TSysSetForm, the system setting window.
 #pragma once
 
 #include "acquisition/SharedState.h"
