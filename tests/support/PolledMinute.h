@@ -21,14 +21,14 @@ inline std::unique_ptr<SimProcess> StartSeededInstrument(const TempFolder& folde
 }
 
 // Drives `tick` for `seconds` of the fake clock, five ticks a second, each waiting (in real time)
-// for the answer to what it sent, so no answer is counted missing on a busy machine.
+// for the answer to what it sent (up to 10 s), so no answer is counted missing on a busy machine.
 inline void PollFor(FakeClock& clock, PollCycle& poll, const std::function<void()>& tick, int seconds)
 {
     for (int i = 0; i < seconds * 5; ++i) {
         tick();
         QElapsedTimer waited;
         waited.start();
-        while (poll.Acquiring && !poll.AnsReady && waited.elapsed() < 2000)
+        while (poll.Acquiring && !poll.AnsReady && waited.elapsed() < 10000)
             QTest::qWait(1);
         clock.AdvanceMilliseconds(200);
     }

@@ -266,4 +266,16 @@ TEST(CalProcedureTest, WaitingForTheTemperaturesLeavesPollingToAWriterThatHoldsT
     EXPECT_TRUE(rig.poll.Acquiring) << "taken up again once the lists are free";
 }
 
+TEST(CalProcedureTest, AWorkFileThatCannotBeSavedShowsTheFileErrorBox)
+{
+    CalRig rig;
+    rig.folder.write("DefaultPrm.qemra", "[Early]\r\nDifT0m=47.5\r\n");
+    // The work file's name is taken by a folder.
+    rig.folder.write("A9_2403051407.qemra/inside", "");
+    rig.procedure.Start("A9");
+    EXPECT_EQ(rig.prompts.texts(),
+              QStringList{QString("Cannot create file \"%1\".").arg(rig.folder.file("A9_2403051407.qemra"))});
+    EXPECT_EQ(rig.procedure.CalStep, 1) << "the start itself goes on";
+}
+
 }  // namespace
