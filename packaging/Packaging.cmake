@@ -13,10 +13,44 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/qemra-monitor.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/qemra-monitor.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/io.github.qemra_monitor.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The user unit starts the monitor from the bin folder of this prefix, where it finds itself installed.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/qemra-monitor-headless.service
+               ${CMAKE_BINARY_DIR}/packaging/qemra-monitor-headless.service @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/qemra-monitor-headless.service
+        DESTINATION lib/systemd/user)
+
+# Debian ships man pages and the changelog compressed with gzip -9n: no name or time stamp in the
+# header, so the same sources give the same package bytes.
+find_program(QEMRA_GZIP gzip REQUIRED)
+set(qemra_compressed)
+foreach(source qemra-monitor.1 qemra-sim.1 changelog.Debian)
+  set(copy ${CMAKE_BINARY_DIR}/packaging/${source})
+  add_custom_command(OUTPUT ${copy}.gz
+                     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_LIST_DIR}/${source} ${copy}
+                     COMMAND ${QEMRA_GZIP} -9nf ${copy}
+                     DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${source}
+                     VERBATIM)
+  set(compressed ${copy}.gz)
+  list(APPEND qemra_compressed ${compressed})
+endforeach()
+add_custom_target(qemra-package-files ALL DEPENDS ${qemra_compressed})
+# The package is made from the programs' build (tools/package.sh and the package test build only the
+# monitor and the simulator), so building the monitor makes the compressed files too.
+add_dependencies(qemra-monitor qemra-package-files)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/qemra-monitor.1.gz ${CMAKE_BINARY_DIR}/packaging/qemra-sim.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The doc folder is named after the package, not the CMake project.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qemra-monitor)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qemra-monitor)
 set(CPACK_PACKAGE_VERSION 1.0.0)
+# The Debian revision makes it a non-native package, whose changelog is changelog.Debian.gz.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR "Qemra Monitor developers")
 set(CPACK_PACKAGE_CONTACT "Qemra Monitor developers <qemra-monitor@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package (qemra-monitor, qemra-sim, the desktop entry and icon, the shipped
-# parameter defaults) with the release preset, which installs under /usr, into build-release/package/.
+# parameter defaults, the man pages, copyright and changelog, the AppStream metainfo and the user
+# unit of the headless monitor) with the release preset, which installs under /usr, into
+# build-release/package/.
 # Install it with: sudo apt install ./build-release/package/qemra-monitor_*.deb
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -13,6 +13,9 @@ packages=(
   xvfb xauth util-linux fonts-noto-cjk fonts-urw-base35 fonts-dejavu-core
   # the Debian package (cpack finds its library dependencies with dpkg-shlibdeps and file)
   dpkg-dev file
+  # the package's tests: lintian on the .deb, appstreamcli on the metainfo, groff on the man pages,
+  # gzip for the compressed man pages and changelog, systemd-analyze on the user unit
+  lintian appstream groff-base gzip systemd
   # the calibration certificate's tests read the PDF back as text and render it
   poppler-utils
   # tools/tidy.sh and the style file

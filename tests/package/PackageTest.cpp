@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -13,19 +14,43 @@
 namespace qemra {
 namespace {
 
+// How a program run ended and what it wrote.
+struct Ran {
+    bool ended = false;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Ran RunToEnd(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(program, arguments);
+    if (process.waitForStarted(10000)) {
+        process.write(input);
+        process.closeWriteChannel();
+    }
+    Ran ran;
+    ran.ended = process.waitForFinished(110000) && process.exitStatus() == QProcess::NormalExit;
+    ran.exitCode = process.exitCode();
+    ran.out = process.readAllStandardOutput();
+    ran.err = process.readAllStandardError();
+    return ran;
+}
+
 // Runs a program to its end; its standard output, or an empty array when it failed.
 QByteArray RunProgram(const QString& program, const QStringList& arguments, QString* error = nullptr)
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, arguments);
-    const bool ended = process.waitForFinished(110000);
-    if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    const Ran ran = RunToEnd(program, arguments);
+    if (!ran.ended || ran.exitCode != 0) {
         if (error != nullptr)
-            *error = QString::fromLocal8Bit(process.readAllStandardError() + process.readAllStandardOutput());
+            *error = QString::fromLocal8Bit(ran.err + ran.out);
         return {};
     }
-    return process.readAllStandardOutput();
+    return ran.out;
 }
 
 QByteArray ReadFile(const QString& path)
@@ -34,7 +59,30 @@ QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// One Debian package built from this build tree into a temporary folder, shared by the tests.
+QByteArray ReadSource(const QString& relative) { return ReadFile(QStringLiteral(QEMRA_SOURCE_DIR "/") + relative); }
+
+QByteArray Gunzip(const QByteArray& compressed) { return RunToEnd("gzip", {"-dc"}, compressed).out; }
+
+// Where the package puts each kind of file, from the layout compiled into the programs, so an
+// installed program finds itself installed and finds the shipped defaults.
+struct PackagePaths {
+    PackagePaths()
+    {
+        const InstallLayout layout = ConfiguredInstallLayout();
+        bin = layout.binFolder;
+        data = layout.dataFolder;
+        share = QDir::cleanPath(layout.dataFolder + "/..");
+        prefix = QDir::cleanPath(layout.binFolder + "/..");
+        man = share + "/man/man1";
+        doc = share + "/doc/qemra-monitor";
+        unit = prefix + "/lib/systemd/user/qemra-monitor-headless.service";
+        metainfo = share + "/metainfo/io.github.qemra_monitor.metainfo.xml";
+    }
+    QString bin, data, share, prefix, man, doc, unit, metainfo;
+};
+
+// One Debian package built from this build tree into a temporary folder, and its files
+// unpacked beside it, shared by the tests.
 class PackageTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -47,8 +95,10 @@ protected:
             {"-G", "DEB", "--config", QStringLiteral(QEMRA_BINARY_DIR "/CPackConfig.cmake"), "-B", output_->path()},
             &cpackError_);
         const QStringList debs = QDir(output_->path()).entryList({"*.deb"}, QDir::Files);
-        if (debs.size() == 1)
+        if (debs.size() == 1) {
             deb_ = output_->file(debs.front());
+            RunProgram("dpkg-deb", {"--extract", deb_, output_->file("root")});
+        }
     }
     static void TearDownTestSuite() { output_.reset(); }
 
@@ -72,6 +122,9 @@ protected:
         return entries;
     }
 
+    // An installed path ("/usr/bin/qemra-sim") in the unpacked package.
+    static QString Unpacked(const QString& installed) { return output_->file("root") + installed; }
+
     static inline std::unique_ptr<TempFolder> output_;
     static inline QString deb_;
     static inline QString cpackError_;
@@ -79,16 +132,21 @@ protected:
 
 TEST_F(PackageTest, HoldsTheProgramsDesktopEntryIconAndShippedDefaultsWhereTheProgramLooks)
 {
-    // The paths come from the layout compiled into the programs, so an installed program finds
-    // itself installed and finds the shipped defaults.
-    const InstallLayout layout = ConfiguredInstallLayout();
-    const QString share = QDir::cleanPath(layout.dataFolder + "/..");
+    // Beside the programs and their data, what Debian users expect: man pages, the copyright and
+    // changelog, the AppStream metainfo and the user unit of the headless monitor.
+    const PackagePaths paths;
     const QMap<QString, QString> expected{
-        {layout.binFolder + "/qemra-monitor", "-rwxr-xr-x"},
-        {layout.binFolder + "/qemra-sim", "-rwxr-xr-x"},
-        {layout.dataFolder + "/DefaultPrm.qemra", "-rw-r--r--"},
-        {share + "/applications/qemra-monitor.desktop", "-rw-r--r--"},
-        {share + "/icons/hicolor/scalable/apps/qemra-monitor.svg", "-rw-r--r--"},
+        {paths.bin + "/qemra-monitor", "-rwxr-xr-x"},
+        {paths.bin + "/qemra-sim", "-rwxr-xr-x"},
+        {paths.data + "/DefaultPrm.qemra", "-rw-r--r--"},
+        {paths.share + "/applications/qemra-monitor.desktop", "-rw-r--r--"},
+        {paths.share + "/icons/hicolor/scalable/apps/qemra-monitor.svg", "-rw-r--r--"},
+        {paths.metainfo, "-rw-r--r--"},
+        {paths.man + "/qemra-monitor.1.gz", "-rw-r--r--"},
+        {paths.man + "/qemra-sim.1.gz", "-rw-r--r--"},
+        {paths.doc + "/copyright", "-rw-r--r--"},
+        {paths.doc + "/changelog.Debian.gz", "-rw-r--r--"},
+        {paths.unit, "-rw-r--r--"},
     };
     QMap<QString, QString> files;
     const QMap<QString, QString> contents = Contents();
@@ -103,18 +161,20 @@ TEST_F(PackageTest, ShipsTheTreesFilesByteForByte)
 {
     TempFolder root;
     RunProgram("dpkg-deb", {"--extract", deb_, root.path()});
-    const InstallLayout layout = ConfiguredInstallLayout();
-    const QString share = QDir::cleanPath(layout.dataFolder + "/..");
+    const PackagePaths paths;
+    const QString share = paths.share;
     const struct {
         QString source;
         QString installed;
     } cases[] = {
-        {"data/DefaultPrm.qemra", layout.dataFolder + "/DefaultPrm.qemra"},
+        {"data/DefaultPrm.qemra", paths.data + "/DefaultPrm.qemra"},
         {"packaging/qemra-monitor.desktop", share + "/applications/qemra-monitor.desktop"},
         {"packaging/qemra-monitor.svg", share + "/icons/hicolor/scalable/apps/qemra-monitor.svg"},
+        {"packaging/copyright", paths.doc + "/copyright"},
+        {"packaging/io.github.qemra_monitor.metainfo.xml", paths.metainfo},
     };
     for (const auto& c : cases) {
-        const QByteArray source = ReadFile(QStringLiteral(QEMRA_SOURCE_DIR "/") + c.source);
+        const QByteArray source = ReadSource(c.source);
         ASSERT_FALSE(source.isEmpty()) << c.source.toStdString();
         EXPECT_EQ(root.read(c.installed.mid(1)), source) << c.installed.toStdString();
     }
@@ -123,6 +183,161 @@ TEST_F(PackageTest, ShipsTheTreesFilesByteForByte)
     EXPECT_TRUE(desktop.contains("\nExec=qemra-monitor\n"));
     EXPECT_TRUE(desktop.contains("\nIcon=qemra-monitor\n"));
     EXPECT_TRUE(desktop.startsWith("[Desktop Entry]\n"));
+}
+
+TEST_F(PackageTest, CompressesManPagesAndChangelogWithoutNameOrTimeStamp)
+{
+    // gzip -9n: no file name and a zero time in the header, best compression, so the same
+    // sources give the same package bytes.
+    const PackagePaths paths;
+    const struct {
+        QString source;
+        QString installed;
+    } cases[] = {
+        {"packaging/qemra-monitor.1", paths.man + "/qemra-monitor.1.gz"},
+        {"packaging/qemra-sim.1", paths.man + "/qemra-sim.1.gz"},
+        {"packaging/changelog.Debian", paths.doc + "/changelog.Debian.gz"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray compressed = ReadFile(Unpacked(c.installed));
+        ASSERT_GE(compressed.size(), 10) << c.installed.toStdString();
+        constexpr char kNameFlag = 0x08;
+        EXPECT_EQ(compressed.left(3), QByteArray("\x1f\x8b\x08", 3)) << c.installed.toStdString();
+        EXPECT_EQ(compressed[3] & kNameFlag, 0) << c.installed.toStdString() << " carries a file name";
+        EXPECT_EQ(compressed.mid(4, 4), QByteArray(4, '\0')) << c.installed.toStdString() << " carries a time";
+        EXPECT_EQ(compressed[8], '\x02') << c.installed.toStdString() << " is not compressed with -9";
+        EXPECT_EQ(Gunzip(compressed), ReadSource(c.source)) << c.installed.toStdString();
+    }
+}
+
+TEST_F(PackageTest, UserUnitRunsTheInstalledMonitorHeadlessAndRestartsItAfterAFailure)
+{
+    const PackagePaths paths;
+    const QByteArray unit = ReadFile(Unpacked(paths.unit));
+    // The one difference from the tree's file is the bin folder of the prefix.
+    EXPECT_EQ(unit, ReadSource("packaging/qemra-monitor-headless.service")
+                        .replace("@CMAKE_INSTALL_FULL_BINDIR@", paths.bin.toUtf8()));
+    for (const QByteArray& line :
+         {"ExecStart=" + paths.bin.toUtf8() + "/qemra-monitor --headless", QByteArray("Restart=on-failure"),
+          QByteArray("RestartSec=5"), QByteArray("WantedBy=default.target")})
+        EXPECT_TRUE(unit.contains("\n" + line + "\n")) << line.constData() << " missing from\n" << unit.constData();
+    EXPECT_TRUE(QRegularExpression("\nDescription=\\S").match(QString::fromUtf8(unit)).hasMatch());
+
+    // systemd reads it without a complaint. Its check wants the program present, so it reads a
+    // copy that starts the unpacked monitor, with a runtime folder of its own for the user manager.
+    TempFolder runtime;
+    ASSERT_TRUE(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString copy = runtime.file("qemra-monitor-headless.service");
+    runtime.write("qemra-monitor-headless.service",
+                  QByteArray(unit).replace("=" + paths.bin.toUtf8() + "/", "=" + Unpacked(paths.bin).toUtf8() + "/"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    const Ran verify = RunToEnd("systemd-analyze", {"verify", "--user", "--man=no", copy}, {}, environment);
+    ASSERT_TRUE(verify.ended) << "systemd-analyze did not run";
+    EXPECT_EQ(verify.exitCode, 0) << verify.err.constData();
+    EXPECT_TRUE(verify.err.isEmpty()) << verify.err.constData();
+}
+
+TEST_F(PackageTest, MetainfoPassesAppstreamValidationAndLaunchesTheShippedDesktopEntry)
+{
+    const PackagePaths paths;
+    const Ran validate = RunToEnd("appstreamcli", {"validate", "--no-net", "--no-color", Unpacked(paths.metainfo)});
+    ASSERT_TRUE(validate.ended) << "appstreamcli did not run";
+    EXPECT_EQ(validate.exitCode, 0) << validate.out.constData() << validate.err.constData();
+
+    const QRegularExpressionMatch launchable =
+        QRegularExpression(R"(<launchable type="desktop-id">([^<]+)</launchable>)")
+            .match(QString::fromUtf8(ReadFile(Unpacked(paths.metainfo))));
+    ASSERT_TRUE(launchable.hasMatch());
+    EXPECT_TRUE(QFile::exists(Unpacked(paths.share + "/applications/" + launchable.captured(1))))
+        << launchable.captured(1).toStdString() << " is not in the package";
+}
+
+TEST_F(PackageTest, LintianReportsNoError)
+{
+    // A Debian package installs under /usr, as the release preset's does. A tree configured for
+    // another prefix (the dev build's /usr/local) is packaged once more under /usr for lintian,
+    // which refuses anything in /usr/local and looks for the copyright in /usr/share/doc.
+    QString deb = deb_;
+    TempFolder underUsr;
+    if (ConfiguredInstallLayout().binFolder != QStringLiteral("/usr/bin")) {
+        QString error;
+        RunProgram(QStringLiteral(QEMRA_CPACK),
+                   {"-G", "DEB", "--config", QStringLiteral(QEMRA_BINARY_DIR "/CPackConfig.cmake"), "-B",
+                    underUsr.path(), "-D", "CPACK_PACKAGING_INSTALL_PREFIX=/usr"},
+                   &error);
+        const QStringList debs = QDir(underUsr.path()).entryList({"*.deb"}, QDir::Files);
+        ASSERT_EQ(debs.size(), 1) << "cpack made no package under /usr: " << error.toStdString();
+        deb = underUsr.file(debs.front());
+    }
+    const Ran lintian = RunToEnd("lintian", {"--no-cfg", deb});
+    ASSERT_TRUE(lintian.ended) << "lintian did not run";
+    QStringList errors;
+    for (const QByteArray& line : lintian.out.split('\n'))
+        if (line.startsWith("E: "))
+            errors.append(QString::fromUtf8(line));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(lintian.exitCode, 0) << lintian.out.constData() << lintian.err.constData();
+}
+
+TEST_F(PackageTest, ManPagesRenderWithoutWarningsAndNameEveryOptionThePackagedProgramsTake)
+{
+    const PackagePaths paths;
+    // The options each packaged program names itself: the simulator in its help, the monitor in
+    // the usage its summary gives for a call without dates, plus the headless mode.
+    const Ran simHelp = RunToEnd(Unpacked(paths.bin + "/qemra-sim"), {"--help"});
+    const Ran monitorUsage = RunToEnd(Unpacked(paths.bin + "/qemra-monitor"), {"--summary"});
+    ASSERT_EQ(simHelp.exitCode, 0) << simHelp.err.constData();
+    ASSERT_EQ(monitorUsage.exitCode, 2) << monitorUsage.err.constData();
+    const struct {
+        QString page;
+        QByteArray named;
+        QString option;  // where the text names an option
+    } cases[] = {
+        {"qemra-sim.1.gz", simHelp.out, "(?m)^  (--[a-z][a-z-]*)"},
+        {"qemra-monitor.1.gz", monitorUsage.err + " --headless", "(--[a-z][a-z-]*)"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray page = Gunzip(ReadFile(Unpacked(paths.man + "/" + c.page)));
+        ASSERT_FALSE(page.isEmpty()) << c.page.toStdString();
+        const Ran groff = RunToEnd("groff", {"-man", "-Tutf8", "-ww", "-z"}, page);
+        EXPECT_TRUE(groff.ended && groff.exitCode == 0) << c.page.toStdString();
+        EXPECT_TRUE(groff.err.isEmpty()) << c.page.toStdString() << ":\n" << groff.err.constData();
+
+        const QString text = QString::fromUtf8(page).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        QRegularExpressionMatchIterator options = QRegularExpression(c.option).globalMatch(c.named);
+        ASSERT_TRUE(options.hasNext()) << c.named.constData();
+        while (options.hasNext()) {
+            const QString option = options.next().captured(1);
+            EXPECT_TRUE(text.contains(QRegularExpression("\\n\\.BI? " + option + "(?=[ \\n])")))
+                << c.page.toStdString() << " does not describe " << option.toStdString();
+        }
+    }
+
+    // Every run-time command the simulator lists has its entry under COMMANDS.
+    const QString simPage = QString::fromUtf8(Gunzip(ReadFile(Unpacked(paths.man + "/qemra-sim.1.gz"))))
+                                .replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    const QString commandsSection = simPage.section(QStringLiteral("\n.SH COMMANDS\n"), 1).section("\n.SH ", 0, 0);
+    const QString commandList = QString::fromUtf8(simHelp.out).section(QStringLiteral("commands, one per line:"), 1);
+    QRegularExpressionMatchIterator commands = QRegularExpression("(?m)^  ([a-z][a-z-]*)").globalMatch(commandList);
+    ASSERT_TRUE(commands.hasNext()) << simHelp.out.constData();
+    while (commands.hasNext()) {
+        const QString command = commands.next().captured(1);
+        EXPECT_TRUE(commandsSection.contains(QRegularExpression("\\n\\.BI? " + command + "(?=[ \\n])")))
+            << "qemra-sim.1 does not describe the command " << command.toStdString();
+    }
+}
+
+TEST_F(PackageTest, ChangelogAndMetainfoNameThePackagesVersion)
+{
+    const QString version = QString::fromUtf8(RunProgram("dpkg-deb", {"--field", deb_, "Version"})).trimmed();
+    ASSERT_FALSE(version.isEmpty());
+    const PackagePaths paths;
+    const QByteArray changelog = Gunzip(ReadFile(Unpacked(paths.doc + "/changelog.Debian.gz")));
+    EXPECT_TRUE(changelog.startsWith("qemra-monitor (" + version.toUtf8() + ") ")) << changelog.left(60).constData();
+    const QString upstream = version.section(u'-', 0, 0);
+    EXPECT_TRUE(ReadFile(Unpacked(paths.metainfo)).contains("<release version=\"" + upstream.toUtf8() + "\""))
+        << "no release " << upstream.toStdString() << " in the metainfo";
 }
 
 TEST_F(PackageTest, NamesItselfAndTheLibrariesItNeeds)
