@@ -13,7 +13,7 @@ using namespace qemra;
 
 namespace {
 
-class MonlistTest : public ::testing::Test {
+class MonitorListWindowTest : public ::testing::Test {
 protected:
     TempFolder folder;
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
@@ -29,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(MonlistTest, ShowsZerosInEveryFormatBeforeAnyData)
+TEST_F(MonitorListWindowTest, ShowsZerosInEveryFormatBeforeAnyData)
 {
     EXPECT_EQ(form->windowTitle(), "Monitor List");
     EXPECT_EQ(form->ListRowCount(), 16);
@@ -53,7 +53,7 @@ TEST_F(MonlistTest, ShowsZerosInEveryFormatBeforeAnyData)
     }
 }
 
-TEST_F(MonlistTest, FormatsAKnownRecordRowByRow)
+TEST_F(MonitorListWindowTest, FormatsAKnownRecordRowByRow)
 {
     TMesData& v = state.CurMes;
     v.M01 = 0.25f, v.M11 = -1.23456f, v.M12 = 48.5f, v.C21 = -1.23456f;
@@ -72,7 +72,7 @@ TEST_F(MonlistTest, FormatsAKnownRecordRowByRow)
         EXPECT_EQ(form->ListText(r.row, 1), QString::fromUtf8(r.value)) << r.row;
 }
 
-TEST_F(MonlistTest, RefreshesOncePerWallClockSecond)
+TEST_F(MonitorListWindowTest, RefreshesOncePerWallClockSecond)
 {
     struct Step {
         double advanceMs;
@@ -106,7 +106,7 @@ TEST_F(MonlistTest, RefreshesOncePerWallClockSecond)
     EXPECT_EQ(form->ListText(2, 1), "7.00 ℃");
 }
 
-TEST_F(MonlistTest, ButtonsCallTheExportsAndClosingOnlyHidesAndSaves)
+TEST_F(MonitorListWindowTest, ButtonsCallTheExportsAndClosingOnlyHidesAndSaves)
 {
     int graph = 0, shortLog = 0;
     form->SaveGraphDataHook = [&graph] { ++graph; };
@@ -127,7 +127,7 @@ TEST_F(MonlistTest, ButtonsCallTheExportsAndClosingOnlyHidesAndSaves)
     EXPECT_EQ(recorded, 1) << "a hidden window goes on with its second step";
 }
 
-TEST_F(MonlistTest, LoadsTheSettingAtCreationAndSavesItAtDestruction)
+TEST_F(MonitorListWindowTest, LoadsTheSettingAtCreationAndSavesItAtDestruction)
 {
     form.reset();  // saves the fixture's setting first
     folder.write("BaseSetpoint.ini", "[Early]\r\nDifT0m=50\r\n[Record]\r\nSecRec=2\r\n");

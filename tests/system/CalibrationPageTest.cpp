@@ -40,7 +40,7 @@ struct PageRig {
     QColor background(const char* name) { return find<QWidget>(name)->palette().color(QPalette::Window); }
 };
 
-TEST(CalPageTest, StepDisplayAndSetPanelsFollowTheStep)
+TEST(CalibrationPageTest, StepDisplayAndSetPanelsFollowTheStep)
 {
     const QColor face = QApplication::palette().color(QPalette::Button);
     const struct {
@@ -74,7 +74,7 @@ TEST(CalPageTest, StepDisplayAndSetPanelsFollowTheStep)
     }
 }
 
-TEST(CalPageTest, AHiddenPageGathersEverySecondAndShowsItsStateWhenShown)
+TEST(CalibrationPageTest, AHiddenPageGathersEverySecondAndShowsItsStateWhenShown)
 {
     PageRig rig;
     rig.page.SetCalStep(7);
@@ -89,7 +89,7 @@ TEST(CalPageTest, AHiddenPageGathersEverySecondAndShowsItsStateWhenShown)
     EXPECT_EQ(windMax->text(), FormatFloat(QStringLiteral("%1.3f"), gathered));
 }
 
-TEST(CalPageTest, GaugesShowTheTruncatedClosenessInItsColour)
+TEST(CalibrationPageTest, GaugesShowTheTruncatedClosenessInItsColour)
 {
     const struct {
         float gauge;
@@ -117,7 +117,7 @@ TEST(CalPageTest, GaugesShowTheTruncatedClosenessInItsColour)
     }
 }
 
-TEST(CalPageTest, ConfirmationsAreEnabledByTheirFlagsUntilTheirStageIsPassed)
+TEST(CalibrationPageTest, ConfirmationsAreEnabledByTheirFlagsUntilTheirStageIsPassed)
 {
     PageRig rig;
     CalStats& s = rig.page.Stats();
@@ -148,7 +148,7 @@ TEST(CalPageTest, ConfirmationsAreEnabledByTheirFlagsUntilTheirStageIsPassed)
     EXPECT_TRUE(enabled("BBCalStart"));
 }
 
-TEST(CalPageTest, StatusLinesAccumulateInTheMemo)
+TEST(CalibrationPageTest, StatusLinesAccumulateInTheMemo)
 {
     PageRig rig;
     rig.page.BBATRcvClrClick();
@@ -158,7 +158,7 @@ TEST(CalPageTest, StatusLinesAccumulateInTheMemo)
     EXPECT_EQ(rig.page.CalStep(), 5);
 }
 
-TEST(CalPageTest, AFirstShowBeforeAnyEvaluationKeepsTheOpeningTextsColoursAndButtons)
+TEST(CalibrationPageTest, AFirstShowBeforeAnyEvaluationKeepsTheOpeningTextsColoursAndButtons)
 {
     PageRig rig;
     const QString finish = rig.find<QLabel>("PFinish")->text();
@@ -174,7 +174,7 @@ TEST(CalPageTest, AFirstShowBeforeAnyEvaluationKeepsTheOpeningTextsColoursAndBut
     EXPECT_EQ(rig.find<QPushButton>("BBATRcvFin")->isEnabled(), confirm);
 }
 
-TEST(CalPageTest, TheStatusMemoKeepsItsNewestLines)
+TEST(CalibrationPageTest, TheStatusMemoKeepsItsNewestLines)
 {
     PageRig rig;
     for (int line = 1; line <= TCalPage::kMaxStatusLines + 500; ++line)

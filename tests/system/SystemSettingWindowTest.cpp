@@ -26,7 +26,7 @@
 namespace qemra {
 namespace {
 
-class SystemsetTest : public ::testing::Test {
+class SystemSettingWindowTest : public ::testing::Test {
 protected:
     TempFolder folder;
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
@@ -48,7 +48,7 @@ protected:
     void Click(const char* name) { form->findChild<QPushButton*>(name)->click(); }
 };
 
-TEST_F(SystemsetTest, StartsOnTheCalibrationPageWithTheDirectPageShowingTheParameterSet)
+TEST_F(SystemSettingWindowTest, StartsOnTheCalibrationPageWithTheDirectPageShowingTheParameterSet)
 {
     auto* pages = form->findChild<QTabWidget*>("PCMain");
     EXPECT_EQ(pages->currentWidget(), form->CalibrationPage());
@@ -71,7 +71,7 @@ TEST_F(SystemsetTest, StartsOnTheCalibrationPageWithTheDirectPageShowingTheParam
     EXPECT_EQ(Grid()->item(9, 1)->text(), "0.00");
 }
 
-TEST_F(SystemsetTest, OkReadsThePageBackUpToTheFirstTextThatIsNoNumberThenSaves)
+TEST_F(SystemSettingWindowTest, OkReadsThePageBackUpToTheFirstTextThatIsNoNumberThenSaves)
 {
     Edit("EDifT0m")->setText("45.5");
     Edit("EAdjWS")->setText("1,5");
@@ -90,7 +90,7 @@ TEST_F(SystemsetTest, OkReadsThePageBackUpToTheFirstTextThatIsNoNumberThenSaves)
     EXPECT_FALSE(form->isVisible());
 }
 
-TEST_F(SystemsetTest, AValueNoRequestCouldCarryStopsTheReadBackLikeATextThatIsNoNumber)
+TEST_F(SystemSettingWindowTest, AValueNoRequestCouldCarryStopsTheReadBackLikeATextThatIsNoNumber)
 {
     for (const char* text : {"12345678", "1e30", "-100000"}) {
         SCOPED_TRACE(text);
@@ -111,7 +111,7 @@ TEST_F(SystemsetTest, AValueNoRequestCouldCarryStopsTheReadBackLikeATextThatIsNo
     EXPECT_EQ(prm.DIV[3], 99999.0f);
 }
 
-TEST_F(SystemsetTest, ReadsTheGridRowByRowAndEveryEditIntoItsField)
+TEST_F(SystemSettingWindowTest, ReadsTheGridRowByRowAndEveryEditIntoItsField)
 {
     for (int r = 0; r < 10; ++r) {
         Grid()->item(r, 0)->setText(QString::number(r + 1));
@@ -142,7 +142,7 @@ TEST_F(SystemsetTest, ReadsTheGridRowByRowAndEveryEditIntoItsField)
     EXPECT_EQ(prm.VAL[9], -10.25f);
 }
 
-TEST_F(SystemsetTest, CancelDiscardsTheEditsAndTheNextShowingDisplaysTheParameterSet)
+TEST_F(SystemSettingWindowTest, CancelDiscardsTheEditsAndTheNextShowingDisplaysTheParameterSet)
 {
     Edit("EDifT0m")->setText("12");
     Grid()->item(3, 1)->setText("7");
@@ -155,7 +155,7 @@ TEST_F(SystemsetTest, CancelDiscardsTheEditsAndTheNextShowingDisplaysTheParamete
     EXPECT_EQ(Grid()->item(3, 1)->text(), "0.00");
 }
 
-TEST_F(SystemsetTest, LoadShowsTheDefaultsOfKeysTheFileLacks)
+TEST_F(SystemSettingWindowTest, LoadShowsTheDefaultsOfKeysTheFileLacks)
 {
     prm.AdjWS = 7;
     prm.VAL[2] = 4;
@@ -171,7 +171,7 @@ TEST_F(SystemsetTest, LoadShowsTheDefaultsOfKeysTheFileLacks)
     EXPECT_EQ(Grid()->item(2, 1)->text(), "0.00");
 }
 
-TEST_F(SystemsetTest, LoadRefusesASetpointFileItCannotTakeAndKeepsThePage)
+TEST_F(SystemSettingWindowTest, LoadRefusesASetpointFileItCannotTakeAndKeepsThePage)
 {
     prm.AdjWS = 7;
     form->FillDirectPage();
@@ -204,7 +204,7 @@ TEST_F(SystemsetTest, LoadRefusesASetpointFileItCannotTakeAndKeepsThePage)
     }
 }
 
-TEST_F(SystemsetTest, SettingsFileThatCannotBeTakenAtStartUpIsToldAndLeavesTheDefaults)
+TEST_F(SystemSettingWindowTest, SettingsFileThatCannotBeTakenAtStartUpIsToldAndLeavesTheDefaults)
 {
     const struct {
         QByteArray bytes;
@@ -225,7 +225,7 @@ TEST_F(SystemsetTest, SettingsFileThatCannotBeTakenAtStartUpIsToldAndLeavesTheDe
     }
 }
 
-TEST_F(SystemsetTest, SaveWritesThePageToTheChosenFileAndACancelledDialogReadsNothing)
+TEST_F(SystemSettingWindowTest, SaveWritesThePageToTheChosenFileAndACancelledDialogReadsNothing)
 {
     Edit("EDifT0m")->setText("41");
     Click("BBSetpointSave");  // no answer queued: the dialog is cancelled
@@ -240,7 +240,7 @@ TEST_F(SystemsetTest, SaveWritesThePageToTheChosenFileAndACancelledDialogReadsNo
     EXPECT_TRUE(folder.read("mine.qemras").contains("DifT0m=41\r\n"));
 }
 
-TEST_F(SystemsetTest, SendRefusesWhileThePortIsClosedAfterReadingThePageBack)
+TEST_F(SystemSettingWindowTest, SendRefusesWhileThePortIsClosedAfterReadingThePageBack)
 {
     int shown = 0;
     form->ShowGroupedWrite = [&] { ++shown; };
@@ -251,7 +251,7 @@ TEST_F(SystemsetTest, SendRefusesWhileThePortIsClosedAfterReadingThePageBack)
     EXPECT_EQ(prompts.texts(), QStringList({"接続していないので、実行できません！"}));
 }
 
-TEST_F(SystemsetTest, TickStepRunsTheGroupedWriteEveryTickAndTheCalibrationChecksEverySecondTick)
+TEST_F(SystemSettingWindowTest, TickStepRunsTheGroupedWriteEveryTickAndTheCalibrationChecksEverySecondTick)
 {
     std::vector<std::string> calls;
     form->GroupedWriteTick = [&] { calls.push_back("write"); };
@@ -271,7 +271,7 @@ TEST_F(SystemsetTest, TickStepRunsTheGroupedWriteEveryTickAndTheCalibrationCheck
 namespace qemra {
 namespace {
 
-TEST_F(SystemsetTest, ConnectStopsAtASettingsFileThatFailsToLoadAndLeavesThePortClosed)
+TEST_F(SystemSettingWindowTest, ConnectStopsAtASettingsFileThatFailsToLoadAndLeavesThePortClosed)
 {
     // A terminal the old settings name and could open.
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -292,7 +292,7 @@ TEST_F(SystemsetTest, ConnectStopsAtASettingsFileThatFailsToLoadAndLeavesThePort
     close(master);
 }
 
-TEST_F(SystemsetTest, AHangUpShowsTheConnectionClosed)
+TEST_F(SystemSettingWindowTest, AHangUpShowsTheConnectionClosed)
 {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
@@ -312,7 +312,7 @@ TEST_F(SystemsetTest, AHangUpShowsTheConnectionClosed)
     EXPECT_TRUE(form->findChild<QToolButton*>("SBDisconnection")->isChecked());
 }
 
-TEST_F(SystemsetTest, EnterPressesOkAndAFailedSaveSaysSoAndKeepsTheWindowOpen)
+TEST_F(SystemSettingWindowTest, EnterPressesOkAndAFailedSaveSaysSoAndKeepsTheWindowOpen)
 {
     Edit("EDifT0m")->setText("42");
     QTest::keyClick(Edit("EDifT0m"), Qt::Key_Return);
@@ -334,7 +334,7 @@ TEST_F(SystemsetTest, EnterPressesOkAndAFailedSaveSaysSoAndKeepsTheWindowOpen)
     EXPECT_EQ(prompts.texts(), QStringList({QString("Cannot create file \"%1\".").arg(nowhere)}));
 }
 
-TEST_F(SystemsetTest, SerialNumberIsLargeAndTheCorrectionTableHasNoRowNumbers)
+TEST_F(SystemSettingWindowTest, SerialNumberIsLargeAndTheCorrectionTableHasNoRowNumbers)
 {
     EXPECT_GT(Edit("ESNum")->font().pointSizeF(), form->font().pointSizeF() * 1.5);
     EXPECT_FALSE(Grid()->verticalHeader()->isVisible());
