@@ -14,6 +14,9 @@ namespace {
 
 // Rows between looks at the cancel flag and updates of the bytes read.
 constexpr int kRowsPerStep = 4096;
+// Fewer bytes than any row of a record file takes: room reserved by the file sizes is never too
+// small, and what is left over is only address space, never touched.
+constexpr std::int64_t kFewestBytesPerRow = 64;
 
 }  // namespace
 
@@ -74,6 +77,7 @@ HistoryLoader::DayLoad HistoryLoader::LoadDay(const Day& day)
     DayLoad load{HistoryRows(quantities_), {}, false, {}};
     if (day.path.isEmpty())
         return load;
+    load.rows.Reserve(static_cast<std::size_t>(day.bytes / kFewestBytesPerRow));
     if (day.minutes) {
         MinuteRecordReader reader;
         ReadRows<MinuteRecordReader, MinuteRecordRow>(reader, day, load);
@@ -87,6 +91,7 @@ HistoryLoader::DayLoad HistoryLoader::LoadDay(const Day& day)
 std::optional<HistoryLoad> HistoryLoader::Run(int workers)
 {
     HistoryLoad result{HistoryRows(quantities_), {}, 0, {}, {}, {}};
+    result.rows.Reserve(static_cast<std::size_t>(totalBytes_ / kFewestBytesPerRow));
     std::vector<std::optional<DayLoad>> done(days_.size());
     std::mutex mutex;
     std::condition_variable dayDone;

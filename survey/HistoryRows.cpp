@@ -42,6 +42,13 @@ bool HistoryRows::Append(std::int64_t seconds, const RecordValues& values, std::
     return true;
 }
 
+void HistoryRows::Reserve(std::size_t rows)
+{
+    seconds_.reserve(rows);
+    for (std::vector<float>& series : values_)
+        series.reserve(rows);
+}
+
 void HistoryRows::AppendRows(const HistoryRows& later)
 {
     if (later.Empty())
@@ -67,7 +74,6 @@ void HistoryRows::AppendRows(const HistoryRows& later)
             runStarts_.push_back(base + start - from);
     }
     const std::int64_t shift = later.origin_ - origin_;
-    seconds_.reserve(base + later.Size() - from);
     for (std::size_t r = from; r < later.Size(); ++r)
         seconds_.push_back(static_cast<std::int32_t>(later.seconds_[r] + shift));
     for (std::size_t s = 0; s < values_.size(); ++s)

@@ -34,6 +34,8 @@ public:
     // Rows must come in time order; a row earlier than the last one (a clock set back) is passed
     // over and false returned. `gap`: the spacing beyond which this row starts a new run.
     bool Append(std::int64_t seconds, const RecordValues& values, std::int64_t gap);
+    // Room for `rows` rows in all, so appending does not move what is there.
+    void Reserve(std::size_t rows);
     // Appends all rows of `later`, whose quantities must be the same; rows earlier than the last
     // row here are passed over.
     void AppendRows(const HistoryRows& later);
