@@ -223,10 +223,11 @@ std::vector<QList<QPointF>> HistoryRows::Reduce(double from, double to, int colu
     long long previousColumn = -2;
     std::size_t previousEnd = 0;
     for (std::size_t row = first; row < last;) {
-        const long long column = std::clamp(
-            static_cast<long long>(std::floor((static_cast<double>(SecondsAt(row)) - from) / perColumn)), 0LL,
-            static_cast<long long>(columns) - 1);
-        std::size_t end = column + 1 >= columns ? last : RowAtOrAfter(from + static_cast<double>(column + 1) * perColumn);
+        const long long column =
+            std::clamp(static_cast<long long>(std::floor((static_cast<double>(SecondsAt(row)) - from) / perColumn)),
+                       0LL, static_cast<long long>(columns) - 1);
+        std::size_t end =
+            column + 1 >= columns ? last : RowAtOrAfter(from + static_cast<double>(column + 1) * perColumn);
         end = std::clamp(end, row + 1, last);
         if (previousColumn >= 0 && column > previousColumn + 1 && GapBetween(previousEnd - 1, row))
             addBreak(from + (static_cast<double>(previousColumn + column) / 2.0 + 0.5) * perColumn);

@@ -79,11 +79,11 @@ private:
 
     std::vector<RecordQuantity> quantities_;
     std::int64_t origin_ = 0;
-    std::int64_t firstGap_ = kSecondGap;         // the spacing the first row was given
-    std::vector<std::int32_t> seconds_;          // from origin_
-    std::vector<std::vector<float>> values_;     // per series, per row
-    std::vector<std::size_t> runStarts_;         // rows that start a run, the first row included
-    std::vector<std::vector<Level>> pyramids_;   // per series; level k has blocks of kFanOut^(k+1) rows
+    std::int64_t firstGap_ = kSecondGap;        // the spacing the first row was given
+    std::vector<std::int32_t> seconds_;         // from origin_
+    std::vector<std::vector<float>> values_;    // per series, per row
+    std::vector<std::size_t> runStarts_;        // rows that start a run, the first row included
+    std::vector<std::vector<Level>> pyramids_;  // per series; level k has blocks of kFanOut^(k+1) rows
 };
 
 }  // namespace qemra

@@ -1,5 +1,5 @@
-#include "survey/HistoryLoader.h"
 #include "survey/HistoryRows.h"
+#include "survey/HistoryLoader.h"
 #include "survey/SummaryReport.h"
 #include "survey/SurveyRun.h"
 #include "tests/history/RecordedDays.h"
@@ -93,9 +93,9 @@ TEST(HistoryRows, EachPixelColumnKeepsTheExtremesOfItsRowsAndTheLineBreaksOverAG
         EXPECT_EQ(breaks, 1) << "the ten-minute gap, wider than a column";
         std::vector<double> rowLow(kColumns, INFINITY), rowHigh(kColumns, -INFINITY);
         for (std::size_t r = 0; r < rows.Size(); ++r) {
-            const int column = std::clamp(
-                static_cast<int>(std::floor((static_cast<double>(rows.SecondsAt(r)) - from) / perColumn)), 0,
-                kColumns - 1);
+            const int column =
+                std::clamp(static_cast<int>(std::floor((static_cast<double>(rows.SecondsAt(r)) - from) / perColumn)), 0,
+                           kColumns - 1);
             rowLow[static_cast<std::size_t>(column)] =
                 std::min(rowLow[static_cast<std::size_t>(column)], static_cast<double>(rows.ValueAt(series, r)));
             rowHigh[static_cast<std::size_t>(column)] =
@@ -166,7 +166,8 @@ TEST(HistoryLoader, SummaryOfTheLoadedDaysIsTheCommandLineSummary)
     // Seconds of port COM7 on two days, minute rows only on the third, nothing on the fourth.
     TempFolder folder;
     history_test::RecordSeconds(folder.path(), QStringLiteral("COM7"), EncodeDateTime(2026, 12, 1, 10, 0, 0, 100), 400);
-    history_test::RecordSeconds(folder.path(), QStringLiteral("COM7"), EncodeDateTime(2026, 12, 2, 23, 55, 0, 100), 290);
+    history_test::RecordSeconds(folder.path(), QStringLiteral("COM7"), EncodeDateTime(2026, 12, 2, 23, 55, 0, 100),
+                                290);
     history_test::RecordSeconds(folder.path(), QStringLiteral("COM7"), EncodeDateTime(2026, 12, 3, 9, 0, 0, 100), 200,
                                 false);
     const RecordFolder records(folder.path());

@@ -1,3 +1,4 @@
+#include "windows/history/HistoryWindow.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "core/AcquisitionCore.h"
@@ -5,7 +6,6 @@
 #include "tests/support/PdfTools.h"
 #include "tests/support/TempFolder.h"
 #include "windows/history/HistoryChart.h"
-#include "windows/history/HistoryWindow.h"
 #include "windows/main/MainWindow.h"
 #include "windows/main/TrendStrips.h"
 

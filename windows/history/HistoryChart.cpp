@@ -50,8 +50,7 @@ void HistoryChart::drawForeground(QPainter* painter, const QRectF& rect)
         return;
     const QRectF plot = PlotRect();
     const int x = static_cast<int>(std::lround(XOfSeconds(*cursor_)));
-    painter->fillRect(QRect(x, static_cast<int>(plot.top()), 1, static_cast<int>(plot.height())),
-                      QColor(90, 90, 90));
+    painter->fillRect(QRect(x, static_cast<int>(plot.top()), 1, static_cast<int>(plot.height())), QColor(90, 90, 90));
 }
 
 void HistoryChart::wheelEvent(QWheelEvent* event)

@@ -12,7 +12,7 @@ namespace qemra {
 
 namespace {
 
-constexpr int kResolution = 300;       // dots per inch of the page's coordinates
+constexpr int kResolution = 300;  // dots per inch of the page's coordinates
 constexpr double kMarginMm = 15.0;
 constexpr double kDotsPerMm = kResolution / 25.4;
 

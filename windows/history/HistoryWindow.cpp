@@ -31,8 +31,8 @@ namespace qemra {
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
-constexpr double kNarrowestView = 10.0;      // seconds across the plot at the deepest zoom
-constexpr double kZoomPerStep = 1.25;        // one wheel notch
+constexpr double kNarrowestView = 10.0;  // seconds across the plot at the deepest zoom
+constexpr double kZoomPerStep = 1.25;    // one wheel notch
 constexpr int kProgressSteps = 1000;
 constexpr int kProgressMs = 50;
 constexpr int kDefaultDays = 7;
@@ -40,15 +40,14 @@ const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
 
 // The record quantity of each series of the strips, in kTrendSeries order.
 constexpr std::array<RecordQuantity, kTrendSeries.size()> kSeriesQuantities{
-    RecordQuantity::Pmv,     RecordQuantity::WbgtIn,   RecordQuantity::WbgtOut, RecordQuantity::AirTemp,
-    RecordQuantity::RadiantTemp, RecordQuantity::DewPoint, RecordQuantity::Rh,   RecordQuantity::Wind,
+    RecordQuantity::Pmv,         RecordQuantity::WbgtIn,   RecordQuantity::WbgtOut, RecordQuantity::AirTemp,
+    RecordQuantity::RadiantTemp, RecordQuantity::DewPoint, RecordQuantity::Rh,      RecordQuantity::Wind,
 };
 
-constexpr std::array<const char*, THistoryForm::kStrips> kStripNames{"PStripPMV", "PStripWBGT", "PStripAT",
-                                                                      "PStripRH", "PStripWS"};
-constexpr std::array<const char*, kTrendSeries.size()> kCursorNames{"LCurPMV",  "LCurWBGTi", "LCurWBGTo",
-                                                                     "LCurAirTemp", "LCurBGTemp", "LCurDewTemp",
-                                                                     "LCurAirHumid", "LCurWindSpeed"};
+constexpr std::array<const char*, THistoryForm::kStrips> kStripNames{"PStripPMV", "PStripWBGT", "PStripAT", "PStripRH",
+                                                                     "PStripWS"};
+constexpr std::array<const char*, kTrendSeries.size()> kCursorNames{
+    "LCurPMV", "LCurWBGTi", "LCurWBGTo", "LCurAirTemp", "LCurBGTemp", "LCurDewTemp", "LCurAirHumid", "LCurWindSpeed"};
 
 // "yyyy/MM/dd hh:mm:ss" of chart seconds.
 QString TimeText(double seconds)
@@ -56,11 +55,10 @@ QString TimeText(double seconds)
     const auto whole = static_cast<long long>(std::floor(seconds));
     const long long day = whole >= 0 ? whole / 86400 : (whole - 86399) / 86400;
     const long long ofDay = whole - day * 86400;
-    return QDate(1899, 12, 30).addDays(day).toString(kDateFormat) +
-           QStringLiteral(" %1:%2:%3")
-               .arg(ofDay / 3600, 2, 10, QLatin1Char('0'))
-               .arg(ofDay / 60 % 60, 2, 10, QLatin1Char('0'))
-               .arg(ofDay % 60, 2, 10, QLatin1Char('0'));
+    return QDate(1899, 12, 30).addDays(day).toString(kDateFormat) + QStringLiteral(" %1:%2:%3")
+                                                                        .arg(ofDay / 3600, 2, 10, QLatin1Char('0'))
+                                                                        .arg(ofDay / 60 % 60, 2, 10, QLatin1Char('0'))
+                                                                        .arg(ofDay % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString DaysText(const QList<QDate>& days)
@@ -316,9 +314,8 @@ void THistoryForm::BBLoadClick()
     }
     const RecordFolder folder(dataFolder_);
     const QString port = CBPort->currentText();
-    loader_ = std::make_unique<HistoryLoader>(folder, port, from, to,
-                                              std::vector<RecordQuantity>(kSeriesQuantities.begin(),
-                                                                          kSeriesQuantities.end()));
+    loader_ = std::make_unique<HistoryLoader>(
+        folder, port, from, to, std::vector<RecordQuantity>(kSeriesQuantities.begin(), kSeriesQuantities.end()));
     loadedFrom_ = from;
     loadedTo_ = to;
     loadedPort_ = port;
@@ -492,10 +489,7 @@ QStringList THistoryForm::SummaryLines() const
     return lines;
 }
 
-void THistoryForm::ShowSummary()
-{
-    MSummary->setPlainText(SummaryHeading() + u'\n' + SummaryLines().join(u'\n'));
-}
+void THistoryForm::ShowSummary() { MSummary->setPlainText(SummaryHeading() + u'\n' + SummaryLines().join(u'\n')); }
 
 QImage THistoryForm::StripsImage() const { return strips_->grab().toImage(); }
 
@@ -505,9 +499,9 @@ void THistoryForm::BBSavePngClick()
     options.title = QStringLiteral("PNG保存");
     options.filter = QStringLiteral("PNG (*.png)");
     options.defaultSuffix = QStringLiteral("png");
-    options.fileName = QStringLiteral("History_%1_%2.png")
-                           .arg(loadedFrom_.toString(QStringLiteral("yyyyMMdd")),
-                                loadedTo_.toString(QStringLiteral("yyyyMMdd")));
+    options.fileName =
+        QStringLiteral("History_%1_%2.png")
+            .arg(loadedFrom_.toString(QStringLiteral("yyyyMMdd")), loadedTo_.toString(QStringLiteral("yyyyMMdd")));
     const QString path = prompts_.SaveFileName(options);
     if (path.isEmpty())
         return;
@@ -521,9 +515,9 @@ void THistoryForm::BBSavePdfClick()
     options.title = QStringLiteral("PDF保存");
     options.filter = QStringLiteral("PDF (*.pdf)");
     options.defaultSuffix = QStringLiteral("pdf");
-    options.fileName = QStringLiteral("HistorySummary_%1_%2.pdf")
-                           .arg(loadedFrom_.toString(QStringLiteral("yyyyMMdd")),
-                                loadedTo_.toString(QStringLiteral("yyyyMMdd")));
+    options.fileName =
+        QStringLiteral("HistorySummary_%1_%2.pdf")
+            .arg(loadedFrom_.toString(QStringLiteral("yyyyMMdd")), loadedTo_.toString(QStringLiteral("yyyyMMdd")));
     const QString path = prompts_.SaveFileName(options);
     if (path.isEmpty())
         return;

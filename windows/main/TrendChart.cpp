@@ -290,8 +290,8 @@ void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
     double step = kSecondsPerMinute;
     if (adaptiveTime_ && toSeconds > fromSeconds) {
         // The smallest step that leaves room for a label between ticks.
-        constexpr double kSteps[] = {1,    2,    5,     10,    15,    30,    60,     120,    300,    600,
-                                     900,  1800, 3600,  7200,  10800, 21600, 43200,  86400,  172800, 604800};
+        constexpr double kSteps[] = {1,   2,    5,    10,   15,    30,    60,    120,   300,    600,
+                                     900, 1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800};
         constexpr double kMinLabelSpacing = 64.0;
         const double perSecond = PlotRect().width() / (toSeconds - fromSeconds);
         step = kSteps[std::size(kSteps) - 1];

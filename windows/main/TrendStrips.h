@@ -8,8 +8,7 @@ namespace qemra {
 
 // The five trend strips, top to bottom, and the eight series drawn in them: the live window and
 // the history window show the same quantities in the same colours.
-inline constexpr std::array<const char*, 5> kTrendChartNames{"ChartPMV", "ChartWBGT", "ChartAT", "ChartRH",
-                                                             "ChartWS"};
+inline constexpr std::array<const char*, 5> kTrendChartNames{"ChartPMV", "ChartWBGT", "ChartAT", "ChartRH", "ChartWS"};
 
 struct TrendSeriesStyle {
     int chart;                // index into kTrendChartNames
