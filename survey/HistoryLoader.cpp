@@ -20,7 +20,7 @@ constexpr std::int64_t kFewestBytesPerRow = 64;
 
 }  // namespace
 
-HistoryLoader::HistoryLoader(const RecordFolder& folder, QString port, QDate from, QDate to,
+HistoryLoader::HistoryLoader(const RecordFolder& folder, const QString& port, QDate from, QDate to,
                              std::vector<RecordQuantity> quantities)
     : quantities_(std::move(quantities))
 {

@@ -32,7 +32,7 @@ struct HistoryLoad {
 // BytesRead() and Cancel() from any other meanwhile.
 class HistoryLoader {
 public:
-    HistoryLoader(const RecordFolder& folder, QString port, QDate from, QDate to,
+    HistoryLoader(const RecordFolder& folder, const QString& port, QDate from, QDate to,
                   std::vector<RecordQuantity> quantities);
 
     // The bytes of all files to read, known before reading.
