@@ -234,7 +234,9 @@ std::vector<QList<QPointF>> HistoryRows::Reduce(double from, double to, int colu
         if (end - row == 1) {
             addRow(row);
         } else {
-            const double x = from + (static_cast<double>(column) + 0.5) * perColumn;
+            // A quarter into the column: its edge or middle lie where a rounding error decides between
+            // two pixels, and two columns drawn into one pixel leave the next without a line.
+            const double x = from + (static_cast<double>(column) + 0.25) * perColumn;
             for (std::size_t s = 0; s < points.size(); ++s) {
                 const auto [low, high] = MinMax(static_cast<int>(s), row, end);
                 QList<QPointF>& list = points[s];

@@ -63,7 +63,7 @@ public:
     std::pair<float, float> MinMax(int series, std::size_t begin, std::size_t end) const;
 
     // For each series, the points a plot `columns` pixels wide over [from, to] needs: per pixel
-    // column with rows, the column's least and greatest value at the column's middle (in the
+    // column with rows, the column's least and greatest value a quarter into the column (in the
     // order that joins the columns around it best), a break (y not finite) where a run ends and
     // a column without rows follows, and the rows just outside each end so the lines reach the
     // edges. A column holding a single row keeps that row's own time.

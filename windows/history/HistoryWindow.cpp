@@ -11,6 +11,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -114,6 +115,9 @@ void THistoryForm::BuildWindow()
     MSummary->setReadOnly(true);
     MSummary->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     MSummary->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Wide enough for the table of minima, averages and maxima; the share lines may scroll.
+    constexpr int kTableColumns = 52;
+    MSummary->setMinimumWidth(QFontMetrics(MSummary->font()).horizontalAdvance(QString(kTableColumns, u'0')) + 24);
     split->addWidget(MSummary);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
