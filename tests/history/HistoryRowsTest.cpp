@@ -86,8 +86,7 @@ TEST(HistoryRows, EachPixelColumnKeepsTheExtremesOfItsRowsAndTheLineBreaksOverAG
                 ++breaks;
                 continue;
             }
-            const int column =
-                std::clamp(static_cast<int>(std::floor((p.x() - from) / perColumn)), 0, kColumns - 1);
+            const int column = std::clamp(static_cast<int>(std::floor((p.x() - from) / perColumn)), 0, kColumns - 1);
             low[static_cast<std::size_t>(column)] = std::min(low[static_cast<std::size_t>(column)], p.y());
             high[static_cast<std::size_t>(column)] = std::max(high[static_cast<std::size_t>(column)], p.y());
         }

@@ -225,7 +225,6 @@ TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
     QList<QColor> lines;
     for (int s = 0; s < chart.SeriesCount(); ++s)
         lines.append(chart.Series(s)->pen().color());
-    // Three runs of two hours in some fifty: about an eighth of the pixel columns hold lines.
     int columns = 0;
     for (int x = plot.left() + 1; x < plot.right(); ++x) {
         bool drawn = false;
@@ -233,11 +232,47 @@ TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
             drawn = lines.contains(png.pixelColor(x, y));
         columns += drawn ? 1 : 0;
     }
+    // Three runs of two hours in some fifty: about an eighth of the pixel columns hold lines.
     EXPECT_GT(columns, plot.width() / 10) << "the temperature lines of the three runs";
 
     const QString text = PdfText(out.file("summary.pdf"));
     EXPECT_TRUE(text.contains(QStringLiteral("21600"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("wbgt_level"))) << text.toStdString();
+}
+
+TEST_F(HistoryWindowTest, EveryPixelColumnOverARunHoldsItsLineWhateverTheZoom)
+{
+    ASSERT_TRUE(Load());
+    HistoryChart& chart = form->Chart(0);
+    const double runFrom = ChartSeconds(2026, 12, 1, 8, 0, 0);
+    const double runTo = ChartSeconds(2026, 12, 1, 10, 0, 0);
+    const QColor line = chart.Series(0)->pen().color();
+    // Views of several widths, each starting with the run: a column drawn into its neighbour's
+    // pixel would leave a blank one.
+    for (const double hours : {3.0, 7.5, 13.0, 31.7, 50.0}) {
+        form->SetView(runFrom, runFrom + hours * 3600);
+        const QImage image = chart.grab().toImage();
+        const QRect plot = chart.PlotRect().toRect();
+        const int last = static_cast<int>(std::floor(chart.XOfSeconds(runTo)));
+        // PMV runs from -1 to 1 within every column: the row half-way between the line's top and
+        // bottom crosses each column's stroke, where the links between columns do not reach.
+        int top = plot.bottom();
+        int bottom = plot.top();
+        for (int y = plot.top(); y <= plot.bottom(); ++y) {
+            for (int x = plot.left() + 1; x < last - 1; ++x) {
+                if (image.pixelColor(x, y) == line) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        ASSERT_LT(top + 4, bottom) << hours;
+        const int middle = (top + bottom) / 2;
+        int blank = 0;
+        for (int x = plot.left() + 1; x < last - 1; ++x)
+            blank += image.pixelColor(x, middle) == line ? 0 : 1;
+        EXPECT_EQ(blank, 0) << hours << " hours across";
+    }
 }
 
 TEST_F(HistoryWindowTest, CancelledLoadKeepsWhatWasShownAndTheWindowLoadsAgain)
