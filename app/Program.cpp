@@ -6,6 +6,7 @@
 #include "windows/settings/SetpointDialog.h"
 #include "windows/settings/GroupedWriteDialog.h"
 #include "windows/system/SystemSettingWindow.h"
+#include "windows/history/HistoryWindow.h"
 
 namespace qemra {
 
@@ -36,11 +37,13 @@ Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
     exporter_ = std::make_unique<HistoryExporter>(prompts_, core_->State().MesHistory);
     write_ = std::make_unique<TWriteForm>(core_->Poll(), writePrm_, main_.get());
     prmSet_ = std::make_unique<TPrmSetForm>(core_->Poll(), core_->State(), main_.get());
+    history_ = std::make_unique<THistoryForm>(baseFolder_, prompts_);
     Wire();
 }
 
 Program::~Program()
 {
+    history_.reset();
     prmSet_.reset();
     write_.reset();
     mon_.reset();
@@ -65,6 +68,11 @@ void Program::Wire()
         mon_->raise();
     };
     hooks.SaveGraphData = [this] { mon_->SaveGraphData(); };
+    hooks.ShowHistory = [this] {
+        history_->show();
+        history_->raise();
+        history_->activateWindow();
+    };
     core_->hooks.SecondStep = [this] { sysSet_->SecondStep(); };
     core_->hooks.TickStep = [this] { sysSet_->TickStep(); };
 

@@ -16,6 +16,7 @@ class TMonForm;
 class TPrmSetForm;
 class TSysSetForm;
 class TWriteForm;
+class THistoryForm;
 
 // The running program: the acquisition core, the parameter set and the five windows over them,
 // created in their fixed order and wired together. Destroyed in reverse order, the windows before
@@ -50,6 +51,7 @@ private:
     std::unique_ptr<TMonForm> mon_;
     std::unique_ptr<TWriteForm> write_;
     std::unique_ptr<TPrmSetForm> prmSet_;
+    std::unique_ptr<THistoryForm> history_;
 };
 
 }  // namespace qemra

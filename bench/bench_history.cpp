@@ -1,8 +1,14 @@
 // A month of second record files, written once by the recorder itself, read back and summarised
 // as `qemra-monitor --summary` does; bytes per second, and the memory the summary takes on top of
 // what the process held before it (it streams, so a day and a month should need the same).
+// The history window over the same month: from pressing 読込 to the five strips drawn.
+#include "common/Prompts.h"
 #include "recording/RecordFiles.h"
 #include "survey/SurveyRun.h"
+#include "windows/history/HistoryWindow.h"
+
+#include <QApplication>
+#include <QEventLoop>
 
 #include <QDate>
 #include <QDir>
@@ -162,9 +168,58 @@ void Summarise(benchmark::State& benchState, int days)
 void BM_SummaryMonth(benchmark::State& benchState) { Summarise(benchState, kMonthDays); }
 void BM_SummaryDay(benchmark::State& benchState) { Summarise(benchState, 1); }
 
+void BM_HistoryWindowMonth(benchmark::State& benchState)
+{
+    const QString folder = MonthFolder();
+    if (folder.isEmpty()) {
+        benchState.SkipWithError("cannot write the month of record files");
+        return;
+    }
+    RecordingPrompts prompts;
+    THistoryForm form(folder, prompts);
+    form.resize(1100, 680);
+    form.show();
+    form.SetRange(FirstDay(), FirstDay().addDays(kMonthDays - 1));
+    for (auto _ : benchState) {
+        QEventLoop loop;
+        bool loaded = false;
+        const auto connection = QObject::connect(&form, &THistoryForm::LoadFinished, &loop, [&](bool ok) {
+            loaded = ok;
+            loop.quit();
+        });
+        form.BBLoadClick();
+        loop.exec();
+        QObject::disconnect(connection);
+        // Drawn: every strip painted, as the screen would get them.
+        const QImage strips = form.StripsImage();
+        benchmark::DoNotOptimize(strips.constBits());
+        if (!loaded) {
+            benchState.SkipWithError("the load did not finish");
+            return;
+        }
+    }
+    benchState.SetBytesProcessed(static_cast<std::int64_t>(benchState.iterations()) *
+                                 SecondFileBytes(folder, kMonthDays));
+    benchState.counters["rows"] = form.Loaded() ? static_cast<double>(form.Loaded()->rows.Size()) : 0.0;
+    benchState.counters["peak_rss_MB"] = StatusMegabytes("VmHWM:");
+}
+
 }  // namespace
 
 BENCHMARK(BM_SummaryMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_SummaryDay)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HistoryWindowMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-BENCHMARK_MAIN();
+// The window benchmark needs an application; without a display it draws offscreen.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

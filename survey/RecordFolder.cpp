@@ -26,6 +26,21 @@ RecordFolder::RecordFolder(const QString& dataFolder)
     names_ = QSet<QString>(names.begin(), names.end());
 }
 
+QList<QDate> RecordFolder::Days() const
+{
+    // The eight digits before the extension: "RT_" + port + "_" + yyyymmdd + ".csv" or "RT_" + yyyymmdd + ".RCD".
+    constexpr qsizetype kSuffix = 8 + 4;
+    QSet<QDate> days;
+    for (const QString& name : names_) {
+        const QDate day = QDate::fromString(name.mid(name.size() - kSuffix, 8), QStringLiteral("yyyyMMdd"));
+        if (day.isValid())
+            days.insert(day);
+    }
+    QList<QDate> sorted(days.begin(), days.end());
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
 QStringList RecordFolder::PortsBetween(QDate from, QDate to) const
 {
     // "RT_" + port + "_" + eight digits + ".csv": the port is what lies between, underscores and all.

@@ -17,6 +17,8 @@ public:
     bool Exists() const { return exists_; }
     QString Path() const { return path_; }  // ends with "/"
 
+    // The days with a record file of either kind, in order.
+    QList<QDate> Days() const;
     // The ports with a second record file of a day from `from` to `to`, sorted.
     QStringList PortsBetween(QDate from, QDate to) const;
     // The file's path, or empty when the folder holds no such file.

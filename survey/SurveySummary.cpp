@@ -55,6 +55,32 @@ void SurveySummary::Add(const RecordTime& time, const RecordValues& values, std:
     rows_ += seconds;
 }
 
+void SurveySummary::Append(const SurveySummary& later)
+{
+    if (later.rows_ == 0 || rows_ == 0) {
+        const std::int64_t skipped = skippedRows_ + later.skippedRows_;
+        if (rows_ == 0)
+            *this = later;
+        skippedRows_ = skipped;
+        return;
+    }
+    last_ = later.last_;
+    for (std::size_t i = 0; i < sum_.size(); ++i) {
+        if (later.minimum_[i] < minimum_[i])
+            minimum_[i] = later.minimum_[i];
+        if (later.maximum_[i] > maximum_[i])
+            maximum_[i] = later.maximum_[i];
+        // The later sums count from the later origin.
+        sum_[i] += later.sum_[i] + (later.origin_[i] - origin_[i]) * static_cast<double>(later.rows_);
+    }
+    for (std::size_t i = 0; i < pmvSeconds_.size(); ++i)
+        pmvSeconds_[i] += later.pmvSeconds_[i];
+    for (std::size_t i = 0; i < wbgtSeconds_.size(); ++i)
+        wbgtSeconds_[i] += later.wbgtSeconds_[i];
+    rows_ += later.rows_;
+    skippedRows_ += later.skippedRows_;
+}
+
 double SurveySummary::Average(RecordQuantity quantity) const
 {
     const std::size_t i = QuantityIndex(quantity);

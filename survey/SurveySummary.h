@@ -25,6 +25,8 @@ public:
     // `seconds` seconds that held these values: 1 for a second row, 60 for a minute row's averages.
     void Add(const RecordTime& time, const RecordValues& values, std::int64_t seconds);
     void AddSkippedRows(std::int64_t rows) { skippedRows_ += rows; }
+    // The figures of rows that came after all rows here, as if each had been added here.
+    void Append(const SurveySummary& later);
 
     std::int64_t Rows() const { return rows_; }
     std::int64_t SkippedRows() const { return skippedRows_; }

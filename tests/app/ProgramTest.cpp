@@ -9,6 +9,9 @@
 #include "windows/system/SystemSettingWindow.h"
 #include "tests/support/TempFolder.h"
 
+#include <QApplication>
+#include <QDateEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -53,6 +56,24 @@ TEST(ProgramTest, CreatesItsWindowsHiddenWithTheParameterSetAndRecordingSettingL
             EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
         EXPECT_FALSE(program.Main().CommCtrl().LinkOpen()) << "the port stays closed until asked";
     }
+}
+
+TEST(ProgramTest, HistoryButtonShowsTheHistoryWindowOverTheRecordsOfTheDataFolder)
+{
+    TempFolder folder;
+    folder.write("Record/RT_COM7_20261201.csv", QByteArray());
+    FakeClock clock(EncodeDateTime(2026, 12, 11, 9, 0, 0));
+    RecordingPrompts prompts;
+    Program program(clock, prompts, folder.path());
+    program.Main().findChild<QPushButton*>(QStringLiteral("BBHistory"))->click();
+    QWidget* history = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == "THistoryForm")
+            history = window;
+    ASSERT_NE(history, nullptr);
+    EXPECT_TRUE(history->isVisible());
+    EXPECT_EQ(history->findChild<QDateEdit*>(QStringLiteral("ETo"))->date(), QDate(2026, 12, 1))
+        << "the last day with record files in the program's data folder";
 }
 
 TEST(ProgramTest, TheSystemWindowsConnectButtonsOpenAndCloseTheLinkAndSwitchAcquisition)

@@ -2,6 +2,7 @@
 #include "windows/main/MainWindow.h"
 
 #include "windows/main/TrendChart.h"
+#include "windows/main/TrendStrips.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "windows/link/CommunicationWindow.h"
@@ -52,25 +53,18 @@ const std::array<PanelDef, TMainForm::kPanelCount> kPanels{{
 }};
 constexpr int kWindPanel = 9;
 
-struct SeriesDef {
-    int chart;
-    const char* code;
-    QColor color;
-    double (*value)(const TMesData&);
-};
-
-const std::array<SeriesDef, 8> kSeries{{
-    {0, "M53", QColor(0, 196, 0), [](const TMesData& r) -> double { return r.M53; }},
-    {1, "M52", QColor(0, 196, 0), [](const TMesData& r) -> double { return r.M52; }},
-    {1, "M51", QColor(0, 128, 255), [](const TMesData& r) -> double { return r.M51; }},
-    {2, "M11", QColor(255, 0, 0), [](const TMesData& r) -> double { return r.M11; }},
-    {2, "M04", QColor(255, 0, 255), [](const TMesData& r) -> double { return r.M04; }},
-    {2, "M22", QColor(0, 0, 255), [](const TMesData& r) -> double { return r.M22; }},
-    {3, "M12", QColor(0, 0, 255), [](const TMesData& r) -> double { return r.M12; }},
-    {4, "M01", QColor(255, 0, 255), [](const TMesData& r) -> double { return r.M01; }},
+// How each series of kTrendSeries reads its value from a snapshot, in the same order.
+const std::array<double (*)(const TMesData&), kTrendSeries.size()> kSeriesValues{{
+    [](const TMesData& r) -> double { return r.M53; },
+    [](const TMesData& r) -> double { return r.M52; },
+    [](const TMesData& r) -> double { return r.M51; },
+    [](const TMesData& r) -> double { return r.M11; },
+    [](const TMesData& r) -> double { return r.M04; },
+    [](const TMesData& r) -> double { return r.M22; },
+    [](const TMesData& r) -> double { return r.M12; },
+    [](const TMesData& r) -> double { return r.M01; },
 }};
 
-constexpr const char* kChartNames[5] = {"ChartPMV", "ChartWBGT", "ChartAT", "ChartRH", "ChartWS"};
 constexpr int kStatusWidths[TMainForm::kStatusPanels] = {300, 180, 70, 70, 70, 50};
 constexpr double kTenMinutes = 600.0;
 
@@ -184,9 +178,9 @@ void TMainForm::BuildWindow()
     setWindowIcon(QIcon(GaugePicture(32)));
 
     for (std::size_t i = 0; i < charts_.size(); ++i)
-        charts_[i] = new TrendChart(QString::fromLatin1(kChartNames[i]));
-    for (const SeriesDef& def : kSeries)
-        charts_[static_cast<std::size_t>(def.chart)]->AddSeries(QString::fromLatin1(def.code), def.color);
+        charts_[i] = new TrendChart(QString::fromLatin1(kTrendChartNames[i]));
+    for (const TrendSeriesStyle& def : kTrendSeries)
+        charts_[static_cast<std::size_t>(def.chart)]->AddSeries(QString::fromLatin1(def.code), QColor(def.color));
 
     splitter_ = new QSplitter(Qt::Vertical);
     splitter_->setObjectName(QStringLiteral("Splitter"));
@@ -284,6 +278,9 @@ QWidget* TMainForm::BuildBottomBar()
 
     CBSecRec = new QCheckBox(QStringLiteral("秒記録"), bar);
     CBSecRec->setObjectName(QStringLiteral("CBSecRec"));
+    BBHistory = new QPushButton(QStringLiteral("履歴表示"), bar);
+    BBHistory->setObjectName(QStringLiteral("BBHistory"));
+    BBHistory->setAccessibleName(QStringLiteral("履歴表示"));
 
     const auto makeButton = [bar, this](const char* name, QStyle::StandardPixmap glyph, const QString& hint) {
         auto* button = new QToolButton(bar);
@@ -312,6 +309,7 @@ QWidget* TMainForm::BuildBottomBar()
     layout->addWidget(icon);
     layout->addWidget(group);
     layout->addWidget(CBSecRec);
+    layout->addWidget(BBHistory);
     layout->addStretch(1);
     layout->addWidget(BBStart);
     layout->addWidget(BBStop);
@@ -325,6 +323,7 @@ QWidget* TMainForm::BuildBottomBar()
     connect(BBSetpoint, &QToolButton::clicked, this, [this] { BBSetpointClick(); });
     connect(BBPrmChange, &QPushButton::clicked, this, [this] { BBPrmChangeClick(); });
     connect(CBSecRec, &QCheckBox::toggled, this, [this] { CBSecRecClick(); });
+    connect(BBHistory, &QPushButton::clicked, this, [this] { BBHistoryClick(); });
     return bar;
 }
 
@@ -418,9 +417,9 @@ void TMainForm::PlotHistory()
             continue;
         const double x = slot.Stamp * TrendChart::kSecondsPerDay;
         next.fill(0);
-        for (const SeriesDef& def : kSeries) {
-            const auto c = static_cast<std::size_t>(def.chart);
-            points[c][next[c]++].append(QPointF(x, def.value(slot)));
+        for (std::size_t i = 0; i < kTrendSeries.size(); ++i) {
+            const auto c = static_cast<std::size_t>(kTrendSeries[i].chart);
+            points[c][next[c]++].append(QPointF(x, kSeriesValues[i](slot)));
         }
     }
     for (std::size_t c = 0; c < charts_.size(); ++c)
@@ -473,6 +472,12 @@ void TMainForm::BBPrmChangeClick()
 }
 
 void TMainForm::CBSecRecClick() { state_.MySts.SecRec = CBSecRec->isChecked() ? 1 : 0; }
+
+void TMainForm::BBHistoryClick()
+{
+    if (hooks.ShowHistory)
+        hooks.ShowHistory();
+}
 
 void TMainForm::SBStatusDblClick()
 {

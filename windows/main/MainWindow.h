@@ -37,6 +37,7 @@ public:
         std::function<void()> ShowOperationSetpoint;  // modal
         std::function<void()> ShowMonitorList;        // not modal
         std::function<void()> SaveGraphData;          // export of the history ring
+        std::function<void()> ShowHistory;            // history window over the record files, not modal
     };
     // Where the Shift state at a click comes from; tests replace it.
     using ModifierSource = std::function<Qt::KeyboardModifiers()>;
@@ -71,6 +72,7 @@ public:
     void BBSetpointClick();
     void BBPrmChangeClick();
     void CBSecRecClick();
+    void BBHistoryClick();
     void SBStatusDblClick();
 
 signals:
@@ -115,6 +117,7 @@ private:
     QLabel* Lclo = nullptr;
     QPushButton* BBPrmChange = nullptr;
     QCheckBox* CBSecRec = nullptr;
+    QPushButton* BBHistory = nullptr;
     QToolButton* BBStart = nullptr;
     QToolButton* BBStop = nullptr;
     QToolButton* BBSaveData = nullptr;

@@ -2,6 +2,7 @@
 #include "windows/main/TrendChart.h"
 
 #include <QChart>
+#include <QDate>
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QLineSeries>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace qemra {
@@ -104,15 +106,15 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
     // at a time, a filled rectangle a row at a time.
     painter->fillRect(QRect(plot.left(), plot.top(), 1, plot.height()), gridColor_);
     painter->fillRect(QRect(plot.right(), plot.top(), 1, plot.height()), gridColor_);
-    // A line, a tick and a label on each whole minute.
-    for (long long minute = firstMinute_; to_ > from_ && minute <= lastMinute_; ++minute) {
-        const double at = static_cast<double>(minute) * kSecondsPerMinute;
+    // A line, a tick and a label on each whole step.
+    for (long long tick = firstTick_; to_ > from_ && tick <= lastTick_; ++tick) {
+        const double at = static_cast<double>(tick) * timeStep_;
         const int x = static_cast<int>(std::lround(scale.X(at)));
         painter->fillRect(QRect(x, plot.top(), 1, plot.height()), gridColor_);
         painter->fillRect(QRect(x, plot.bottom() + 1, 1, kTickLength), axisColor_);
-        auto label = timeLabels_.find(minute);
+        auto label = timeLabels_.find(tick);
         if (label == timeLabels_.end())
-            label = timeLabels_.insert(minute, Prepared(MinuteLabel(at)));
+            label = timeLabels_.insert(tick, Prepared(TickLabel(at)));
         painter->drawImage(QPointF(std::round(x - label->width / 2.0), plot.bottom() + kLabelTop), label->image);
     }
     // A line, a tick and a label on each value step, the label right-aligned to the tick.
@@ -264,13 +266,49 @@ QString TrendChart::MinuteLabel(double seconds)
     return QStringLiteral("%1:%2").arg(ofDay / 60, 2, 10, QLatin1Char('0')).arg(ofDay % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString TrendChart::TickLabel(double seconds) const
+{
+    constexpr double kDay = 86400.0;
+    const long long whole = std::llround(seconds);
+    const long long ofDay = ((whole % 86400) + 86400) % 86400;
+    if (timeStep_ >= kDay || (adaptiveTime_ && ofDay == 0)) {
+        // The x counts days from 1899-12-30, as the date-time values do.
+        const QDate day = QDate(1899, 12, 30).addDays((whole - ofDay) / 86400);
+        return day.toString(QStringLiteral("MM/dd"));
+    }
+    if (timeStep_ < kSecondsPerMinute)
+        return QStringLiteral("%1:%2:%3")
+            .arg(ofDay / 3600, 2, 10, QLatin1Char('0'))
+            .arg(ofDay / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(ofDay % 60, 2, 10, QLatin1Char('0'));
+    return MinuteLabel(seconds);
+}
+
 void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
 {
     from_ = fromSeconds;
     to_ = toSeconds;
-    firstMinute_ = static_cast<long long>(std::ceil(fromSeconds / kSecondsPerMinute));
-    lastMinute_ = static_cast<long long>(std::floor(toSeconds / kSecondsPerMinute));
-    timeLabels_.removeIf([this](const auto& entry) { return entry.key() < firstMinute_ || entry.key() > lastMinute_; });
+    double step = kSecondsPerMinute;
+    if (adaptiveTime_ && toSeconds > fromSeconds) {
+        // The smallest step that leaves room for a label between ticks.
+        constexpr double kSteps[] = {1,   2,    5,    10,   15,    30,    60,    120,   300,    600,
+                                     900, 1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800};
+        constexpr double kMinLabelSpacing = 64.0;
+        const double perSecond = PlotRect().width() / (toSeconds - fromSeconds);
+        step = kSteps[std::size(kSteps) - 1];
+        for (const double candidate : kSteps) {
+            if (candidate * perSecond >= kMinLabelSpacing) {
+                step = candidate;
+                break;
+            }
+        }
+    }
+    if (step != timeStep_)
+        timeLabels_.clear();
+    timeStep_ = step;
+    firstTick_ = static_cast<long long>(std::ceil(fromSeconds / step));
+    lastTick_ = static_cast<long long>(std::floor(toSeconds / step));
+    timeLabels_.removeIf([this](const auto& entry) { return entry.key() < firstTick_ || entry.key() > lastTick_; });
     // The minute lines, the labels and the series move with the range: one repaint shows them all.
     viewport()->update();
 }
@@ -278,8 +316,8 @@ void TrendChart::SetTimeRange(double fromSeconds, double toSeconds)
 QStringList TrendChart::TimeLabels() const
 {
     QStringList labels;
-    for (long long minute = firstMinute_; minute <= lastMinute_; ++minute)
-        labels.append(MinuteLabel(static_cast<double>(minute) * kSecondsPerMinute));
+    for (long long tick = firstTick_; tick <= lastTick_; ++tick)
+        labels.append(TickLabel(static_cast<double>(tick) * timeStep_));
     return labels;
 }
 

@@ -38,8 +38,11 @@ public:
     int SeriesCount() const { return static_cast<int>(series_.size()); }
     QLineSeries* Series(int index) const { return series_.at(static_cast<std::size_t>(index)); }
 
-    // The visible time range in seconds; a label sits on each whole minute inside it.
+    // The visible time range in seconds; a label sits on each whole minute inside it, or with
+    // adaptive time labels on each whole step that leaves room between labels (seconds to days).
     void SetTimeRange(double fromSeconds, double toSeconds);
+    void SetAdaptiveTimeLabels(bool adaptive) { adaptiveTime_ = adaptive; }
+    double TimeStep() const { return timeStep_; }
     double TimeFrom() const { return from_; }
     double TimeTo() const { return to_; }
     QStringList TimeLabels() const;
@@ -49,6 +52,9 @@ public:
 
     // "hh:nn" of a whole-minute position.
     static QString MinuteLabel(double seconds);
+    // The label of a tick `step` seconds from the next: "hh:nn:ss" below a minute, "MM/dd" from a
+    // day on and, with adaptive labels, at midnight; "hh:nn" otherwise.
+    QString TickLabel(double seconds) const;
     // The value labels drawn beside the plot, lowest first, and the text of one.
     QStringList ValueLabels() const;
     const QFont& LabelFont() const { return labelFont_; }
@@ -104,7 +110,7 @@ private:
     PixelScale Scale(const QRect& plot) const;
 
     QFont labelFont_;
-    // The labels drawn once each, the time labels by minute, the value labels by text.
+    // The labels drawn once each, the time labels by tick, the value labels by text.
     QHash<long long, Label> timeLabels_;
     QHash<QString, Label> valueLabels_;
     QColor gridColor_{220, 220, 220};
@@ -114,8 +120,11 @@ private:
     std::vector<QLineSeries*> series_;
     double from_ = 0;
     double to_ = 0;
-    long long firstMinute_ = -1;
-    long long lastMinute_ = -1;
+    // The ticks on the time axis, as multiples of the step.
+    bool adaptiveTime_ = false;
+    double timeStep_ = 60.0;
+    long long firstTick_ = -1;
+    long long lastTick_ = -1;
     // Three labels until the first data: five would not fit a 110-pixel strip.
     double low_ = 0;
     double high_ = 1;

@@ -1,0 +1,330 @@
+#include "windows/history/HistoryWindow.h"
+#include "common/NumberText.h"
+#include "common/Prompts.h"
+#include "core/AcquisitionCore.h"
+#include "tests/history/RecordedDays.h"
+#include "tests/support/PdfTools.h"
+#include "tests/support/TempFolder.h"
+#include "windows/history/HistoryChart.h"
+#include "windows/main/MainWindow.h"
+#include "windows/main/TrendStrips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QImage>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using namespace qemra;
+
+namespace {
+
+constexpr int kRunSeconds = 2 * 3600;
+
+// Local chart seconds of a date and time.
+double ChartSeconds(int year, int month, int day, int hour, int minute, int second)
+{
+    return (QDate(1899, 12, 30).daysTo(QDate(year, month, day))) * 86400.0 + hour * 3600.0 + minute * 60.0 + second;
+}
+
+// Three days of two recorded hours each (from 08:00) for port COM7, and one more day for COM8.
+class HistoryWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder_ = std::make_unique<TempFolder>();
+        for (int day = 1; day <= 3; ++day)
+            history_test::RecordSeconds(folder_->path(), QStringLiteral("COM7"),
+                                        EncodeDateTime(2026, 12, day, 8, 0, 0, 100), kRunSeconds);
+        history_test::RecordSeconds(folder_->path(), QStringLiteral("COM8"), EncodeDateTime(2026, 12, 5, 8, 0, 0, 100),
+                                    60);
+    }
+    static void TearDownTestSuite() { folder_.reset(); }
+
+    void SetUp() override
+    {
+        form = std::make_unique<THistoryForm>(folder_->path(), prompts);
+        form->resize(1000, 700);
+        form->show();
+        form->SetRange(QDate(2026, 12, 1), QDate(2026, 12, 3));
+    }
+
+    template <typename T = QWidget>
+    T* Find(const char* name) const
+    {
+        T* widget = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    // Presses 読込 and waits for the end of the load.
+    bool Load()
+    {
+        QSignalSpy finished(form.get(), &THistoryForm::LoadFinished);
+        Find<QPushButton>("BBLoad")->click();
+        if (!finished.wait(10000))
+            return false;
+        return finished.front().front().toBool();
+    }
+
+    void Wheel(HistoryChart& chart, double x, int notches)
+    {
+        const QPointF at(x, chart.height() / 2.0);
+        QWheelEvent event(at, chart.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(chart.viewport(), &event);
+    }
+
+    void Mouse(HistoryChart& chart, QEvent::Type type, double x, Qt::MouseButtons buttons)
+    {
+        const QPointF at(x, chart.height() / 2.0);
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, at, chart.viewport()->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(chart.viewport(), &event);
+    }
+
+    static std::unique_ptr<TempFolder> folder_;
+    RecordingPrompts prompts;
+    std::unique_ptr<THistoryForm> form;
+};
+
+std::unique_ptr<TempFolder> HistoryWindowTest::folder_;
+
+}  // namespace
+
+TEST_F(HistoryWindowTest, LoadsTheRangeIntoTheFiveStripsInTheLiveColoursWithItsSummary)
+{
+    EXPECT_FALSE(Find<QComboBox>("CBPort")->isEnabled()) << "one port in these days: nothing to choose";
+    EXPECT_EQ(Find<QComboBox>("CBPort")->currentText(), "COM7");
+    ASSERT_TRUE(Load());
+
+    ASSERT_NE(form->Loaded(), nullptr);
+    EXPECT_EQ(form->Loaded()->rows.Size(), 3u * kRunSeconds);
+    EXPECT_EQ(form->Loaded()->summary.Rows(), 3 * kRunSeconds);
+    EXPECT_EQ(form->ViewFrom(), ChartSeconds(2026, 12, 1, 8, 0, 0));
+    EXPECT_EQ(form->ViewTo(), ChartSeconds(2026, 12, 3, 9, 59, 59));
+    EXPECT_EQ(Find<QProgressBar>("PBLoad")->value(), Find<QProgressBar>("PBLoad")->maximum());
+
+    std::array<int, THistoryForm::kStrips> next{};
+    for (const TrendSeriesStyle& style : kTrendSeries) {
+        const QLineSeries* series = form->Chart(style.chart).Series(next[static_cast<std::size_t>(style.chart)]++);
+        EXPECT_EQ(series->name(), QString::fromLatin1(style.code));
+        EXPECT_EQ(series->pen().color(), QColor(style.color)) << style.code;
+        EXPECT_GT(series->count(), 10) << style.code;
+        EXPECT_LT(series->count(), 4 * form->Chart(0).width()) << "reduced per pixel column, not every row";
+    }
+    for (int c = 0; c < THistoryForm::kStrips; ++c)
+        EXPECT_EQ(form->Chart(c).objectName(), QString::fromLatin1(kTrendChartNames[static_cast<std::size_t>(c)]));
+    // The two nights between the runs are gaps in the lines.
+    int breaks = 0;
+    for (const QPointF& p : form->Chart(0).Series(0)->points())
+        breaks += std::isfinite(p.y()) ? 0 : 1;
+    EXPECT_EQ(breaks, 2);
+
+    const QString summary = Find<QPlainTextEdit>("MSummary")->toPlainText();
+    EXPECT_TRUE(summary.contains(QStringLiteral("rows          21600"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("air_temp"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("pmv_category"))) << summary.toStdString();
+}
+
+TEST_F(HistoryWindowTest, WheelZoomsAroundTheMouseDragPansAndFitAllShowsTheWholeRange)
+{
+    ASSERT_TRUE(Load());
+    HistoryChart& chart = form->Chart(2);
+    const double from = form->ViewFrom();
+    const double to = form->ViewTo();
+    const double x = chart.PlotRect().left() + chart.PlotRect().width() / 3.0;
+    const double under = chart.SecondsAtX(x);
+
+    Wheel(chart, x, 3);
+    EXPECT_LT(form->ViewTo() - form->ViewFrom(), (to - from) / 1.9) << "three notches in";
+    EXPECT_NEAR(chart.SecondsAtX(x), under, 1.0) << "the time under the mouse stays under it";
+    EXPECT_EQ(form->Chart(0).TimeFrom(), form->ViewFrom()) << "every strip shows the same range";
+    EXPECT_EQ(form->Chart(4).TimeTo(), form->ViewTo());
+
+    const double zoomedFrom = form->ViewFrom();
+    const double perPixel = (form->ViewTo() - form->ViewFrom()) / chart.PlotRect().width();
+    Mouse(chart, QEvent::MouseButtonPress, x, Qt::LeftButton);
+    Mouse(chart, QEvent::MouseMove, x + 100, Qt::LeftButton);
+    Mouse(chart, QEvent::MouseButtonRelease, x + 100, Qt::NoButton);
+    EXPECT_NEAR(form->ViewFrom(), zoomedFrom - 100 * perPixel, 1e-6) << "dragged right: earlier times come in";
+
+    Wheel(chart, x, -40);
+    EXPECT_EQ(form->ViewFrom(), from) << "zooming out stops at the loaded range";
+    EXPECT_EQ(form->ViewTo(), to);
+    Wheel(chart, x, 5);
+    Find<QPushButton>("BBFitAll")->click();
+    EXPECT_EQ(form->ViewFrom(), from);
+    EXPECT_EQ(form->ViewTo(), to);
+}
+
+TEST_F(HistoryWindowTest, CursorFollowsTheMouseAndReadsTheValuesRecordedAtThatSecond)
+{
+    ASSERT_TRUE(Load());
+    // Day 2 at 08:40:17 is second 2417 of its run.
+    const double at = ChartSeconds(2026, 12, 2, 8, 40, 17);
+    form->SetView(at - 30, at + 30);
+    HistoryChart& chart = form->Chart(1);
+    Mouse(chart, QEvent::MouseMove, chart.XOfSeconds(at + 0.2), Qt::NoButton);
+
+    ASSERT_TRUE(chart.CursorLine().has_value());
+    EXPECT_NEAR(*chart.CursorLine(), at, 0.5);
+    EXPECT_EQ(form->Chart(4).CursorLine(), chart.CursorLine()) << "one line across all strips";
+    EXPECT_EQ(Find<QLabel>("LCursorTime")->text(), "2026/12/02 08:40:17");
+    TMesData expected;
+    history_test::SetValues(expected, 2417);
+    const struct {
+        const char* label;
+        QString text;
+    } cases[] = {
+        {"LCurPMV", FormatFloat(QStringLiteral("%1.1f"), expected.M53)},
+        {"LCurWBGTi", FormatFloat(QStringLiteral("%1.1f ℃"), expected.M52)},
+        {"LCurWBGTo", FormatFloat(QStringLiteral("%1.1f ℃"), expected.M51)},
+        {"LCurAirTemp", FormatFloat(QStringLiteral("%1.1f ℃"), expected.M11)},
+        {"LCurBGTemp", FormatFloat(QStringLiteral("%1.1f ℃"), expected.M04)},
+        {"LCurDewTemp", FormatFloat(QStringLiteral("%1.1f ℃"), expected.M22)},
+        {"LCurAirHumid", FormatFloat(QStringLiteral("%1.1f ％"), expected.M12)},
+        {"LCurWindSpeed", FormatFloat(QStringLiteral("%1.3f m/s."), expected.M01)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Find<QLabel>(c.label)->text(), c.text) << c.label;
+
+    // Over the night between two runs nothing is read.
+    form->SetView(ChartSeconds(2026, 12, 1, 20, 0, 0), ChartSeconds(2026, 12, 1, 20, 10, 0));
+    Mouse(chart, QEvent::MouseMove, chart.XOfSeconds(ChartSeconds(2026, 12, 1, 20, 5, 0)), Qt::NoButton);
+    EXPECT_EQ(Find<QLabel>("LCurPMV")->text(), "-");
+}
+
+TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
+{
+    ASSERT_TRUE(Load());
+    TempFolder out;
+    prompts.fileAnswers = {out.file("view.png"), out.file("summary.pdf")};
+    Find<QPushButton>("BBSavePng")->click();
+    Find<QPushButton>("BBSavePdf")->click();
+    ASSERT_EQ(prompts.dialogs.size(), 2u);
+    EXPECT_EQ(prompts.dialogs[0].filter, "PNG (*.png)");
+    EXPECT_EQ(prompts.dialogs[1].filter, "PDF (*.pdf)");
+    EXPECT_TRUE(prompts.messages.empty());
+
+    const QImage png(out.file("view.png"));
+    ASSERT_FALSE(png.isNull());
+    // The temperature strip's plot, found where the chart sits in the image: its lines are drawn.
+    HistoryChart& chart = form->Chart(2);
+    const QRect plot = chart.PlotRect().toRect().translated(chart.mapTo(Find<QWidget>("PStrips"), QPoint(0, 0)));
+    QList<QColor> lines;
+    for (int s = 0; s < chart.SeriesCount(); ++s)
+        lines.append(chart.Series(s)->pen().color());
+    int columns = 0;
+    for (int x = plot.left() + 1; x < plot.right(); ++x) {
+        bool drawn = false;
+        for (int y = plot.top() + 1; y < plot.bottom() && !drawn; ++y)
+            drawn = lines.contains(png.pixelColor(x, y));
+        columns += drawn ? 1 : 0;
+    }
+    // Three runs of two hours in some fifty: about an eighth of the pixel columns hold lines.
+    EXPECT_GT(columns, plot.width() / 10) << "the temperature lines of the three runs";
+
+    const QString text = PdfText(out.file("summary.pdf"));
+    EXPECT_TRUE(text.contains(QStringLiteral("21600"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("wbgt_level"))) << text.toStdString();
+}
+
+TEST_F(HistoryWindowTest, EveryPixelColumnOverARunHoldsItsLineWhateverTheZoom)
+{
+    ASSERT_TRUE(Load());
+    HistoryChart& chart = form->Chart(0);
+    const double runFrom = ChartSeconds(2026, 12, 1, 8, 0, 0);
+    const double runTo = ChartSeconds(2026, 12, 1, 10, 0, 0);
+    const QColor line = chart.Series(0)->pen().color();
+    // Views of several widths, each starting with the run: a column drawn into its neighbour's
+    // pixel would leave a blank one.
+    for (const double hours : {3.0, 7.5, 13.0, 31.7, 50.0}) {
+        form->SetView(runFrom, runFrom + hours * 3600);
+        const QImage image = chart.grab().toImage();
+        const QRect plot = chart.PlotRect().toRect();
+        const int last = static_cast<int>(std::floor(chart.XOfSeconds(runTo)));
+        // PMV runs from -1 to 1 within every column: the row half-way between the line's top and
+        // bottom crosses each column's stroke, where the links between columns do not reach.
+        int top = plot.bottom();
+        int bottom = plot.top();
+        for (int y = plot.top(); y <= plot.bottom(); ++y) {
+            for (int x = plot.left() + 1; x < last - 1; ++x) {
+                if (image.pixelColor(x, y) == line) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        ASSERT_LT(top + 4, bottom) << hours;
+        const int middle = (top + bottom) / 2;
+        int blank = 0;
+        for (int x = plot.left() + 1; x < last - 1; ++x)
+            blank += image.pixelColor(x, middle) == line ? 0 : 1;
+        EXPECT_EQ(blank, 0) << hours << " hours across";
+    }
+}
+
+TEST_F(HistoryWindowTest, CancelledLoadKeepsWhatWasShownAndTheWindowLoadsAgain)
+{
+    ASSERT_TRUE(Load());
+    const double from = form->ViewFrom();
+    const int points = static_cast<int>(form->Chart(0).Series(0)->count());
+
+    QSignalSpy finished(form.get(), &THistoryForm::LoadFinished);
+    form->SetRange(QDate(2026, 12, 2), QDate(2026, 12, 3));
+    Find<QPushButton>("BBLoad")->click();
+    EXPECT_TRUE(Find<QPushButton>("BBCancel")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("BBLoad")->isEnabled());
+    Find<QPushButton>("BBCancel")->click();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_FALSE(finished.front().front().toBool());
+    EXPECT_FALSE(form->Loading());
+    EXPECT_EQ(form->ViewFrom(), from);
+    EXPECT_EQ(form->Chart(0).Series(0)->count(), points);
+    EXPECT_TRUE(Find<QPushButton>("BBLoad")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("BBCancel")->isEnabled());
+
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(form->Loaded()->rows.Size(), 2u * kRunSeconds);
+    EXPECT_EQ(form->ViewFrom(), ChartSeconds(2026, 12, 2, 8, 0, 0));
+}
+
+TEST_F(HistoryWindowTest, PortIsChosenWhenTheRangeHoldsSeveral)
+{
+    form->SetRange(QDate(2026, 12, 3), QDate(2026, 12, 5));
+    auto* ports = Find<QComboBox>("CBPort");
+    ASSERT_EQ(ports->count(), 2);
+    EXPECT_TRUE(ports->isEnabled());
+    ports->setCurrentIndex(1);
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(form->Loaded()->rows.Size(), 120u + 60u) << "day 3 without a COM8 file by its minute rows, then day 5";
+    EXPECT_EQ(form->Loaded()->minuteDays, QList<QDate>{QDate(2026, 12, 3)});
+}
+
+TEST(HistoryButton, MainWindowOpensTheHistoryFromItsAccessibleButton)
+{
+    TempFolder folder;
+    FakeClock clock(EncodeDateTime(2026, 12, 1, 9, 0, 0));
+    RecordingPrompts prompts;
+    AcquisitionCore core(clock, prompts, folder.path());
+    TMainForm form(core, clock, prompts);
+    int shown = 0;
+    form.hooks.ShowHistory = [&] { ++shown; };
+    auto* button = form.findChild<QPushButton*>(QStringLiteral("BBHistory"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "履歴表示");
+    EXPECT_EQ(button->accessibleName(), "履歴表示");
+    button->click();
+    EXPECT_EQ(shown, 1);
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "survey/HistoryLoader.h"
+
+#include <QDate>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QThread;
+class QTimer;
+
+namespace qemra {
+
+class HistoryChart;
+class Prompts;
+
+// THistoryForm, the history window: the five strips of the main window over a range of days read
+// back from the record files of the data folder, with the survey summary beside them. The files
+// are read on threads of the loader while a progress bar shows how far it got and "中止" stops it;
+// the strips draw the per-pixel extremes the loaded rows give for the visible range.
+class THistoryForm : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kStrips = 5;
+
+    THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent = nullptr);
+    ~THistoryForm() override;
+
+    // The range of the date edits, both days included.
+    void SetRange(QDate from, QDate to);
+    // Fills the port list from the record files of the range; the list is open to a choice only
+    // when there are several.
+    void RefreshPorts();
+
+    void BBLoadClick();
+    void BBCancelClick();
+    void BBFitAllClick();
+    void BBSavePngClick();
+    void BBSavePdfClick();
+
+    bool Loading() const { return worker_ != nullptr; }
+    // The rows and summary shown; null before the first load that finished.
+    const HistoryLoad* Loaded() const { return loaded_.get(); }
+
+    // The visible time range in chart seconds (local seconds since 1899-12-30).
+    double ViewFrom() const { return viewFrom_; }
+    double ViewTo() const { return viewTo_; }
+    // Kept within the loaded rows; at least a few seconds wide.
+    void SetView(double from, double to);
+    // `steps` > 0 zooms in around `atSeconds`, which stays where it is on the plot.
+    void ZoomAt(double atSeconds, double steps);
+    void PanBy(double seconds);
+    // Places the cursor and reads the values under it, as a mouse move over a strip does.
+    void SetCursorAt(double seconds);
+    void ClearCursor();
+
+    HistoryChart& Chart(int index) { return *charts_.at(static_cast<std::size_t>(index)); }
+    // The strips as the window shows them.
+    QImage StripsImage() const;
+    // The heading and lines of the summary, as shown beside the strips and written to the PDF.
+    QString SummaryHeading() const;
+    QStringList SummaryLines() const;
+
+signals:
+    // A load ended; `loaded` false when it was cancelled. The strips have their new points.
+    void LoadFinished(bool loaded);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildWindow();
+    QWidget* BuildTopBar();
+    QWidget* BuildStrips();
+    void LoadDone(std::optional<HistoryLoad> load);
+    void ShowProgress();
+    void SetBusy(bool busy);
+    // New points for all strips from the loaded rows over the visible range.
+    void Redraw();
+    void ShowCursorValues();
+    void ShowSummary();
+
+    QString dataFolder_;
+    Prompts& prompts_;
+    bool rangeChosen_ = false;
+
+    std::unique_ptr<HistoryLoader> loader_;
+    std::unique_ptr<QThread> worker_;
+    std::optional<HistoryLoad> pending_;  // the worker's result, taken on this thread when it ends
+    std::unique_ptr<HistoryLoad> loaded_;
+    QDate loadedFrom_;
+    QDate loadedTo_;
+    QString loadedPort_;
+
+    double viewFrom_ = 0;
+    double viewTo_ = 0;
+    std::optional<double> cursor_;
+
+    QDateEdit* EFrom = nullptr;
+    QDateEdit* ETo = nullptr;
+    QComboBox* CBPort = nullptr;
+    QPushButton* BBLoad = nullptr;
+    QProgressBar* PBLoad = nullptr;
+    QPushButton* BBCancel = nullptr;
+    QPushButton* BBFitAll = nullptr;
+    QPushButton* BBSavePng = nullptr;
+    QPushButton* BBSavePdf = nullptr;
+    QLabel* LStatus = nullptr;
+    QLabel* LCursorTime = nullptr;
+    QWidget* strips_ = nullptr;
+    QPlainTextEdit* MSummary = nullptr;
+    std::array<HistoryChart*, kStrips> charts_{};
+    std::array<QLabel*, 8> cursorValues_{};
+    QTimer* progressTimer_ = nullptr;
+    QTimer* redrawTimer_ = nullptr;
+};
+
+}  // namespace qemra
