@@ -8,6 +8,24 @@
 
 namespace qemra {
 
+bool ReadFileRange(int fd, qint64 offset, qint64 end, QByteArray& out)
+{
+    out.resize(std::max<qint64>(end - offset, 0));
+    qint64 done = 0;
+    while (offset + done < end) {
+        const ssize_t got = ::pread(fd, out.data() + done, static_cast<size_t>(end - offset - done), offset + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    out.resize(done);
+    return true;
+}
+
 int FileIo::Open(const QByteArray& path, int flags, mode_t mode)
 {
     int fd = -1;

@@ -8,6 +8,10 @@
 
 namespace qemra {
 
+// Reads bytes [offset, end) of an open file into `out`, retrying interrupted reads; a file that
+// ends sooner gives fewer bytes. False on a read error.
+bool ReadFileRange(int fd, qint64 offset, qint64 end, QByteArray& out);
+
 // The system calls that put bytes into files, gathered in one place so tests can make them fail
 // as a full disk, a folder that takes no new files or a crash at a chosen moment would.
 class FileIo {

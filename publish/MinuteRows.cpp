@@ -1,5 +1,7 @@
 #include "publish/MinuteRows.h"
 
+#include "common/FileIo.h"
+
 #include <QDate>
 #include <QFile>
 
@@ -26,24 +28,6 @@ bool Digits(QByteArrayView text, qsizetype from, qsizetype count, int& value)
             return false;
         value = value * 10 + (c - '0');
     }
-    return true;
-}
-
-bool ReadFrom(int fd, qint64 offset, qint64 size, QByteArray& out)
-{
-    out.resize(size - offset);
-    qint64 done = 0;
-    while (offset + done < size) {
-        const ssize_t got = ::pread(fd, out.data() + done, static_cast<size_t>(size - offset - done), offset + done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        done += got;
-    }
-    out.resize(done);
     return true;
 }
 
@@ -106,7 +90,7 @@ std::vector<MinuteRow> MinuteRowReader::RowsOfFile(const QString& path, TDateTim
         start = cursor_->offset;
 
     QByteArray bytes;
-    const bool read = ReadFrom(fd, start, info.st_size, bytes);
+    const bool read = ReadFileRange(fd, start, info.st_size, bytes);
     ::close(fd);
     if (!read)
         return rows;

@@ -1,6 +1,7 @@
 #include "recording/RecordFiles.h"
 
 #include "common/Cp932File.h"
+#include "common/FileIo.h"
 #include "common/FileReplace.h"
 #include "common/FloatText.h"
 
@@ -56,24 +57,6 @@ bool HasLineBreak(const QStringList& lines)
         if (line.contains(u'\r') || line.contains(u'\n'))
             return true;
     return false;
-}
-
-bool ReadAll(int fd, qint64 size, QByteArray& out)
-{
-    out.resize(size);
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, out.data() + done, static_cast<size_t>(size - done), done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        done += got;
-    }
-    out.resize(done);
-    return true;
 }
 
 bool EndsWithLineEnd(const QByteArray& bytes) { return bytes.endsWith('\n') || bytes.endsWith('\r'); }
@@ -143,7 +126,7 @@ bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList
         // could not be rewritten before.
         const bool appendOnly = appendOnly_.count(path) > 0;
         QByteArray existing;
-        if (!(appendOnly ? ReadTail(fd, before.size, existing) : ReadAll(fd, before.size, existing))) {
+        if (!(appendOnly ? ReadTail(fd, before.size, existing) : ReadFileRange(fd, 0, before.size, existing))) {
             ::close(fd);
             return false;
         }
