@@ -1,5 +1,7 @@
 #include "report/CalReportPdf.h"
 
+#include "report/A4Page.h"
+
 #include <QBuffer>
 #include <QFont>
 #include <QFontDatabase>
@@ -645,22 +647,11 @@ void MapRadicalsToIdeographs(QByteArray& pdf)
 
 QByteArray CalReportPdf(const CalReport& report)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kResolution);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                         QPageLayout::Millimeter));
-        writer.setTitle(QStringLiteral("校正成績書 ") + report.SerialNo);
-        writer.setCreator(report.Program);
-        QPainter painter(&writer);
-        painter.setRenderHint(QPainter::Antialiasing);
-        Sheet sheet(painter);
-        ReportPainter(sheet, report).Paint();
-        painter.end();
-    }
+    QByteArray bytes = PaintA4Page(kResolution, QStringLiteral("校正成績書 ") + report.SerialNo, report.Program,
+                                   [&report](QPainter& painter, QPdfWriter&) {
+                                       Sheet sheet(painter);
+                                       ReportPainter(sheet, report).Paint();
+                                   });
     MapRadicalsToIdeographs(bytes);
     return bytes;
 }

@@ -1,5 +1,7 @@
 #include "windows/history/HistorySummaryPdf.h"
 
+#include "report/A4Page.h"
+
 #include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -20,17 +22,7 @@ constexpr double kDotsPerMm = kResolution / 25.4;
 
 QByteArray HistorySummaryPdf(const QString& heading, const QStringList& lines, const QImage& strips)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kResolution);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                         QPageLayout::Millimeter));
-        writer.setTitle(heading);
-        QPainter painter(&writer);
-        painter.setRenderHint(QPainter::Antialiasing);
+    return PaintA4Page(kResolution, heading, QString(), [&](QPainter& painter, QPdfWriter& writer) {
         const double margin = kMarginMm * kDotsPerMm;
         const double width = writer.width() - 2 * margin;
         double y = margin;
@@ -65,9 +57,7 @@ QByteArray HistorySummaryPdf(const QString& heading, const QStringList& lines, c
             if (drawHeight > 0)
                 painter.drawImage(QRectF(margin, y, drawWidth, drawHeight), strips);
         }
-        painter.end();
-    }
-    return bytes;
+    });
 }
 
 }  // namespace qemra
