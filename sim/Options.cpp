@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
 namespace qemra::sim {
@@ -44,7 +45,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
             continue;
         }
 
-        const bool known = name == "seed" || name == "link" || name == "port-ini" || name == "command-pipe" ||
+        const bool known = name == "seed" || name == "clock-step" || name == "link" || name == "port-ini" || name == "command-pipe" ||
                            std::find(kSettingOptions.begin(), kSettingOptions.end(), name) != kSettingOptions.end();
         if (!known) {
             parsed.error = "unknown option \"" + argument + "\"";
@@ -64,6 +65,15 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
                 parsed.error = "--seed wants a whole number of 0 or more, not \"" + value + "\"";
                 return parsed;
             }
+        } else if (name == "clock-step") {
+            double step = -1.0;
+            const auto result = std::from_chars(value.data(), value.data() + value.size(), step);
+            if (value.empty() || result.ec != std::errc() || result.ptr != value.data() + value.size() ||
+                !std::isfinite(step) || step < 0.0) {
+                parsed.error = "--clock-step wants a number of seconds of 0 or more, not \"" + value + "\"";
+                return parsed;
+            }
+            options.clockStep = step;
         } else if (name == "link" || name == "port-ini" || name == "command-pipe") {
             if (value.empty()) {
                 parsed.error = "--" + name + " wants a path";
@@ -91,6 +101,8 @@ std::string OptionsHelp()
            "  --command-pipe PATH read commands from this named pipe too (made when missing, and\n"
            "                      then removed on exit), e.g. echo \"wind 5\" > PATH while it runs\n"
            "  --seed N            seed of all randomness: noise and faults (default 1)\n"
+           "  --clock-step S      the model's clock moves S seconds at each read request instead\n"
+           "                      of with the real clock, so a seeded run repeats exactly\n"
            "  --wind M/S          wind speed (default 0)\n"
            "  --ambient C         ambient temperature (default 24)\n"
            "  --humidity %        relative humidity (default 50)\n"

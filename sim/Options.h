@@ -9,6 +9,9 @@ namespace qemra::sim {
 
 struct SimOptions {
     std::uint64_t seed = 1;
+    // Seconds the model's clock moves at each read request; 0 follows the real clock. A seeded run
+    // then answers the same values however fast or slow it is polled.
+    double clockStep = 0.0;
     std::string link;         // symlink to the device, empty for none
     std::string portIni;      // INI file whose ComPortM/Port gets the device, empty for none
     std::string commandPipe;  // named pipe read for commands like standard input, empty for none

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 int main(int argc, char** argv)
@@ -22,10 +23,17 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const auto start = std::chrono::steady_clock::now();
-    ProtocolCore core(parsed.options.seed, [start] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    });
+    TimeSource now;
+    if (parsed.options.clockStep > 0.0) {
+        // The model asks for the time once per read request.
+        now = [step = parsed.options.clockStep, requests = 0LL]() mutable {
+            return step * static_cast<double>(requests++);
+        };
+    } else {
+        const auto start = std::chrono::steady_clock::now();
+        now = [start] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    }
+    ProtocolCore core(parsed.options.seed, std::move(now));
     for (const auto& [name, value] : parsed.options.settings) {
         if (const auto error = ApplySetting(core, name, value)) {
             std::cerr << "qemra-sim: --" << name << ": " << *error << std::endl;

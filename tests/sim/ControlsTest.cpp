@@ -87,9 +87,10 @@ TEST(SimOptions, ReadsEveryOptionInBothForms)
 {
     const auto parsed =
         ParseOptions({"--seed", "9", "--link", "/tmp/qemra", "--port-ini=/tmp/Port0.ini", "--quiet", "--command-pipe",
-                      "/tmp/qemra.cmd", "--drop", "0.5", "--wind=2", "--hangup-after", "4"});
+                      "/tmp/qemra.cmd", "--drop", "0.5", "--wind=2", "--hangup-after", "4", "--clock-step=0.25"});
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.seed, 9u);
+    EXPECT_EQ(parsed.options.clockStep, 0.25);
     EXPECT_EQ(parsed.options.link, "/tmp/qemra");
     EXPECT_EQ(parsed.options.portIni, "/tmp/Port0.ini");
     EXPECT_EQ(parsed.options.commandPipe, "/tmp/qemra.cmd");
@@ -104,6 +105,7 @@ TEST(SimOptions, RejectsWhatItDoesNotUnderstand)
     const std::vector<std::vector<std::string>> bad = {
         {"--bogus"}, {"--seed"},    {"--seed", "x"}, {"--seed=-1"},
         {"stray"},   {"--quiet=1"}, {"--link="},     {"--command-pipe"},
+        {"--clock-step", "-1"}, {"--clock-step=nan"}, {"--clock-step", "0.2s"},
     };
     for (const auto& arguments : bad)
         EXPECT_NE(ParseOptions(arguments).error, "") << arguments.front();

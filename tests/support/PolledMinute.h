@@ -11,12 +11,12 @@
 
 namespace qemra {
 
-// A simulated instrument with a fixed seed whose link "Port0.ini" in `folder` names, and second
+// A simulated instrument with a fixed seed and a clock that moves with the polls, whose link "Port0.ini" in `folder` names, and second
 // recording switched on there: two runs that poll alike get the same answers.
 inline std::unique_ptr<SimProcess> StartSeededInstrument(const TempFolder& folder)
 {
     folder.write("BaseSetpoint.ini", "[Record]\r\nSecRec=1\r\n");
-    return std::make_unique<SimProcess>(QStringList{"--seed", "7", "--quiet", "--link", folder.file("sim.tty"),
+    return std::make_unique<SimProcess>(QStringList{"--seed", "7", "--clock-step", "0.2", "--quiet", "--link", folder.file("sim.tty"),
                                                     "--port-ini", folder.file("Port0.ini")});
 }
 
