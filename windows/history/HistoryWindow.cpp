@@ -70,6 +70,21 @@ QString DaysText(const QList<QDate>& days)
     return texts.join(QStringLiteral(", "));
 }
 
+// The export dialogs offer "<base>_<from>_<to>.<kind>" for the range on screen.
+FileDialogOptions ExportDialog(const QString& title, const QString& kind, const QString& base, const QDate& from,
+                               const QDate& to)
+{
+    const QString suffix = kind.toLower();
+    FileDialogOptions options;
+    options.title = title;
+    options.filter = QStringLiteral("%1 (*.%2)").arg(kind, suffix);
+    options.defaultSuffix = suffix;
+    options.fileName =
+        QStringLiteral("%1_%2_%3.%4")
+            .arg(base, from.toString(QStringLiteral("yyyyMMdd")), to.toString(QStringLiteral("yyyyMMdd")), suffix);
+    return options;
+}
+
 }  // namespace
 
 THistoryForm::THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent)
@@ -499,14 +514,8 @@ QImage THistoryForm::StripsImage() const { return strips_->grab().toImage(); }
 
 void THistoryForm::BBSavePngClick()
 {
-    FileDialogOptions options;
-    options.title = QStringLiteral("PNG保存");
-    options.filter = QStringLiteral("PNG (*.png)");
-    options.defaultSuffix = QStringLiteral("png");
-    options.fileName =
-        QStringLiteral("History_%1_%2.png")
-            .arg(loadedFrom_.toString(QStringLiteral("yyyyMMdd")), loadedTo_.toString(QStringLiteral("yyyyMMdd")));
-    const QString path = prompts_.SaveFileName(options);
+    const QString path = prompts_.SaveFileName(ExportDialog(QStringLiteral("PNG保存"), QStringLiteral("PNG"),
+                                                            QStringLiteral("History"), loadedFrom_, loadedTo_));
     if (path.isEmpty())
         return;
     if (!StripsImage().save(path, "PNG"))
@@ -515,14 +524,8 @@ void THistoryForm::BBSavePngClick()
 
 void THistoryForm::BBSavePdfClick()
 {
-    FileDialogOptions options;
-    options.title = QStringLiteral("PDF保存");
-    options.filter = QStringLiteral("PDF (*.pdf)");
-    options.defaultSuffix = QStringLiteral("pdf");
-    options.fileName =
-        QStringLiteral("HistorySummary_%1_%2.pdf")
-            .arg(loadedFrom_.toString(QStringLiteral("yyyyMMdd")), loadedTo_.toString(QStringLiteral("yyyyMMdd")));
-    const QString path = prompts_.SaveFileName(options);
+    const QString path = prompts_.SaveFileName(ExportDialog(QStringLiteral("PDF保存"), QStringLiteral("PDF"),
+                                                            QStringLiteral("HistorySummary"), loadedFrom_, loadedTo_));
     if (path.isEmpty())
         return;
     const QByteArray pdf = HistorySummaryPdf(SummaryHeading(), SummaryLines(), StripsImage());

@@ -1,9 +1,9 @@
 // SystemSettingWindow.cpp: TSysSetForm, the system setting window.
 #include "windows/system/SystemSettingWindow.h"
 
-#include "core/AcquisitionCore.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
+#include "core/AcquisitionCore.h"
 #include "windows/link/CommunicationWindow.h"
 #include "windows/system/CalibrationPage.h"
 
@@ -13,8 +13,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeySequence>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +46,16 @@ QLabel* Heading(const QString& text, QWidget* parent)
     font.setBold(true);
     label->setFont(font);
     return label;
+}
+
+FileDialogOptions SetpointFileDialog(const QString& folder, bool confirmOverwrite)
+{
+    FileDialogOptions options;
+    options.filter = kSetpointFilter;
+    options.defaultSuffix = QStringLiteral("qemras");
+    options.directory = folder;
+    options.confirmOverwrite = confirmOverwrite;
+    return options;
 }
 
 }  // namespace
@@ -80,9 +90,8 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     pair->addButton(SBDisconnection);
     SBDisconnection->setChecked(true);
     // A port that closes by itself (hang-up, unplugged) or reopens by itself shows so here too.
-    connect(&commCtrl_.ComPortM(), &TComPort::OnConnection, this, [this](bool open) {
-        (open ? SBConnection : SBDisconnection)->setChecked(true);
-    });
+    connect(&commCtrl_.ComPortM(), &TComPort::OnConnection, this,
+            [this](bool open) { (open ? SBConnection : SBDisconnection)->setChecked(true); });
     BBComShowStd = new QPushButton(QStringLiteral("ログ表示..."), GBCom);
     BBComShowStd->setObjectName(QStringLiteral("BBComShowStd"));
     BBComSetStd = new QPushButton(QStringLiteral("ポート設定..."), GBCom);
@@ -460,12 +469,7 @@ void TSysSetForm::BBWriteClick()
 
 void TSysSetForm::BBSetpointSaveClick()
 {
-    FileDialogOptions options;
-    options.filter = kSetpointFilter;
-    options.defaultSuffix = QStringLiteral("qemras");
-    options.directory = baseFolder_;
-    options.confirmOverwrite = true;
-    const QString path = prompts_.SaveFileName(options);
+    const QString path = prompts_.SaveFileName(SetpointFileDialog(baseFolder_, true));
     if (path.isEmpty())
         return;
     ReadDirectPage();
@@ -475,12 +479,7 @@ void TSysSetForm::BBSetpointSaveClick()
 
 void TSysSetForm::BBSetpointLoadClick()
 {
-    FileDialogOptions options;
-    options.filter = kSetpointFilter;
-    options.defaultSuffix = QStringLiteral("qemras");
-    options.directory = baseFolder_;
-    options.confirmOverwrite = false;
-    const QString path = prompts_.OpenFileName(options);
+    const QString path = prompts_.OpenFileName(SetpointFileDialog(baseFolder_, false));
     if (path.isEmpty())
         return;
     ReportParameterLoad(LoadParameterFile(prm_, path), path, prompts_, kNotConvertible);
