@@ -1,18 +1,11 @@
 #include "report/CalReportPdf.h"
 
 #include "report/A4Page.h"
+#include "report/PdfSheet.h"
 
-#include <QBuffer>
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontMetricsF>
-#include <QHash>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPolygonF>
-#include <QRawFont>
 
 #include <algorithm>
 #include <array>
@@ -23,169 +16,7 @@ namespace qemra {
 
 namespace {
 
-// Everything is laid out in millimetres from the page's top left corner; the device counts tenths
-// of a point, fine enough that rounding never shows.
-constexpr int kResolution = 720;
-constexpr double kUnitsPerMm = kResolution / 25.4;
-constexpr double kPageWidth = 210.0;
-constexpr double kPageHeight = 297.0;
-constexpr double kLeft = 14.0;
-constexpr double kRight = kPageWidth - 14.0;
-constexpr double kWidth = kRight - kLeft;
-constexpr double kTop = 11.0;
-constexpr double kBottom = kPageHeight - 9.0;
-constexpr double kColumnGap = 6.0;
-constexpr double kSectionGap = 4.0;
-
-const QColor kInk(0x1E, 0x1E, 0x1E);
-const QColor kMuted(0x5A, 0x5A, 0x5A);
-const QColor kRule(0xB4, 0xB4, 0xB4);
-const QColor kGrid(0xE0, 0xE0, 0xE0);
-const QColor kHeaderFill(0xEC, 0xEC, 0xEC);
-const QColor kConfirmedFill(0xE4, 0xF2, 0xE4);
-const QColor kWindowFill(0xE8, 0xF5, 0xE8);
-const QColor kPass(0x17, 0x7A, 0x2C);
-const QColor kFail(0xC4, 0x12, 0x12);
-const std::array<QColor, 6> kTraceColours = {QColor(0xD6, 0x27, 0x28), QColor(0x1F, 0x77, 0xB4),
-                                             QColor(0x2C, 0xA0, 0x2C), QColor(0xFF, 0x7F, 0x0E),
-                                             QColor(0x94, 0x67, 0xBD), QColor(0x17, 0xBE, 0xCF)};
-
-// Latin letters and digits from DejaVu Sans, Japanese from Noto Sans CJK JP, as on the program's
-// screens. Digits shaped by the CJK font inside Latin words reach the PDF as glyphs without text,
-// which a reader could neither search nor copy.
-QFont Font(double points, bool bold = false)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-QRectF Box(double x, double y, double w, double h)
-{
-    return {x * kUnitsPerMm, y * kUnitsPerMm, w * kUnitsPerMm, h * kUnitsPerMm};
-}
-
-QPointF At(double x, double y) { return {x * kUnitsPerMm, y * kUnitsPerMm}; }
-
-// A text's width in millimetres.
-double WidthOf(const QString& text, const QFont& font, QPaintDevice* device)
-{
-    return QFontMetricsF(font, device).horizontalAdvance(text) / kUnitsPerMm;
-}
-
-// Drawing in millimetres on the one page.
-class Sheet {
-public:
-    explicit Sheet(QPainter& painter) : p_(painter) {}
-
-    double Width(const QString& text, const QFont& font) const { return WidthOf(text, font, p_.device()); }
-
-    // The font made smaller, down to `smallest` points, until the text fits the width.
-    QFont Fitting(const QString& text, QFont font, double width, double smallest = 5.0) const
-    {
-        while (Width(text, font) > width && font.pointSizeF() > smallest)
-            font.setPointSizeF(font.pointSizeF() - 0.25);
-        return font;
-    }
-
-    // One line in the box; a text too wide even in the smallest size is elided rather than run
-    // into its neighbour.
-    void Text(double x, double y, double w, double h, const QString& text, const QFont& font, int align,
-              const QColor& colour = kInk)
-    {
-        const QFont fitted = Fitting(text, font, w);
-        const QString shown = Width(text, fitted) > w
-                                  ? QFontMetricsF(fitted, p_.device()).elidedText(text, Qt::ElideRight, w * kUnitsPerMm)
-                                  : text;
-        p_.setFont(fitted);
-        p_.setPen(colour);
-        p_.drawText(Box(x, y, w, h), align | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-    }
-
-    // Wrapped text from the box's top; returns the height it took.
-    double Paragraph(double x, double y, double w, const QString& text, const QFont& font, const QColor& colour = kInk)
-    {
-        p_.setFont(font);
-        p_.setPen(colour);
-        const QRectF used = p_.boundingRect(Box(x, y, w, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-        p_.drawText(used, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-        return used.height() / kUnitsPerMm;
-    }
-
-    void Fill(double x, double y, double w, double h, const QColor& colour) { p_.fillRect(Box(x, y, w, h), colour); }
-
-    void Line(double x1, double y1, double x2, double y2, double width, const QColor& colour)
-    {
-        p_.setPen(QPen(colour, width * kUnitsPerMm, Qt::SolidLine, Qt::FlatCap));
-        p_.drawLine(At(x1, y1), At(x2, y2));
-    }
-
-    void Frame(double x, double y, double w, double h, double width, const QColor& colour)
-    {
-        p_.setPen(QPen(colour, width * kUnitsPerMm));
-        p_.setBrush(Qt::NoBrush);
-        p_.drawRect(Box(x, y, w, h));
-    }
-
-    QPainter& Painter() { return p_; }
-
-private:
-    QPainter& p_;
-};
-
-// A scale with round tick steps covering lo to hi.
-struct Scale {
-    double Min = 0;
-    double Max = 1;
-    double Step = 0.5;
-    int Decimals = 1;
-
-    double Fraction(double v) const { return (v - Min) / (Max - Min); }
-};
-
-double RoundStep(double rough)
-{
-    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
-    for (const double m : {1.0, 2.0, 5.0}) {
-        if (m * magnitude >= rough)
-            return m * magnitude;
-    }
-    return 10.0 * magnitude;
-}
-
-int DecimalsFor(double step) { return std::max(0, int(std::ceil(-std::log10(step) - 1e-9))); }
-
-// A value scale: whole steps outside the readings, and never narrower than `narrowest`, so a
-// steady reading shows as the flat line it is rather than as magnified noise.
-Scale ValueScale(double lo, double hi, double narrowest)
-{
-    if (!(lo <= hi)) {
-        lo = 0;
-        hi = 1;
-    }
-    if (hi - lo < narrowest) {
-        const double centre = (lo + hi) / 2;
-        lo = centre - narrowest / 2;
-        hi = centre + narrowest / 2;
-    }
-    Scale scale;
-    scale.Step = RoundStep((hi - lo) / 4);
-    scale.Min = std::floor(lo / scale.Step + 1e-9) * scale.Step;
-    scale.Max = std::ceil(hi / scale.Step - 1e-9) * scale.Step;
-    if (scale.Max <= scale.Min)
-        scale.Max = scale.Min + scale.Step;
-    scale.Decimals = DecimalsFor(scale.Step);
-    return scale;
-}
-
-QString TickText(double value, int decimals)
-{
-    if (std::fabs(value) < 1e-9)
-        value = 0;  // no "-0"
-    return QString::number(value, 'f', decimals);
-}
+using namespace pdf;
 
 class ReportPainter {
 public:
@@ -570,78 +401,6 @@ private:
     Sheet& s_;
     const CalReport& r_;
 };
-
-// Qt maps each glyph of an embedded font back to the lowest code point the font draws with it. The
-// CJK fonts draw a radical and its ideograph with one glyph, so "風速" would read back as "⾵速" and
-// no search would find it. The text maps are plain text in the file; each radical that shares its
-// glyph with an ideograph is rewritten in place as that ideograph, four hex digits for four, so no
-// offset in the file moves.
-void MapRadicalsToIdeographs(QByteArray& pdf)
-{
-    QFont cjk;
-    cjk.setFamilies({QStringLiteral("Noto Sans CJK JP")});
-    const QRawFont font = QRawFont::fromFont(cjk, QFontDatabase::Japanese);
-    if (!font.isValid())
-        return;
-    const auto glyphs = [&font](char16_t first, char16_t last) {
-        QString text;
-        for (char16_t c = first; c <= last; ++c)
-            text += QChar(c);
-        return font.glyphIndexesForString(text);
-    };
-    constexpr char16_t kRadicalsFirst = 0x2E80, kRadicalsLast = 0x2FDF;
-    constexpr char16_t kIdeographsFirst = 0x4E00, kIdeographsLast = 0x9FFF;
-    QHash<quint32, char16_t> ideographOfGlyph;
-    const QList<quint32> ideographs = glyphs(kIdeographsFirst, kIdeographsLast);
-    for (qsizetype i = ideographs.size() - 1; i >= 0; --i) {
-        if (ideographs[i] != 0)
-            ideographOfGlyph.insert(ideographs[i], char16_t(kIdeographsFirst + i));
-    }
-    QHash<uint, char16_t> ideographOf;
-    const QList<quint32> radicals = glyphs(kRadicalsFirst, kRadicalsLast);
-    for (qsizetype i = 0; i < radicals.size(); ++i) {
-        if (radicals[i] != 0 && ideographOfGlyph.contains(radicals[i]))
-            ideographOf.insert(uint(kRadicalsFirst + i), ideographOfGlyph.value(radicals[i]));
-    }
-
-    // Rewrites the code point of the hex string "<XXXX>" at `at` when it is such a radical.
-    const auto rewrite = [&](qsizetype at) {
-        bool ok = false;
-        const uint code = QByteArray(pdf.constData() + at + 1, 4).toUInt(&ok, 16);
-        if (ok && ideographOf.contains(code)) {
-            const QByteArray hex =
-                QByteArray::number(uint(ideographOf.value(code)), 16).toUpper().rightJustified(4, '0');
-            std::copy(hex.begin(), hex.end(), pdf.begin() + at + 1);
-        }
-    };
-    for (qsizetype from = 0;;) {
-        const qsizetype begin = pdf.indexOf("beginbfrange\n", from);
-        if (begin < 0)
-            return;
-        const qsizetype end = pdf.indexOf("endbfrange", begin);
-        if (end < 0)
-            return;
-        // Each line maps source codes to code points: "<s> <e> <u>" or "<s> <e> [<u> <u> ...]". A line
-        // "<s> <e> <u>" with e after s is a run of consecutive code points, which is left alone.
-        for (qsizetype line = pdf.indexOf('\n', begin) + 1; line > 0 && line < end;) {
-            const qsizetype next = pdf.indexOf('\n', line);
-            const QByteArray text = pdf.mid(line, next - line);
-            QList<qsizetype> strings;
-            for (qsizetype i = text.indexOf('<'); i >= 0 && i + 5 < text.size(); i = text.indexOf('<', i + 1)) {
-                if (text[i + 5] == '>')
-                    strings.append(i);
-            }
-            if (text.contains('[')) {
-                for (qsizetype i = 2; i < strings.size(); ++i)
-                    rewrite(line + strings[i]);
-            } else if (strings.size() == 3 && text.mid(strings[0], 6) == text.mid(strings[1], 6)) {
-                rewrite(line + strings[2]);
-            }
-            line = next + 1;
-        }
-        from = end;
-    }
-}
 
 }  // namespace
 
