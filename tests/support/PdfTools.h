@@ -20,8 +20,8 @@ struct PdfPage {
     QSizeF Size;  // in points
     std::vector<PdfWord> Words;
 };
-// The first page's size and words.
-PdfPage PdfWords(const QString& path);
+// The size and words of one page (the first unless told).
+PdfPage PdfWords(const QString& path, int page = 1);
 
 // The words of the line that begins with the word `first`, up to `width` points to its right,
 // joined by single spaces; empty when no word is `first`.
