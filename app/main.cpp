@@ -3,6 +3,7 @@
 #include "app/Headless.h"
 #include "app/Program.h"
 #include "app/ProgramRun.h"
+#include "app/SurveyReportRun.h"
 #include "common/AppFolder.h"
 #include "common/DateTime.h"
 #include "windows/common/QtPrompts.h"
@@ -46,7 +47,8 @@ int main(int argc, char** argv)
 {
     // The survey summary runs without a display, so it goes before any window toolkit starts.
     if (qemra::WantsSurveySummary(argc, argv))
-        return qemra::RunSurveySummaryCommand(argc, argv);
+        return qemra::WantsSurveyReport(argc, argv) ? qemra::RunSurveyReportCommand(argc, argv)
+                                                    : qemra::RunSurveySummaryCommand(argc, argv);
     // So does the unattended recorder.
     if (qemra::WantsHeadless(argc, argv))
         return qemra::RunHeadless(argc, argv);

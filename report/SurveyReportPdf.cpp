@@ -250,25 +250,26 @@ private:
         for (const QJsonValue day : selection.value(QStringLiteral("days")).toArray())
             days << day.toString();
         const double counted = Number(summary_, "rows").value_or(0);
-        y = Fields(y, {
-                          {translate("SurveyReport", "調査期間"),
-                           DateText(inputs_.from) + QStringLiteral(" – ") + DateText(inputs_.to)},
-                          {translate("SurveyReport", "ポート"), inputs_.port.isEmpty() ? kDash : inputs_.port},
-                          {translate("SurveyReport", "最初の記録"), IsoTime(summary_.value(QStringLiteral("first")))},
-                          {translate("SurveyReport", "最後の記録"), IsoTime(summary_.value(QStringLiteral("last")))},
-                          {translate("SurveyReport", "在室時間"),
-                           hours.isString() ? hours.toString() : translate("SurveyReport", "終日")},
-                          {translate("SurveyReport", "曜日"), days.isEmpty() ? translate("SurveyReport", "全曜日")
-                                                                             : days.join(QStringLiteral(", "))},
-                          {translate("SurveyReport", "カテゴリー"), Category(summary_)},
-                          {translate("SurveyReport", "評価対象時間"),
-                           Hours(counted) + QStringLiteral("（") + QString::number(qint64(counted)) +
-                               translate("SurveyReport", " 秒") + QStringLiteral("）")},
-                          {translate("SurveyReport", "許容率"), Shortest(tolerance_) + QStringLiteral(" %")},
-                          {translate("SurveyReport", "外気温ファイル"),
-                           inputs_.outdoorFile.isEmpty() ? translate("SurveyReport", "なし")
-                                                         : QFileInfo(inputs_.outdoorFile).fileName()},
-                      }) +
+        y = Fields(y,
+                   {
+                       {translate("SurveyReport", "調査期間"),
+                        DateText(inputs_.from) + QStringLiteral(" – ") + DateText(inputs_.to)},
+                       {translate("SurveyReport", "ポート"), inputs_.port.isEmpty() ? kDash : inputs_.port},
+                       {translate("SurveyReport", "最初の記録"), IsoTime(summary_.value(QStringLiteral("first")))},
+                       {translate("SurveyReport", "最後の記録"), IsoTime(summary_.value(QStringLiteral("last")))},
+                       {translate("SurveyReport", "在室時間"),
+                        hours.isString() ? hours.toString() : translate("SurveyReport", "終日")},
+                       {translate("SurveyReport", "曜日"),
+                        days.isEmpty() ? translate("SurveyReport", "全曜日") : days.join(QStringLiteral(", "))},
+                       {translate("SurveyReport", "カテゴリー"), Category(summary_)},
+                       {translate("SurveyReport", "評価対象時間"),
+                        Hours(counted) + QStringLiteral("（") + QString::number(qint64(counted)) +
+                            translate("SurveyReport", " 秒") + QStringLiteral("）")},
+                       {translate("SurveyReport", "許容率"), Shortest(tolerance_) + QStringLiteral(" %")},
+                       {translate("SurveyReport", "外気温ファイル"), inputs_.outdoorFile.isEmpty()
+                                                                         ? translate("SurveyReport", "なし")
+                                                                         : QFileInfo(inputs_.outdoorFile).fileName()},
+                   }) +
             kSectionGap + 2.0;
 
         y = VerdictTable(y) + kSectionGap;
@@ -309,15 +310,14 @@ private:
             QString basis = translate("SurveyReport", "対象 %1").arg(Hours(BasisSeconds(summary_, v.key)));
             if (v.key == u"wbgt_twa")
                 basis += QStringLiteral("・") + WbgtNote();
-            s_.Text(kLeft + pad, top + 6.3, nameWidth - 2 * pad, 4.0, basis, Font(6.5), Qt::AlignLeft,
-                    kMuted);
+            s_.Text(kLeft + pad, top + 6.3, nameWidth - 2 * pad, 4.0, basis, Font(6.5), Qt::AlignLeft, kMuted);
             x = kLeft + nameWidth;
             s_.Text(x + pad, middle, valueWidth - 2 * pad, middleHeight, v.value ? Percent(*v.value) : kDash,
                     Font(9.0, true), Qt::AlignRight);
             x += valueWidth;
             s_.Text(x + pad, middle, limitWidth - 2 * pad, middleHeight,
-                    (v.key == u"wbgt_twa" ? QStringLiteral("= ") : QStringLiteral("≤ ")) + Percent(v.limit),
-                    Font(8.5), Qt::AlignRight);
+                    (v.key == u"wbgt_twa" ? QStringLiteral("= ") : QStringLiteral("≤ ")) + Percent(v.limit), Font(8.5),
+                    Qt::AlignRight);
             x += limitWidth;
             const QColor colour = ResultColour(v.result);
             s_.Frame(x + 3.0, middle, resultWidth - 6.0, middleHeight, 0.5, colour);
@@ -347,11 +347,14 @@ private:
                       "カテゴリーの各項目は、評価対象の秒のうち選んだカテゴリーの外にあった時間率が許容率 %1 % "
                       "以下のとき適合とする（許容率は EN 16798-1 が認める逸脱の割合、--tolerance で変更できる）。")
                 .arg(tolerance),
-            translate("SurveyReport", "長期評価は ISO 7730 附属書 H の方法による share_outside を同じ許容率で判定する。"),
             translate("SurveyReport",
-                      "WBGT は 1時間平均が非順化者の基準値を一度も超えないとき適合とする（順化者の基準値に対する時間率と最大値を併記）。"),
-            translate("SurveyReport",
-                      "判定の対象となる秒が一つもない項目は判定不能とし、適合とはしない。ドラフト率は定義された秒だけを数える。"),
+                      "長期評価は ISO 7730 附属書 H の方法による share_outside を同じ許容率で判定する。"),
+            translate(
+                "SurveyReport",
+                "WBGT は 1時間平均が非順化者の基準値を一度も超えないとき適合とする（順化者の基準値に対する時間率と最大値を併記）。"),
+            translate(
+                "SurveyReport",
+                "判定の対象となる秒が一つもない項目は判定不能とし、適合とはしない。ドラフト率は定義された秒だけを数える。"),
         };
         for (const QString& rule : rules)
             y += s_.Paragraph(kLeft + 2.0, y, kWidth - 2.0, QStringLiteral("・") + rule, Font(7.5)) + 0.8;
@@ -411,9 +414,9 @@ private:
             y += rowHeight;
             s_.Line(kLeft, y, kLeft + tableWidth, y, 0.12, kRule);
         }
-        s_.Text(kLeft + tableWidth + 4.0, y - rowHeight * 3, kWidth - tableWidth - 4.0, rowHeight * 3,
-                translate("SurveyReport", "乱れの強さとドラフト率は定義された秒のみ"), Font(6.5), Qt::AlignLeft,
-                kMuted);
+        s_.Text(kLeft, y + 0.5, kWidth, 4.0,
+                translate("SurveyReport", "ドラフト率と乱れの強さはドラフト率が定義された秒のみ。"), Font(6.5),
+                Qt::AlignLeft, kMuted);
     }
 
     // Page 2: the share of time in each category, and the histograms.
@@ -432,8 +435,9 @@ private:
         y += kSectionGap;
 
         const double histogramHeight = (kBottom - 8.0 - y - kSectionGap) / 2;
-        Histogram(kLeft, y, kWidth, histogramHeight, translate("SurveyReport", "PMV の分布（0.1 刻み、両端は範囲外を含む）"),
-                  d_.PmvHistogram(), 1, {-0.7, -0.5, -0.2, 0.2, 0.5, 0.7});
+        Histogram(kLeft, y, kWidth, histogramHeight,
+                  translate("SurveyReport", "PMV の分布（0.1 刻み、両端は範囲外を含む）"), d_.PmvHistogram(), 1,
+                  {-0.7, -0.5, -0.2, 0.2, 0.5, 0.7});
         y += histogramHeight + kSectionGap;
         Histogram(kLeft, y, kWidth, histogramHeight,
                   translate("SurveyReport", "ドラフト率 DR [%] の分布（2.5 % 刻み、定義された秒のみ）"),
@@ -488,7 +492,8 @@ private:
 
     // The bars as shares of the seconds in the histogram, with lines at the category limits.
     void Histogram(double x, double y, double w, double h, const QString& title,
-                   const ReportDistributions::Histogram& histogram, int labelDecimals, const std::vector<double>& limits)
+                   const ReportDistributions::Histogram& histogram, int labelDecimals,
+                   const std::vector<double>& limits)
     {
         s_.Text(x, y, w, 5.0, title, Font(8.0, true), Qt::AlignLeft);
         const double axis = 12.0;
@@ -561,8 +566,7 @@ private:
         Footer();
     }
 
-    void AverageDay(double y, double h, const QString& title, ReportDistributions::Quantity quantity,
-                    double narrowest)
+    void AverageDay(double y, double h, const QString& title, ReportDistributions::Quantity quantity, double narrowest)
     {
         s_.Text(kLeft, y, kWidth, 4.5, title, Font(8.0, true), Qt::AlignLeft);
         const double axis = 12.0;
@@ -636,7 +640,8 @@ private:
     // Each day's minimum to maximum of operative temperature as a bar, its average as a mark.
     void Daily(double y, double h)
     {
-        y = Heading(kLeft, y, kWidth, translate("SurveyReport", "日ごとの作用温度（最小・平均・最大、評価対象の秒のみ）"));
+        y = Heading(kLeft, y, kWidth,
+                    translate("SurveyReport", "日ごとの作用温度（最小・平均・最大、評価対象の秒のみ）"));
         const auto& days = d_.Days();
         const double axis = 12.0;
         const double left = kLeft + axis;
@@ -695,27 +700,28 @@ private:
         const QString category = Category(summary_);
         const std::vector<std::pair<QString, QString>> formulas = {
             {QStringLiteral("PPD"),
-             translate("SurveyReport", "PPD = 100 − 95·exp(−0.03353·PMV⁴ − 0.2179·PMV²) [%]（ISO 7730:2005 4.2 式 (5)）")},
+             translate("SurveyReport", "PPD = 100 − 95·exp(−0.03353·PMV⁴ − 0.2179·PMV²) [%]（ISO 7730:2005 4.2）")},
             {translate("SurveyReport", "作用温度"),
              translate("SurveyReport", "to = A·ta + (1 − A)·tr、A = 0.5（v < 0.2 m/s）、0.6（0.2 ≤ v < 0.6）、"
                                        "0.7（v ≥ 0.6）（ISO 7726:1998 附属書 G）")},
             {translate("SurveyReport", "ドラフト率"),
              translate("SurveyReport", "直前 180 秒（162 行以上で定義）の平均 v̄, t̄a と v の標準偏差 SD から "
                                        "Tu = 100·SD/v̄、DR = (34 − t̄a)·(max(v̄,0.05) − 0.05)^0.62·"
-                                       "(0.37·max(v̄,0.05)·Tu + 3.14)、0〜100 % に制限（ISO 7730:2005 6 式 (6)）。"
+                                       "(0.37·max(v̄,0.05)·Tu + 3.14)、0〜100 % に制限（ISO 7730:2005 6.2）。"
                                        "t̄a < 20 または > 26 ℃、v̄ > 0.5 m/s、Tu < 10 または > 60 % はモデル範囲外")},
             {translate("SurveyReport", "カテゴリー"),
              translate("SurveyReport", "|PMV|：A < 0.2、B < 0.5、C < 0.7；DR：A < 10、B < 20、C < 30 %"
                                        "（ISO 7730:2005 附属書 A 表 A.1）；快適性は PMV と DR の悪い方；"
-                                       "EN 16798-1:2019 附属書 B 表 B.5：I < 0.2、II < 0.5、III < 0.7、IV < 1.0")},
+                                       "EN 16798-1:2019 附属書 B：I < 0.2、II < 0.5、III < 0.7、IV < 1.0")},
             {translate("SurveyReport", "長期評価"),
              translate("SurveyReport", "カテゴリー %1 の |PMV| 限界以上の秒の時間率、PPD 加重時間 Σ PPD/PPD限界、"
                                        "平均 PPD、PPD 時間 Σ PPD、温度範囲外の度時（ISO 7730:2005 附属書 H）")
                  .arg(category)},
             {QStringLiteral("WBGT"),
-             translate("SurveyReport", "直前 3600 秒（3240 行以上で定義）の WBGT（屋内）の平均。M = 平均 met·58.15·1.8 W "
-                                       "として順化者 56.7 − 11.5·log10 M、非順化者 59.9 − 14.1·log10 M "
-                                       "（ISO 7243:2017 附属書 A）")},
+             translate("SurveyReport",
+                       "直前 3600 秒（3240 行以上で定義）の WBGT（屋内）の平均。M = 平均 met·58.15·1.8 W "
+                       "として順化者 56.7 − 11.5·log10 M、非順化者 59.9 − 14.1·log10 M "
+                       "（ISO 7243:2017 附属書 A）")},
             {translate("SurveyReport", "適応モデル"),
              translate("SurveyReport", "θrm = (θd−1 + 0.8θd−2 + 0.6θd−3 + 0.5θd−4 + 0.4θd−5 + 0.3θd−6 + 0.2θd−7)/3.8、"
                                        "15 ≤ θrm ≤ 30 で適用、θc = 0.33·θrm + 18.8；I：θc − 3 〜 θc + 2、"
@@ -742,14 +748,20 @@ private:
              kSectionGap;
 
         y = Heading(kLeft, y, kWidth, translate("SurveyReport", "入力"));
-        y = Fields(y, {
-                          {translate("SurveyReport", "データフォルダー"), inputs_.dataFolder},
-                          {translate("SurveyReport", "プログラム"), inputs_.programVersion},
-                          {translate("SurveyReport", "外気温ファイル"),
-                           inputs_.outdoorFile.isEmpty() ? translate("SurveyReport", "なし") : inputs_.outdoorFile},
-                          {translate("SurveyReport", "読み飛ばした行"),
-                           QString::number(qint64(Number(summary_, "skipped_rows").value_or(0)))},
-                      });
+        // One line each, the whole width: a folder path is often long.
+        const auto field = [&](const QString& name, const QString& value) {
+            s_.Text(kLeft, y, label, 4.6, name, Font(7.5), Qt::AlignLeft, kMuted);
+            s_.Text(kLeft + label, y, kWidth - label, 4.6, value.isEmpty() ? kDash : value, Font(7.5), Qt::AlignLeft);
+            y += 4.6;
+            s_.Line(kLeft, y, kRight, y, 0.12, kRule);
+        };
+        field(translate("SurveyReport", "データフォルダー"), inputs_.dataFolder);
+        field(translate("SurveyReport", "ポート"), inputs_.port);
+        field(translate("SurveyReport", "外気温ファイル"),
+              inputs_.outdoorFile.isEmpty() ? translate("SurveyReport", "なし") : inputs_.outdoorFile);
+        field(translate("SurveyReport", "プログラム"), inputs_.programVersion);
+        field(translate("SurveyReport", "読み飛ばした行"),
+              QString::number(qint64(Number(summary_, "skipped_rows").value_or(0))));
         y += 1.5;
         const auto listed = [&](const QString& name, const QString& text) {
             s_.Text(kLeft, y, label, 4.2, name, Font(7.5), Qt::AlignLeft, kMuted);
@@ -886,10 +898,11 @@ QByteArray SurveyReportPdf(const QJsonObject& summary, const ReportDistributions
 {
     const QString title = translate("SurveyReport", "温熱環境調査報告書") + u' ' + DateText(inputs.from) +
                           QStringLiteral(" – ") + DateText(inputs.to);
-    QByteArray bytes = PaintA4Page(kResolution, title, inputs.programVersion, [&](QPainter& painter, QPdfWriter& writer) {
-        Sheet sheet(painter);
-        SurveyPainter(sheet, writer, summary, distributions, inputs, tolerancePercent).Paint();
-    });
+    QByteArray bytes =
+        PaintA4Page(kResolution, title, inputs.programVersion, [&](QPainter& painter, QPdfWriter& writer) {
+            Sheet sheet(painter);
+            SurveyPainter(sheet, writer, summary, distributions, inputs, tolerancePercent).Paint();
+        });
     MapRadicalsToIdeographs(bytes);
     return bytes;
 }
@@ -919,8 +932,8 @@ bool WriteSurveyReport(const QString& pdfPath, const QJsonObject& summary, const
     // report is in place, so a failure at any step leaves the earlier pair as it was. The staged name
     // follows the pattern of the sidecar's temporary files, so one a killed run left is cleared.
     const QFileInfo sidecarInfo(sidecarPath);
-    const QString staged =
-        sidecarInfo.absolutePath() + QStringLiteral("/.") + sidecarInfo.fileName() + QStringLiteral(".report.qemra-tmp");
+    const QString staged = sidecarInfo.absolutePath() + QStringLiteral("/.") + sidecarInfo.fileName() +
+                           QStringLiteral(".report.qemra-tmp");
     FileWriteError why;
     if (!ReplaceFile(staged, sidecar, io, WhenNoTemporaryFile::Fail, &why))
         return fail(sidecarPath, why);

@@ -24,10 +24,10 @@ struct SurveyReportInputs {
     QString port;
     QDate from;
     QDate to;
-    std::vector<File> files;  // the record files read, in day order
-    QList<QDate> minuteDays;  // days read from their minute record file
-    QList<QDate> missingDays; // days without any record file
-    QString outdoorFile;      // empty without one
+    std::vector<File> files;   // the record files read, in day order
+    QList<QDate> minuteDays;   // days read from their minute record file
+    QList<QDate> missingDays;  // days without any record file
+    QString outdoorFile;       // empty without one
     QString programVersion;
 };
 

@@ -103,16 +103,13 @@ const ValueSpread& ReportDistributions::Hour::Of(Quantity quantity) const
     return draughtRate;
 }
 
-ReportDistributions::ReportDistributions()
-    : pmvOverall_(-3.0, 3.0, 0.1), draughtOverall_(0.0, 100.0, 2.5)
-{
-}
+ReportDistributions::ReportDistributions() : pmvOverall_(-3.0, 3.0, 0.1), draughtOverall_(0.0, 100.0, 2.5) {}
 
 void ReportDistributions::AddSecond(const RecordTime& localTime, double weightSeconds, double operativeTemp, double pmv,
                                     std::optional<double> draughtRate)
 {
-    if (!(weightSeconds > 0) || !std::isfinite(weightSeconds) || !std::isfinite(operativeTemp) ||
-        !std::isfinite(pmv) || localTime.hour < 0 || localTime.hour >= kHours)
+    if (!(weightSeconds > 0) || !std::isfinite(weightSeconds) || !std::isfinite(operativeTemp) || !std::isfinite(pmv) ||
+        localTime.hour < 0 || localTime.hour >= kHours)
         return;
     Hour& hour = hours_[static_cast<std::size_t>(localTime.hour)];
     hour.operativeTemp.Add(operativeTemp, weightSeconds);

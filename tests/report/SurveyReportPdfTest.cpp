@@ -69,8 +69,7 @@ ReportDistributions Distributions()
         for (int s = 8 * 3600; s < 18 * 3600; s += 10) {
             const RecordTime t{2026, 12, day, s / 3600, s / 60 % 60, s % 60};
             const double phase = (s - 8 * 3600) / 36000.0;
-            const std::optional<double> dr =
-                day == 2 ? std::optional<double>(5 + 30 * phase * phase) : std::nullopt;
+            const std::optional<double> dr = day == 2 ? std::optional<double>(5 + 30 * phase * phase) : std::nullopt;
             d.AddSecond(t, 10, 21.0 + 4 * phase + 0.3 * day, -0.6 + 1.2 * phase, dr);
         }
     }
@@ -86,8 +85,8 @@ SurveyReportInputs Inputs(int files = 2)
     inputs.to = QDate(2026, 12, 1).addDays(files);
     for (int i = 0; i < files; ++i) {
         const QDate day = inputs.from.addDays(i);
-        inputs.files.push_back({inputs.dataFolder + day.toString("/yyyyMMdd") + QStringLiteral("_ttyUSB0.csv"),
-                                4'812'345 + i});
+        inputs.files.push_back(
+            {inputs.dataFolder + day.toString("/yyyyMMdd") + QStringLiteral("_ttyUSB0.csv"), 4'812'345 + i});
     }
     inputs.minuteDays = {QDate(2026, 12, 2)};
     inputs.missingDays = {inputs.to};
@@ -206,10 +205,10 @@ TEST(SurveyReportPdfTest, JudgesEachCriterionFromTheSummary)
          R"({"wbgt_twa": {"seconds": 0, "max": null, "max_at": null, "over_acclimatised": 0,
              "over_unacclimatised": 0}})",
          5, "wbgt_twa", VerdictResult::None, std::nullopt},
-        {"no counted seconds is nothing to judge", R"({"rows": 0, "long_term": {"hours": 0, "share_outside": 0}})",
-         5, "long_term", VerdictResult::None, std::nullopt},
-        {"a summary without the figure is nothing to judge", R"({"comfort_category": null})", 5,
-         "comfort_category", VerdictResult::None, std::nullopt},
+        {"no counted seconds is nothing to judge", R"({"rows": 0, "long_term": {"hours": 0, "share_outside": 0}})", 5,
+         "long_term", VerdictResult::None, std::nullopt},
+        {"a summary without the figure is nothing to judge", R"({"comfort_category": null})", 5, "comfort_category",
+         VerdictResult::None, std::nullopt},
     };
     for (const Case& c : cases) {
         QJsonObject summary = Summary();
@@ -261,18 +260,17 @@ TEST(SurveyReportPdfTest, WritesTheSidecarAsTheSummaryWithItsInputsAndVerdicts)
     EXPECT_EQ(inputs["program_version"], "Qemra-series Monitor Ver.0.82");
 
     const QJsonObject verdicts = sidecar["verdicts"].toObject();
-    EXPECT_EQ(verdicts.keys(), QStringList({"adaptive", "comfort_category", "dr_category", "long_term",
-                                            "pmv_category", "wbgt_twa"}));
+    EXPECT_EQ(verdicts.keys(),
+              QStringList({"adaptive", "comfort_category", "dr_category", "long_term", "pmv_category", "wbgt_twa"}));
     EXPECT_EQ(verdicts["dr_category"]["result"], "fail");
     EXPECT_NEAR(verdicts["dr_category"]["value"].toDouble(), 0.2, 1e-12);
     EXPECT_DOUBLE_EQ(verdicts["dr_category"]["limit"].toDouble(), 0.05);
     EXPECT_EQ(verdicts["wbgt_twa"]["result"], "pass");
     // Nothing to judge has no value.
-    ASSERT_TRUE(WriteSurveyReport(folder.file("Survey.pdf"), SummaryWithoutDraught(), Distributions(), Inputs(), 5, io));
-    const QJsonObject none = QJsonDocument::fromJson(folder.read("Survey.json"))
-                                 .object()["verdicts"]
-                                 .toObject()["dr_category"]
-                                 .toObject();
+    ASSERT_TRUE(
+        WriteSurveyReport(folder.file("Survey.pdf"), SummaryWithoutDraught(), Distributions(), Inputs(), 5, io));
+    const QJsonObject none =
+        QJsonDocument::fromJson(folder.read("Survey.json")).object()["verdicts"].toObject()["dr_category"].toObject();
     EXPECT_EQ(none["result"], "none");
     EXPECT_TRUE(none["value"].isNull());
 }
@@ -284,10 +282,10 @@ TEST(SurveyReportPdfTest, KeepsTheEarlierReportWhenAWriteFails)
     ASSERT_TRUE(WriteSurveyReport(folder.file("r.pdf"), Summary(), Distributions(), Inputs(), 5, io));
     const QByteArray pdf = folder.read("r.pdf");
     const QByteArray json = folder.read("r.json");
-    const qint64 sidecarBytes =
-        QJsonDocument(SurveyReportSidecar(SummaryWithoutDraught(), Inputs(), SurveyVerdicts(SummaryWithoutDraught(), 5)))
-            .toJson(QJsonDocument::Indented)
-            .size();
+    const qint64 sidecarBytes = QJsonDocument(SurveyReportSidecar(SummaryWithoutDraught(), Inputs(),
+                                                                  SurveyVerdicts(SummaryWithoutDraught(), 5)))
+                                    .toJson(QJsonDocument::Indented)
+                                    .size();
 
     struct Case {
         const char* name;
@@ -295,13 +293,14 @@ TEST(SurveyReportPdfTest, KeepsTheEarlierReportWhenAWriteFails)
         qint64 freeBytes;
     };
     // The folder takes no file at all; the disk holds the new sidecar but fills up with the report.
-    for (const Case& c : {Case{"no new files", true, -1}, Case{"disk full in the report", false, sidecarBytes + 1000}}) {
+    for (const Case& c :
+         {Case{"no new files", true, -1}, Case{"disk full in the report", false, sidecarBytes + 1000}}) {
         FailingFileIo failing;
         failing.newFilesRefused = c.refused;
         failing.freeBytes = c.freeBytes;
         QString error;
-        EXPECT_FALSE(
-            WriteSurveyReport(folder.file("r.pdf"), SummaryWithoutDraught(), Distributions(), Inputs(), 5, failing, &error))
+        EXPECT_FALSE(WriteSurveyReport(folder.file("r.pdf"), SummaryWithoutDraught(), Distributions(), Inputs(), 5,
+                                       failing, &error))
             << c.name;
         EXPECT_TRUE(error.startsWith("cannot write ")) << c.name << ": " << error.toStdString();
         EXPECT_EQ(folder.read("r.pdf"), pdf) << c.name;
@@ -314,7 +313,8 @@ TEST(SurveyReportPdfTest, KeepsEveryWordOnItsA4PageAndClearOfTheOthers)
 {
     // A plain survey, and a crowded one: a long range of files, a long folder, nothing to judge.
     SurveyReportInputs crowded = Inputs(120);
-    crowded.dataFolder = QStringLiteral("/mnt/shared/surveys/2026/a-very-long-client-name-and-building/floor-12/Record");
+    crowded.dataFolder =
+        QStringLiteral("/mnt/shared/surveys/2026/a-very-long-client-name-and-building/floor-12/Record");
     for (const auto& [summary, inputs] :
          {std::pair{Summary(), Inputs()}, std::pair{SummaryWithoutDraught(), crowded}}) {
         TempFolder folder;
@@ -341,7 +341,8 @@ TEST(SurveyReportPdfTest, KeepsEveryWordOnItsA4PageAndClearOfTheOthers)
         const QString text = PdfText(path);
         EXPECT_FALSE(text.contains(QChar(0xFFFD)));
         for (const QChar c : text)
-            EXPECT_FALSE(c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF) << "radical U+" << std::hex << int(c.unicode());
+            EXPECT_FALSE(c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF)
+                << "radical U+" << std::hex << int(c.unicode());
     }
 }
 

@@ -35,9 +35,9 @@ QString PdfText(const QString& path, bool layout)
 PdfPage PdfWords(const QString& path, int pageNumber)
 {
     const QString number = QString::number(pageNumber);
-    const QString html = QString::fromUtf8(Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"),
-                                                                              number, QStringLiteral("-l"), number, path,
-                                                                              QStringLiteral("-")}));
+    const QString html =
+        QString::fromUtf8(Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), number,
+                                                            QStringLiteral("-l"), number, path, QStringLiteral("-")}));
     PdfPage page;
     static const QRegularExpression pageTag(QString::fromLatin1(R"re(<page width="([\d.]+)" height="([\d.]+)">)re"));
     if (const auto match = pageTag.match(html); match.hasMatch())
