@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
@@ -53,7 +54,13 @@ bool HasCjk(const QString& text)
 
 QString Describe(const QWidget& widget)
 {
-    return QStringLiteral("%1 (%2)").arg(widget.objectName(), QString::fromLatin1(widget.metaObject()->className()));
+    QString text;
+    if (auto* label = qobject_cast<const QLabel*>(&widget))
+        text = label->text();
+    else if (auto* button = qobject_cast<const QAbstractButton*>(&widget))
+        text = button->text();
+    return QStringLiteral("%1 (%2, \"%3\")")
+        .arg(widget.objectName(), QString::fromLatin1(widget.metaObject()->className()), text);
 }
 
 // Every text a person reads on a widget itself, its hint and what a screen reader says included.
@@ -105,6 +112,15 @@ int Overflow(QWidget& widget)
                          std::max(0, label->indent());
         return std::max(0, widest - room);
     }
+    if (auto* push = qobject_cast<QPushButton*>(&widget)) {
+        if (push->text().isEmpty())
+            return 0;
+        // The text and icon against the room inside the button's margins; a push button's size hint
+        // has a minimum width of its own that says nothing about its text.
+        const int margin = push->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, push);
+        const int icon = push->icon().isNull() ? 0 : push->iconSize().width() + 4;
+        return std::max(0, push->fontMetrics().horizontalAdvance(push->text()) + icon + margin - push->width());
+    }
     if (auto* button = qobject_cast<QAbstractButton*>(&widget)) {
         if (button->text().isEmpty())
             return 0;
@@ -130,16 +146,9 @@ struct Screen {
 
 class EnglishScreensTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        // The test runs with LANGUAGE=en, so the language comes from the environment as at start.
-        ASSERT_EQ(SystemUiLanguage(), UiLanguage::English) << "run with LANGUAGE=en";
-        translation_ = InstallUiTranslation(UiLanguage::English);
-        ASSERT_NE(translation_, nullptr) << "the English translation is embedded";
-    }
-    static void TearDownTestSuite() { translation_.reset(); }
-    static inline std::unique_ptr<QTranslator> translation_;
-
+    // The test runs with LANGUAGE=en, so the language comes from the environment as at start; the
+    // translator is there before any window is made.
+    std::unique_ptr<QTranslator> translation = InstallUiTranslation(SystemUiLanguage());
     TempFolder folder;
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
     RecordingPrompts prompts;
@@ -179,6 +188,8 @@ protected:
 
 TEST_F(EnglishScreensTest, ShowsNoJapaneseAndNoClippedTextOnAnyWindow)
 {
+    ASSERT_EQ(SystemUiLanguage(), UiLanguage::English) << "run with LANGUAGE=en";
+    ASSERT_NE(translation, nullptr) << "the English translation is embedded";
     portSetup = std::make_unique<TComSetupFrm>(program->Main().CommCtrl().ComPortM());
     history = std::make_unique<THistoryForm>(folder.path(), prompts);
     const Screen screens[] = {

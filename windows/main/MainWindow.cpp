@@ -222,7 +222,13 @@ QWidget* TMainForm::BuildStrip(const QString& name, std::initializer_list<int> p
         const PanelDef& def = kPanels[static_cast<std::size_t>(index)];
         const int top = kPanelTop + row * kPanelStep;
         auto* caption = new QLabel(QCoreApplication::translate("TrendStrips", def.label), left);
-        caption->setFont(LabelFont());
+        // A translated caption may be wider than the Japanese the column was made for: it takes a
+        // smaller font rather than lose its end.
+        QFont captionFont = LabelFont();
+        while (captionFont.pixelSize() > kPanelSmallestFontPixels &&
+               QFontMetrics(captionFont).horizontalAdvance(caption->text()) > kPanelX - 4)
+            captionFont.setPixelSize(captionFont.pixelSize() - 1);
+        caption->setFont(captionFont);
         caption->setGeometry(2, top, kPanelX - 4, kPanelHeight);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
