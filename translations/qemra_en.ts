@@ -417,7 +417,7 @@
     </message>
     <message>
         <source>気温</source>
-        <translation>Air temperature</translation>
+        <translation>Air temp</translation>
     </message>
     <message>
         <source>湿度</source>
@@ -429,11 +429,11 @@
     </message>
     <message>
         <source>輻射熱</source>
-        <translation>Globe temperature</translation>
+        <translation>Globe temp</translation>
     </message>
     <message>
         <source>絶対湿度</source>
-        <translation>Absolute humidity</translation>
+        <translation>Abs. humidity</translation>
     </message>
     <message>
         <source>露点温度</source>
@@ -441,7 +441,7 @@
     </message>
     <message>
         <source>湿球温度</source>
-        <translation>Wet bulb temperature</translation>
+        <translation>Wet bulb temp</translation>
     </message>
     <message>
         <source>=== 内部 ===</source>
@@ -497,7 +497,7 @@
     </message>
     <message>
         <source>黒球温度差</source>
-        <translation>Globe temp difference</translation>
+        <translation>Globe diff</translation>
     </message>
     <message>
         <source>=== 状態値 ===</source>
@@ -513,15 +513,15 @@
     </message>
     <message>
         <source>気温(内部用)</source>
-        <translation>Air temp (internal)</translation>
+        <translation>Air temp (int.)</translation>
     </message>
     <message>
         <source>プローブ温度</source>
-        <translation>Probe temperature</translation>
+        <translation>Probe temp</translation>
     </message>
     <message>
         <source>温度差</source>
-        <translation>Temp difference</translation>
+        <translation>Temp diff</translation>
     </message>
     <message>
         <source>CPU使用率</source>
@@ -533,7 +533,7 @@
     </message>
     <message>
         <source>AD変換回数</source>
-        <translation>A/D conversions</translation>
+        <translation>A/D count</translation>
     </message>
     <message>
         <source>DA出力値</source>
@@ -553,11 +553,11 @@
     </message>
     <message>
         <source>ハード状態</source>
-        <translation>Hardware status</translation>
+        <translation>HW status</translation>
     </message>
     <message>
         <source>ソフト状態</source>
-        <translation>Software status</translation>
+        <translation>SW status</translation>
     </message>
 </context>
 <context>

@@ -10,6 +10,7 @@
 #include "windows/recording/MonitorListWindow.h"
 #include "windows/settings/GroupedWriteDialog.h"
 #include "windows/settings/SetpointDialog.h"
+#include "windows/system/CalibrationPage.h"
 #include "windows/system/SystemSettingWindow.h"
 #include "tests/support/TempFolder.h"
 
@@ -139,6 +140,32 @@ int Overflow(QWidget& widget)
     return 0;
 }
 
+// The cells whose text is wider than the columns they span, between the item view's margins.
+QStringList ClippedCells(QTableWidget& table)
+{
+    QStringList clipped;
+    if (!table.isVisible())
+        return clipped;
+    const int margin = 2 * (table.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &table) + 1);
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (int c = 0; c < table.columnCount(); ++c) {
+            const QTableWidgetItem* item = table.item(r, c);
+            if (item == nullptr || item->text().isEmpty() || table.isColumnHidden(c))
+                continue;
+            int room = 0;
+            for (int k = c; k < c + table.columnSpan(r, c); ++k)
+                room += table.columnWidth(k);
+            const QFont font = item->data(Qt::FontRole).isValid() ? item->font() : table.font();
+            const int over = QFontMetrics(font).horizontalAdvance(item->text()) + margin - room;
+            if (over > 0)
+                clipped << QStringLiteral("%1 cell \"%2\" is %3 px too narrow")
+                               .arg(table.objectName(), item->text())
+                               .arg(over);
+        }
+    }
+    return clipped;
+}
+
 struct Screen {
     const char* name;
     std::function<QWidget&()> window;
@@ -161,6 +188,9 @@ protected:
     {
         window.show();
         QApplication::processEvents();
+        // The calibration grid writes its labels with its first statistics.
+        for (TCalPage* page : window.findChildren<TCalPage*>())
+            page->SecondStep();
         QList<QTabWidget*> tabs = window.findChildren<QTabWidget*>();
         const auto checkAll = [&] {
             QList<QWidget*> widgets = window.findChildren<QWidget*>();
@@ -171,6 +201,8 @@ protected:
                         faults << QStringLiteral("%1 reads \"%2\"").arg(Describe(*widget), text);
                 if (const int over = Overflow(*widget))
                     faults << QStringLiteral("%1 is %2 px too narrow").arg(Describe(*widget)).arg(over);
+                if (auto* table = qobject_cast<QTableWidget*>(widget))
+                    faults << ClippedCells(*table);
             }
         };
         checkAll();
