@@ -207,8 +207,8 @@ CalReport CalReportRecorder::Report() const
 
     for (const WrittenValue& value : kWrittenValues) {
         const QString key = QString::fromLatin1(value.Key);
-        report.Values.push_back({key, tr(value.Label), QString::fromUtf8(value.Unit),
-                                 before_.value(key), after_.value(key)});
+        report.Values.push_back(
+            {key, tr(value.Label), QString::fromUtf8(value.Unit), before_.value(key), after_.value(key)});
     }
     for (int c = 0; c < kCalChannelCount; ++c)
         report.Channels << CalChannelLabel(c);

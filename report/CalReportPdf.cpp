@@ -265,8 +265,7 @@ private:
         s_.Fill(x, y, w, headerHeight, kHeaderFill);
         double cx = x;
         for (const Column& c : columns) {
-            s_.Text(cx + pad, y, c.width - 2 * pad, headerHeight, c.title, Font(7.5, true),
-                    c.align);
+            s_.Text(cx + pad, y, c.width - 2 * pad, headerHeight, c.title, Font(7.5, true), c.align);
             cx += c.width;
         }
         y += headerHeight;
@@ -308,8 +307,7 @@ private:
         s_.Fill(x, y, w, rowHeight, kHeaderFill);
         s_.Text(x + 1, y, first - 2, rowHeight, tr("平均"), Font(7.5, true), Qt::AlignLeft);
         s_.Text(x + first, y, rest - 1.5, rowHeight, tr("風速 [m/s]"), Font(7.5, true), Qt::AlignRight);
-        s_.Text(x + first + rest, y, rest - 1.5, rowHeight, tr("偏差 [%]"), Font(7.5, true),
-                Qt::AlignRight);
+        s_.Text(x + first + rest, y, rest - 1.5, rowHeight, tr("偏差 [%]"), Font(7.5, true), Qt::AlignRight);
         y += rowHeight;
         const auto row = [&](const QString& name, const QString& average, const QString& deviation) {
             s_.Text(x + 1, y, first - 2, rowHeight, name, Font(7.5), Qt::AlignLeft);
@@ -326,11 +324,10 @@ private:
         const double boxHeight = 10.0;
         s_.Text(x, y, first, boxHeight, tr("判定"), Font(8.0), Qt::AlignLeft, kMuted);
         s_.Frame(x + first, y, w - first, boxHeight, 0.5, verdict);
-        s_.Text(x + first, y, w - first, boxHeight, r_.Passed ? tr("合格") : tr("不合格"),
-                Font(15.0, true), Qt::AlignHCenter, verdict);
+        s_.Text(x + first, y, w - first, boxHeight, r_.Passed ? tr("合格") : tr("不合格"), Font(15.0, true),
+                Qt::AlignHCenter, verdict);
         y += boxHeight + 0.8;
-        s_.Text(x + first, y, w - first, 3.5, tr("15秒平均と許容差による"), Font(6.5), Qt::AlignHCenter,
-                kMuted);
+        s_.Text(x + first, y, w - first, 3.5, tr("15秒平均と許容差による"), Font(6.5), Qt::AlignHCenter, kMuted);
         return y + 3.5;
     }
 
@@ -368,8 +365,7 @@ private:
                 s_.Text(gx + c * cell + pad, y + titleHeight, cell - 2 * pad, subHeight, QString::fromLatin1(heads[c]),
                         Font(6.5, true), Qt::AlignRight);
         }
-        s_.Text(kLeft + pad, y + titleHeight, label - 2 * pad, subHeight, tr("項目"), Font(6.5, true),
-                Qt::AlignLeft);
+        s_.Text(kLeft + pad, y + titleHeight, label - 2 * pad, subHeight, tr("項目"), Font(6.5, true), Qt::AlignLeft);
         const double top = y;
         y += titleHeight + subHeight;
 
@@ -553,8 +549,7 @@ private:
             s_.Text(x, y + 4.0, 16.0, 7.0, name, Font(9.5), Qt::AlignLeft);
             s_.Line(x + 16.0, y + 11.0, x + half - 9.0, y + 11.0, 0.25, kInk);
             s_.Text(x + half - 7.0, y + 4.0, 7.0, 7.0, tr("印"), Font(8.0), Qt::AlignHCenter, kMuted);
-            s_.Text(x + 16.0, y + 11.3, half - 25.0, 3.2, tr("署名・日付"), Font(6.0), Qt::AlignLeft,
-                    kMuted);
+            s_.Text(x + 16.0, y + 11.3, half - 25.0, 3.2, tr("署名・日付"), Font(6.0), Qt::AlignLeft, kMuted);
         };
         line(kLeft, tr("校正者"));
         line(kLeft + half + 2 * kColumnGap, tr("確認者"));
@@ -650,11 +645,12 @@ void MapRadicalsToIdeographs(QByteArray& pdf)
 
 QByteArray CalReportPdf(const CalReport& report)
 {
-    QByteArray bytes = PaintA4Page(kResolution, QCoreApplication::translate("CalReportPdf", "校正成績書 %1").arg(report.SerialNo), report.Program,
-                                   [&report](QPainter& painter, QPdfWriter&) {
-                                       Sheet sheet(painter);
-                                       ReportPainter(sheet, report).Paint();
-                                   });
+    QByteArray bytes =
+        PaintA4Page(kResolution, QCoreApplication::translate("CalReportPdf", "校正成績書 %1").arg(report.SerialNo),
+                    report.Program, [&report](QPainter& painter, QPdfWriter&) {
+                        Sheet sheet(painter);
+                        ReportPainter(sheet, report).Paint();
+                    });
     MapRadicalsToIdeographs(bytes);
     return bytes;
 }

@@ -69,14 +69,15 @@ TEST(EnglishCertificateTest, FollowsTheScreensLanguageWithItsNumbersUnchanged)
     EXPECT_FALSE(HasCjk(text)) << text.toStdString();
     // The text extractor gives the "fi" ligature of the font as one character.
     const QString plain = QString(text).replace(QChar(0xFB01), QStringLiteral("fi"));
-    for (const char* expected : {"Calibration Certificate", "Reference conditions", "PASS", "Confirm 0 m/s (not confirmed)",
-                                 "-0.412", "5.003", "+0.020", "4.9875"})
+    for (const char* expected : {"Calibration Certificate", "Reference conditions", "PASS",
+                                 "Confirm 0 m/s (not confirmed)", "-0.412", "5.003", "+0.020", "4.9875"})
         EXPECT_TRUE(plain.contains(QString::fromUtf8(expected))) << expected;
 }
 
 TEST(LanguageOptionTest, RefusesALanguageOtherThanJaOrEnBeforeAnyWindow)
 {
-    for (const QStringList& arguments : {QStringList{"--lang", "fr"}, QStringList{"--lang"}, QStringList{"--lang=EN"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"--lang", "fr"}, QStringList{"--lang"}, QStringList{"--lang=EN"}}) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         QProcess monitor;
         monitor.start(QStringLiteral(QEMRA_MONITOR_PATH), arguments);

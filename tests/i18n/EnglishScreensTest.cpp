@@ -2,6 +2,7 @@
 #include "common/DateTime.h"
 #include "common/Prompts.h"
 #include "common/UiLanguage.h"
+#include "tests/support/TempFolder.h"
 #include "translations/UiTranslation.h"
 #include "windows/history/HistoryWindow.h"
 #include "windows/link/CommunicationWindow.h"
@@ -12,7 +13,6 @@
 #include "windows/settings/SetpointDialog.h"
 #include "windows/system/CalibrationPage.h"
 #include "windows/system/SystemSettingWindow.h"
-#include "tests/support/TempFolder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -109,8 +109,8 @@ int Overflow(QWidget& widget)
         int widest = 0;
         for (const QString& line : label->text().split(QLatin1Char('\n')))
             widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
-        const int room = label->contentsRect().width() - 2 * std::max(0, label->margin()) -
-                         std::max(0, label->indent());
+        const int room =
+            label->contentsRect().width() - 2 * std::max(0, label->margin()) - std::max(0, label->indent());
         return std::max(0, widest - room);
     }
     if (auto* push = qobject_cast<QPushButton*>(&widget)) {
@@ -134,7 +134,8 @@ int Overflow(QWidget& widget)
         option.initFrom(group);
         option.text = group->title();
         option.subControls = QStyle::SC_GroupBoxLabel;
-        const QRect title = group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+        const QRect title =
+            group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
         return std::max(0, title.left() + group->fontMetrics().horizontalAdvance(group->title()) - group->width());
     }
     return 0;

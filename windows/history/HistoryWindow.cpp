@@ -487,8 +487,8 @@ void THistoryForm::ShowCursorValues()
 
 QString THistoryForm::SummaryHeading() const
 {
-    QString heading = tr("履歴サマリ ") + loadedFrom_.toString(kDateFormat) + QStringLiteral(" - ") +
-                      loadedTo_.toString(kDateFormat);
+    QString heading =
+        tr("履歴サマリ ") + loadedFrom_.toString(kDateFormat) + QStringLiteral(" - ") + loadedTo_.toString(kDateFormat);
     if (!loadedPort_.isEmpty())
         heading += QStringLiteral("  port ") + loadedPort_;
     return heading;
@@ -514,8 +514,8 @@ QImage THistoryForm::StripsImage() const { return strips_->grab().toImage(); }
 
 void THistoryForm::BBSavePngClick()
 {
-    const QString path = prompts_.SaveFileName(ExportDialog(tr("PNG保存"), QStringLiteral("PNG"),
-                                                            QStringLiteral("History"), loadedFrom_, loadedTo_));
+    const QString path = prompts_.SaveFileName(
+        ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History"), loadedFrom_, loadedTo_));
     if (path.isEmpty())
         return;
     if (!StripsImage().save(path, "PNG"))
@@ -524,8 +524,8 @@ void THistoryForm::BBSavePngClick()
 
 void THistoryForm::BBSavePdfClick()
 {
-    const QString path = prompts_.SaveFileName(ExportDialog(tr("PDF保存"), QStringLiteral("PDF"),
-                                                            QStringLiteral("HistorySummary"), loadedFrom_, loadedTo_));
+    const QString path = prompts_.SaveFileName(
+        ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary"), loadedFrom_, loadedTo_));
     if (path.isEmpty())
         return;
     const QByteArray pdf = HistorySummaryPdf(SummaryHeading(), SummaryLines(), StripsImage());

@@ -115,7 +115,8 @@ void TCommCtrlForm::BuildWindow()
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setObjectName("Splitter1");
     splitter->addWidget(MakeLogPane(splitter, "PSend", "CBSendLog", tr("送信ログ"), "MSend", cbSendLog_, mSend_));
-    splitter->addWidget(MakeLogPane(splitter, "PRecive", "CBReciveLog", tr("受信ログ"), "MRecive", cbReciveLog_, mRecive_));
+    splitter->addWidget(
+        MakeLogPane(splitter, "PRecive", "CBReciveLog", tr("受信ログ"), "MRecive", cbReciveLog_, mRecive_));
 
     QFrame* console = MakePanel(this, "PConsole");
     auto* consoleLayout = new QHBoxLayout(console);

@@ -33,7 +33,7 @@ namespace {
 
 struct PanelDef {
     const char* name;
-    const char* label;   // translated in the "TrendStrips" context, as the strips' captions are
+    const char* label;  // translated in the "TrendStrips" context, as the strips' captions are
     const char* format;
     QColor color;
     double (*value)(const TMesData&);
@@ -41,15 +41,24 @@ struct PanelDef {
 
 const std::array<PanelDef, TMainForm::kPanelCount> kPanels{{
     {"PPMV", "  PMV", "%1.1f", QColor(0, 255, 0), [](const TMesData& r) -> double { return r.M53; }},
-    {"PWBGTi", QT_TRANSLATE_NOOP("TrendStrips", "WBGT 内"), "%1.1f ℃", QColor(0, 255, 0), [](const TMesData& r) -> double { return r.M52; }},
-    {"PWBGTo", QT_TRANSLATE_NOOP("TrendStrips", "WBGT 外"), "%1.1f ℃", QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M51; }},
-    {"PAirTemp", QT_TRANSLATE_NOOP("TrendStrips", "気温"), "%1.1f ℃", QColor(255, 151, 151), [](const TMesData& r) -> double { return r.M11; }},
-    {"PBGTemp", QT_TRANSLATE_NOOP("TrendStrips", "輻射熱"), "%1.1f ℃", QColor(255, 128, 255), [](const TMesData& r) -> double { return r.M04; }},
-    {"PDewTemp", QT_TRANSLATE_NOOP("TrendStrips", "露点温度"), "%1.1f ℃", QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M22; }},
-    {"PAirHumid", QT_TRANSLATE_NOOP("TrendStrips", "相対湿度"), QT_TRANSLATE_NOOP("TrendStrips", "%1.1f ％"), QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M12; }},
-    {"PSHumid", QT_TRANSLATE_NOOP("TrendStrips", "絶対湿度"), "%1.1f g/kg", QColor(255, 255, 255), [](const TMesData& r) -> double { return r.M21; }},
-    {"PWetTemp", QT_TRANSLATE_NOOP("TrendStrips", "湿球温度"), "%1.1f ℃", QColor(255, 255, 255), [](const TMesData& r) -> double { return r.M23; }},
-    {"PWindSpeed", QT_TRANSLATE_NOOP("TrendStrips", "風速"), "%1.3f m/s.", QColor(255, 128, 255), [](const TMesData& r) -> double { return r.M01; }},
+    {"PWBGTi", QT_TRANSLATE_NOOP("TrendStrips", "WBGT 内"), "%1.1f ℃", QColor(0, 255, 0),
+     [](const TMesData& r) -> double { return r.M52; }},
+    {"PWBGTo", QT_TRANSLATE_NOOP("TrendStrips", "WBGT 外"), "%1.1f ℃", QColor(0, 255, 255),
+     [](const TMesData& r) -> double { return r.M51; }},
+    {"PAirTemp", QT_TRANSLATE_NOOP("TrendStrips", "気温"), "%1.1f ℃", QColor(255, 151, 151),
+     [](const TMesData& r) -> double { return r.M11; }},
+    {"PBGTemp", QT_TRANSLATE_NOOP("TrendStrips", "輻射熱"), "%1.1f ℃", QColor(255, 128, 255),
+     [](const TMesData& r) -> double { return r.M04; }},
+    {"PDewTemp", QT_TRANSLATE_NOOP("TrendStrips", "露点温度"), "%1.1f ℃", QColor(0, 255, 255),
+     [](const TMesData& r) -> double { return r.M22; }},
+    {"PAirHumid", QT_TRANSLATE_NOOP("TrendStrips", "相対湿度"), QT_TRANSLATE_NOOP("TrendStrips", "%1.1f ％"),
+     QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M12; }},
+    {"PSHumid", QT_TRANSLATE_NOOP("TrendStrips", "絶対湿度"), "%1.1f g/kg", QColor(255, 255, 255),
+     [](const TMesData& r) -> double { return r.M21; }},
+    {"PWetTemp", QT_TRANSLATE_NOOP("TrendStrips", "湿球温度"), "%1.1f ℃", QColor(255, 255, 255),
+     [](const TMesData& r) -> double { return r.M23; }},
+    {"PWindSpeed", QT_TRANSLATE_NOOP("TrendStrips", "風速"), "%1.3f m/s.", QColor(255, 128, 255),
+     [](const TMesData& r) -> double { return r.M01; }},
 }};
 constexpr int kWindPanel = 9;
 
@@ -242,7 +251,8 @@ QWidget* TMainForm::BuildStrip(const QString& name, std::initializer_list<int> p
                                             " padding-right: 3px; }")
                                  .arg(def.color.name()));
         panel->setGeometry(kPanelX, top, kPanelWidth, kPanelHeight + (row == 0 ? 1 : 0));
-        panels_[static_cast<std::size_t>(index)] = {panel, QCoreApplication::translate("TrendStrips", def.format), def.value};
+        panels_[static_cast<std::size_t>(index)] = {panel, QCoreApplication::translate("TrendStrips", def.format),
+                                                    def.value};
         ++row;
     }
     auto* layout = new QHBoxLayout(strip);
@@ -299,8 +309,7 @@ QWidget* TMainForm::BuildBottomBar()
     };
     BBStart = makeButton("BBStart", QStyle::SP_MediaPlay, tr("データ収取開始"));
     BBStop = makeButton("BBStop", QStyle::SP_MediaStop, tr("データ収集終了"));
-    BBSaveData =
-        makeButton("BBSaveData", QStyle::SP_DialogSaveButton, tr("グラフプロットデータをファイルに保存"));
+    BBSaveData = makeButton("BBSaveData", QStyle::SP_DialogSaveButton, tr("グラフプロットデータをファイルに保存"));
     BBSetpoint = makeButton("BBSetpoint", QStyle::SP_FileDialogDetailedView, tr("設定変更"));
 
     auto* decoration = new QLabel(QStringLiteral("Qemra"), bar);

@@ -16,8 +16,8 @@ struct TrendSeriesStyle {
     int chart;                // index into kTrendChartNames
     const char* code;         // value code
     QRgb color;               // line colour
-    const char* caption;  // as the value panel's label reads, before translation
-    const char* format;   // as the value panel shows the value, before translation
+    const char* caption;      // as the value panel's label reads, before translation
+    const char* format;       // as the value panel shows the value, before translation
 };
 
 // In drawing order within each chart (series 0, 1, 2).
@@ -28,7 +28,8 @@ inline constexpr std::array<TrendSeriesStyle, 8> kTrendSeries{{
     {2, "M11", qRgb(255, 0, 0), QT_TRANSLATE_NOOP("TrendStrips", "気温"), "%1.1f ℃"},
     {2, "M04", qRgb(255, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "輻射熱"), "%1.1f ℃"},
     {2, "M22", qRgb(0, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "露点温度"), "%1.1f ℃"},
-    {3, "M12", qRgb(0, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "相対湿度"), QT_TRANSLATE_NOOP("TrendStrips", "%1.1f ％")},
+    {3, "M12", qRgb(0, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "相対湿度"),
+     QT_TRANSLATE_NOOP("TrendStrips", "%1.1f ％")},
     {4, "M01", qRgb(255, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "風速"), "%1.3f m/s."},
 }};
 

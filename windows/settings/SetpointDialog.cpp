@@ -75,12 +75,10 @@ TPrmSetForm::TPrmSetForm(PollCycle& poll, SharedState& state, QWidget* parent) :
 
     GBMode = new QGroupBox(tr("動作モード"), this);
     GBMode->setObjectName(QStringLiteral("GBMode"));
-    RGMesMode = RadioGroup("RGMesMode", tr("計測モード"),
-                           {QStringLiteral("Low-Mode"), QStringLiteral("Hi-Mode")}, mesModeItems_, GBMode);
-    RGCaseMode =
-        RadioGroup("RGCaseMode", tr("ケースモード"),
-                   {tr("なし"), tr("開放設置モード"), tr("ケース設置モード")},
-                   caseModeItems_, GBMode);
+    RGMesMode = RadioGroup("RGMesMode", tr("計測モード"), {QStringLiteral("Low-Mode"), QStringLiteral("Hi-Mode")},
+                           mesModeItems_, GBMode);
+    RGCaseMode = RadioGroup("RGCaseMode", tr("ケースモード"),
+                            {tr("なし"), tr("開放設置モード"), tr("ケース設置モード")}, caseModeItems_, GBMode);
     auto* modeLayout = new QHBoxLayout(GBMode);
     modeLayout->addWidget(RGMesMode, 0, Qt::AlignTop);
     modeLayout->addWidget(RGCaseMode, 0, Qt::AlignTop);

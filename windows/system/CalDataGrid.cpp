@@ -44,7 +44,8 @@ const std::array<SummaryRow, 3> kSummaryRows = {{
     {QT_TRANSLATE_NOOP("qemra::TCalDataView", "WS補正S"), &CalSummaryBody::WDTRev0},
 }};
 
-const std::array<const char*, TCalDataView::kColumns> kHeaders = {QT_TRANSLATE_NOOP("qemra::TCalDataView", "項目"), "Max", "Avg.", "Min", "p-p"};
+const std::array<const char*, TCalDataView::kColumns> kHeaders = {QT_TRANSLATE_NOOP("qemra::TCalDataView", "項目"),
+                                                                  "Max", "Avg.", "Min", "p-p"};
 
 // The flag each row is coloured by; rows 12 to 15 follow other quantities than their own.
 const std::array<std::uint8_t CalStats::*, TCalDataView::kRows> kRowFlags = {nullptr,

@@ -272,14 +272,14 @@ QWidget* TSysSetForm::BuildDirectPage()
     int row = 1;
     for (const auto& [label, edit] :
          std::initializer_list<std::pair<const char*, QLineEdit*>>{{QT_TR_NOOP("気温器差-1"), atDif1},
-                                                                       {QT_TR_NOOP("気温器差-2"), atDif2},
-                                                                       {QT_TR_NOOP("風速器差-1"), wdDif1},
-                                                                       {QT_TR_NOOP("風速器差-2"), wdDif2},
-                                                                       {QT_TR_NOOP("器差-黒球1"), bgtDif1},
-                                                                       {QT_TR_NOOP("器差-黒球2"), bgtDif2},
-                                                                       {QT_TR_NOOP("器差-基板1"), bbtDif1},
-                                                                       {QT_TR_NOOP("器差-基板2"), bbtDif2},
-                                                                       {QT_TR_NOOP("器差-基板3"), bbtDif3}})
+                                                                   {QT_TR_NOOP("気温器差-2"), atDif2},
+                                                                   {QT_TR_NOOP("風速器差-1"), wdDif1},
+                                                                   {QT_TR_NOOP("風速器差-2"), wdDif2},
+                                                                   {QT_TR_NOOP("器差-黒球1"), bgtDif1},
+                                                                   {QT_TR_NOOP("器差-黒球2"), bgtDif2},
+                                                                   {QT_TR_NOOP("器差-基板1"), bbtDif1},
+                                                                   {QT_TR_NOOP("器差-基板2"), bbtDif2},
+                                                                   {QT_TR_NOOP("器差-基板3"), bbtDif3}})
         addRow(errors, row++, tr(label), edit);
     errors->setRowStretch(row, 1);
 
