@@ -6,13 +6,17 @@
 #include "app/SurveyReportRun.h"
 #include "common/AppFolder.h"
 #include "common/DateTime.h"
+#include "common/UiLanguage.h"
+#include "translations/UiTranslation.h"
 #include "windows/common/QtPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -41,6 +45,27 @@ public:
     }
 };
 
+// The value of "--lang ja|en" ("--lang=en" too); nothing when it is not given. An unknown value
+// is an error, so a typing slip does not silently leave the screens in the other language.
+bool ReadLanguageOption(int argc, char** argv, std::optional<qemra::UiLanguage>& language)
+{
+    for (int i = 1; i < argc; ++i) {
+        QString value;
+        if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc)
+            value = QString::fromLocal8Bit(argv[i + 1]);
+        else if (std::strncmp(argv[i], "--lang=", 7) == 0)
+            value = QString::fromLocal8Bit(argv[i] + 7);
+        else if (std::strcmp(argv[i], "--lang") != 0)
+            continue;
+        language = qemra::ParseUiLanguage(value);
+        if (!language) {
+            std::fprintf(stderr, "qemra-monitor: --lang takes ja or en\n");
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -54,7 +79,11 @@ int main(int argc, char** argv)
         return qemra::RunHeadless(argc, argv);
     // Before the toolkit starts any thread, so that every thread keeps the end signals blocked.
     qemra::EndSignals::Block();
+    std::optional<qemra::UiLanguage> language;
+    if (!ReadLanguageOption(argc, argv, language))
+        return 2;
     MonitorApplication app(argc, argv);
+    const auto translation = qemra::InstallUiTranslation(qemra::SystemUiLanguage(language));
     try {
         // Ctrl+C, kill and a closed terminal end the program the way closing the main window does,
         // so the port is closed and its lock file removed; listening starts before any window or

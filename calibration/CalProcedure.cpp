@@ -15,12 +15,18 @@ namespace {
 
 constexpr std::int32_t kInitRetries = 5;
 
+// Messages and memo lines are for the screen, so they follow its language; the constants keep the
+// source text.
+QString Shown(const QString& source) { return CalProcedure::tr(source.toUtf8().constData()); }
+
 }  // namespace
 
-const QString CalProcedure::kReferenceOutOfRange = QStringLiteral("基準温度は -10 ～ 50 ℃ の数値で入力してください");
-const QString CalProcedure::kUnsendable =
-    QStringLiteral("送信できない値があるため、書込みを中止しました。パラメータの値を確認してください。");
-const QString CalProcedure::kLinkLost = QStringLiteral("通信が切断されたため、キャリブレーションの書込みを中止しました。");
+const QString CalProcedure::kReferenceOutOfRange =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("CalProcedure", "基準温度は -10 ～ 50 ℃ の数値で入力してください"));
+const QString CalProcedure::kUnsendable = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "CalProcedure", "送信できない値があるため、書込みを中止しました。パラメータの値を確認してください。"));
+const QString CalProcedure::kLinkLost = QString::fromUtf8(
+    QT_TRANSLATE_NOOP("CalProcedure", "通信が切断されたため、キャリブレーションの書込みを中止しました。"));
 
 CalProcedure::CalProcedure(PollCycle& poll, bool& forceLog, SharedState& state, TWritePrm& prm, const CalStats& stats,
                            const Clock& clock, Prompts& prompts, QString baseFolder, Hooks hooks)
@@ -46,7 +52,7 @@ void CalProcedure::Start(const QString& serialNumber)
     CalStep = 1;
     if (hooks_.ShowCalStatus)
         hooks_.ShowCalStatus();
-    writeBack_.AddStatusLine(QStringLiteral("■キャリブレーション開始■"));
+    writeBack_.AddStatusLine(tr("■キャリブレーション開始■"));
     writeBack_.AddStatusLine(QStringLiteral("S/N:") + prm_.SerialNo);
     SendSettingInit();
     if (hooks_.FillDirectPage)
@@ -68,7 +74,7 @@ void CalProcedure::ConfirmTemperatures(bool useReference, const QString& referen
         if (TryTextToFloat(referenceText, v) && !ReferenceTemperatureUsable(v)) {
             // Far outside what the sensors can read it only makes corrections too long to send.
             prm_ = before;
-            prompts_.Warning(kReferenceOutOfRange);
+            prompts_.Warning(Shown(kReferenceOutOfRange));
             return;
         }
         if (TryTextToFloat(referenceText, v)) {
@@ -79,14 +85,14 @@ void CalProcedure::ConfirmTemperatures(bool useReference, const QString& referen
             prm_.BBT_Revice0 = float(v - stats_.WinAvg[kChBBT1]);
             prm_.BBT_Revice1 = float(v - stats_.WinAvg[kChBBT2]);
         } else {
-            prompts_.Warning(QStringLiteral("数字でない文字が含まれます"));
+            prompts_.Warning(tr("数字でない文字が含まれます"));
         }
     }
     if (hooks_.ATCheck && hooks_.ATCheck() && !TempSensorsPlausible(kSensorOffset)) {
-        prompts_.Warning(QStringLiteral("温度計測値に異常が見られます。"));
+        prompts_.Warning(tr("温度計測値に異常が見られます。"));
         return;
     }
-    writeBack_.AddStatusLine(QStringLiteral("□温度関係補正実施"));
+    writeBack_.AddStatusLine(tr("□温度関係補正実施"));
     if (!writeBack_.SendTempRevisions()) {
         StopUnsendable(before);
         return;
@@ -101,7 +107,7 @@ void CalProcedure::ClearTemperatures()
     prm_.ATRevice0 = prm_.ATRevice1 = 0;
     prm_.BGT_Revice0 = prm_.BGT_Revice1 = 0;
     prm_.BBT_Revice0 = prm_.BBT_Revice1 = 0;
-    writeBack_.AddStatusLine(QStringLiteral("□温度関係0初期化実施"));
+    writeBack_.AddStatusLine(tr("□温度関係0初期化実施"));
     writeBack_.SendTempRevisions();
     StageDone(5);
 }
@@ -113,7 +119,7 @@ void CalProcedure::ConfirmWDT()
     const TWritePrm before = prm_;
     prm_.WDTRevice0 = stats_.WDTRevCal0;
     prm_.WDTRevice1 = stats_.WDTRevCal1;
-    writeBack_.AddStatusLine(QStringLiteral("□風向温度補正実施"));
+    writeBack_.AddStatusLine(tr("□風向温度補正実施"));
     if (!writeBack_.SendWDTRevisions()) {
         StopUnsendable(before);
         return;
@@ -129,7 +135,7 @@ void CalProcedure::Confirm0m()
         return;
     const TWritePrm before = prm_;
     prm_.DifT0m = stats_.DifT0mCal;
-    writeBack_.AddStatusLine(QStringLiteral("□0m補正実施"));
+    writeBack_.AddStatusLine(tr("□0m補正実施"));
     if (!writeBack_.Send0mRevision()) {
         StopUnsendable(before);
         return;
@@ -145,7 +151,7 @@ void CalProcedure::ConfirmNm()
         return;
     const TWritePrm before = prm_;
     prm_.AdjDifT = stats_.AdjDifTCal;
-    writeBack_.AddStatusLine(QStringLiteral("□Nm補正実施"));
+    writeBack_.AddStatusLine(tr("□Nm補正実施"));
     if (!writeBack_.SendNmRevision()) {
         StopUnsendable(before);
         return;
@@ -159,7 +165,7 @@ void CalProcedure::Finish()
 {
     if (!WriteWorkLog(QStringLiteral("_Fin.csv")))
         return;
-    writeBack_.AddStatusLine(QStringLiteral("□作業完了"));
+    writeBack_.AddStatusLine(tr("□作業完了"));
     SaveCalWorkFile();
     if (hooks_.Finished)
         hooks_.Finished();
@@ -286,10 +292,10 @@ void CalProcedure::StopForLostLink()
     else if (CalStep == 5 || CalStep == 6)
         CalStep = 4;
     Resume();
-    writeBack_.AddStatusLine(kLinkLost);
+    writeBack_.AddStatusLine(Shown(kLinkLost));
     if (hooks_.ShowCalStatus)
         hooks_.ShowCalStatus();
-    prompts_.Warning(kLinkLost);
+    prompts_.Warning(Shown(kLinkLost));
 }
 
 void CalProcedure::StopStart()
@@ -298,7 +304,7 @@ void CalProcedure::StopStart()
     Resume();
     if (hooks_.ShowCalStatus)
         hooks_.ShowCalStatus();
-    prompts_.Warning(kUnsendable);
+    prompts_.Warning(Shown(kUnsendable));
 }
 
 void CalProcedure::StopUnsendable(const TWritePrm& before)
@@ -308,7 +314,7 @@ void CalProcedure::StopUnsendable(const TWritePrm& before)
     Resume();
     if (hooks_.FillDirectPage)
         hooks_.FillDirectPage();
-    prompts_.Warning(kUnsendable);
+    prompts_.Warning(Shown(kUnsendable));
 }
 
 bool CalProcedure::ReferenceTemperatureUsable(double value)

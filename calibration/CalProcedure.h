@@ -5,6 +5,7 @@
 #include "calibration/CalWriteBack.h"
 #include "parameters/ParameterSet.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,8 @@ class Prompts;
 // checks every batch against the echo until the instrument has taken it. No widget inside; the
 // calibration page reads the window's check boxes through the hooks and shows the state.
 class CalProcedure {
+    Q_DECLARE_TR_FUNCTIONS(CalProcedure)
+
 public:
     struct Hooks {
         std::function<bool()> TempRevOnly;     // "気温補正のみ"

@@ -20,35 +20,35 @@ constexpr double kSecondsPerDay = 86400.0;
 // The values the calibration writes, in the order the certificate lists them.
 struct WrittenValue {
     const char* Key;
-    const char16_t* Label;
-    const char16_t* Unit;
+    const char* Label;  // before translation
+    const char* Unit;
 };
 const std::array<WrittenValue, 11> kWrittenValues = {{
-    {"E16", u"気温器差-1", u"℃"},
-    {"E17", u"気温器差-2", u"℃"},
-    {"E21", u"器差-黒球1", u"℃"},
-    {"E22", u"器差-黒球2", u"℃"},
-    {"E26", u"器差-基板1", u"℃"},
-    {"E27", u"器差-基板2", u"℃"},
-    {"E12", u"風速器差-1", u"℃"},
-    {"E13", u"風速器差-2", u"℃"},
-    {"E01", u"0m/s.時温度差", u"℃"},
-    {"E03", u"基準時温度差", u"℃"},
-    {"E02", u"基準風速値", u"m/s"},
+    {"E16", QT_TRANSLATE_NOOP("CalReportRecorder", "気温器差-1"), "℃"},
+    {"E17", QT_TRANSLATE_NOOP("CalReportRecorder", "気温器差-2"), "℃"},
+    {"E21", QT_TRANSLATE_NOOP("CalReportRecorder", "器差-黒球1"), "℃"},
+    {"E22", QT_TRANSLATE_NOOP("CalReportRecorder", "器差-黒球2"), "℃"},
+    {"E26", QT_TRANSLATE_NOOP("CalReportRecorder", "器差-基板1"), "℃"},
+    {"E27", QT_TRANSLATE_NOOP("CalReportRecorder", "器差-基板2"), "℃"},
+    {"E12", QT_TRANSLATE_NOOP("CalReportRecorder", "風速器差-1"), "℃"},
+    {"E13", QT_TRANSLATE_NOOP("CalReportRecorder", "風速器差-2"), "℃"},
+    {"E01", QT_TRANSLATE_NOOP("CalReportRecorder", "0m/s.時温度差"), "℃"},
+    {"E03", QT_TRANSLATE_NOOP("CalReportRecorder", "基準時温度差"), "℃"},
+    {"E02", QT_TRANSLATE_NOOP("CalReportRecorder", "基準風速値"), "m/s"},
 }};
 
 // Each confirmation: its caption, the step it sets, and the channels whose values it sets, which
 // its plot shows (the wind speed against the right-hand scale).
 struct StageLayout {
-    const char16_t* Name;
+    const char* Name;  // before translation
     std::int32_t Step;
     std::vector<int> Channels;
 };
 const std::array<StageLayout, CalReportRecorder::kStageCount> kStages = {{
-    {u"温度系器差確定", 6, {kChAT1, kChAT2, kChBGT1, kChBGT2, kChBBT1, kChBBT2}},
-    {u"風速器差確定", 7, {kChWDT1, kChWDT2}},
-    {u"0m/s.調整確定", 9, {kChDifT, kChWind}},
-    {u"Nm/s.調整確定", 11, {kChDifT, kChWind}},
+    {QT_TRANSLATE_NOOP("CalReportRecorder", "温度系器差確定"), 6, {kChAT1, kChAT2, kChBGT1, kChBGT2, kChBBT1, kChBBT2}},
+    {QT_TRANSLATE_NOOP("CalReportRecorder", "風速器差確定"), 7, {kChWDT1, kChWDT2}},
+    {QT_TRANSLATE_NOOP("CalReportRecorder", "0m/s.調整確定"), 9, {kChDifT, kChWind}},
+    {QT_TRANSLATE_NOOP("CalReportRecorder", "Nm/s.調整確定"), 11, {kChDifT, kChWind}},
 }};
 
 QString Fixed(const char* format, double value) { return FormatFloat(QString::fromLatin1(format), value); }
@@ -150,9 +150,8 @@ QString CalReportRecorder::ReferenceTemperatureText() const
     if (!stages_[kTemperatures].Confirmed)
         return QString();
     if (referenceTemperature_)
-        return QStringLiteral("気温基準器 ") + Fixed("%1.2f", *referenceTemperature_) + QStringLiteral(" ℃");
-    return QStringLiteral("素子平均 ") + Fixed("%1.3f", sensorReference_) +
-           QStringLiteral(" ℃\n各補正値から 0.35 ℃ 減算");
+        return tr("気温基準器 %1 ℃").arg(Fixed("%1.2f", *referenceTemperature_));
+    return tr("素子平均 %1 ℃\n各補正値から 0.35 ℃ 減算").arg(Fixed("%1.3f", sensorReference_));
 }
 
 CalReportStage CalReportRecorder::StageReport(Stage stage) const
@@ -160,7 +159,7 @@ CalReportStage CalReportRecorder::StageReport(Stage stage) const
     const StageLayout& layout = kStages[stage];
     const StageRecord& record = stages_[stage];
     CalReportStage out;
-    out.Name = QString::fromUtf16(layout.Name);
+    out.Name = tr(layout.Name);
     out.Confirms.assign(layout.Channels.begin(), layout.Channels.end());
     out.LeftUnit = QStringLiteral("℃");
     if (!record.Confirmed)
@@ -202,14 +201,14 @@ CalReport CalReportRecorder::Report() const
         report.ReferenceWindSpeed = QStringLiteral("AdjWS = ") + adjWS + QStringLiteral(" m/s");
     // The band the 15-second average must keep to: half the statistics' tolerance either side.
     const float tolerance = prm_.AdjWS * 0.005f;
-    report.Tolerance = QStringLiteral("±0.25 %（") + Fixed("%1.4f", double(prm_.AdjWS - tolerance * 0.5f)) +
-                       QStringLiteral(" 〜 ") + Fixed("%1.4f", double(prm_.AdjWS + tolerance * 0.5f)) +
-                       QStringLiteral(" m/s）");
+    report.Tolerance = tr("±0.25 %（%1 〜 %2 m/s）")
+                           .arg(Fixed("%1.4f", double(prm_.AdjWS - tolerance * 0.5f)),
+                                Fixed("%1.4f", double(prm_.AdjWS + tolerance * 0.5f)));
 
     for (const WrittenValue& value : kWrittenValues) {
         const QString key = QString::fromLatin1(value.Key);
-        report.Values.push_back({key, QString::fromUtf16(value.Label), QString::fromUtf16(value.Unit),
-                                 before_.value(key), after_.value(key)});
+        report.Values.push_back(
+            {key, tr(value.Label), QString::fromUtf8(value.Unit), before_.value(key), after_.value(key)});
     }
     for (int c = 0; c < kCalChannelCount; ++c)
         report.Channels << CalChannelLabel(c);

@@ -6,6 +6,7 @@
 #include "calibration/CalStatistics.h"
 #include "parameters/ParameterSet.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QString>
 #include <array>
@@ -22,6 +23,8 @@ class Prompts;
 // stage, the values sent, the statistics and the readings at the moment the operator confirmed
 // it; at "作業完了" it writes them beside the work logs as CalBaseName + "_Report.pdf".
 class CalReportRecorder {
+    Q_DECLARE_TR_FUNCTIONS(CalReportRecorder)
+
 public:
     // The four confirmations, in the procedure's order.
     enum Stage { kTemperatures, kWindTemperatures, kZero, kReference, kStageCount };

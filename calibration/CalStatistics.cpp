@@ -1,5 +1,7 @@
 #include "calibration/CalStatistics.h"
 
+#include <QCoreApplication>
+
 #include <array>
 
 #include <cmath>
@@ -310,10 +312,14 @@ void UpdateWindAverages(CalStats& stats, const TMesHistory& history, float adjWS
 
 QString CalChannelLabel(int channel)
 {
-    static constexpr std::array<const char16_t*, kCalChannelCount> kLabels = {
-        u"風速",    u"気温１",   u"気温２",   u"風速温度１", u"風速温度２",
-        u"温度差L", u"黒球温１", u"黒球温２", u"基板温１",   u"基板温２"};
-    return QString::fromUtf16(kLabels.at(static_cast<std::size_t>(channel)));
+    // Shown on the calibration page and in the certificate, so in the screens' language.
+    static constexpr std::array<const char*, kCalChannelCount> kLabels = {
+        QT_TRANSLATE_NOOP("CalChannels", "風速"),       QT_TRANSLATE_NOOP("CalChannels", "気温１"),
+        QT_TRANSLATE_NOOP("CalChannels", "気温２"),     QT_TRANSLATE_NOOP("CalChannels", "風速温度１"),
+        QT_TRANSLATE_NOOP("CalChannels", "風速温度２"), QT_TRANSLATE_NOOP("CalChannels", "温度差L"),
+        QT_TRANSLATE_NOOP("CalChannels", "黒球温１"),   QT_TRANSLATE_NOOP("CalChannels", "黒球温２"),
+        QT_TRANSLATE_NOOP("CalChannels", "基板温１"),   QT_TRANSLATE_NOOP("CalChannels", "基板温２")};
+    return QCoreApplication::translate("CalChannels", kLabels.at(static_cast<std::size_t>(channel)));
 }
 
 }  // namespace qemra

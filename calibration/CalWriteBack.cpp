@@ -124,7 +124,7 @@ bool CalWriteBack::SendBatch(const std::vector<CalPair>& pairs, const QString& s
     AddStatusLine(statusLine);
     if (count < pairs.size() || !poll_.WriteRequestFits()) {
         // Resending what can never go out would keep polling off for ever.
-        AddStatusLine(QStringLiteral("送信不可：１回の要求に収まらない値があります"));
+        AddStatusLine(tr("送信不可：１回の要求に収まらない値があります"));
         Abandon();
         lastBatchSent_ = false;
         return false;
@@ -146,7 +146,7 @@ void CalWriteBack::Abandon()
 void CalWriteBack::SendSettingInit()
 {
     // The step machine checks on every call at this stage, so the pending flag stays as it is.
-    SendBatch(SettingInitPairs(), QStringLiteral("＜設定初期化＞"), false);
+    SendBatch(SettingInitPairs(), tr("＜設定初期化＞"), false);
 }
 
 bool CalWriteBack::SendDefaultGroup(bool advance, bool restart)
@@ -166,37 +166,37 @@ bool CalWriteBack::SendDefaultValues(int group)
 {
     if (tempRevOnly_ && tempRevOnly_())
         return true;
-    return SendBatch(DefaultGroupPairs(prm_, group), QStringLiteral("＜デフォルト値設定＞：") + QString::number(group), true);
+    return SendBatch(DefaultGroupPairs(prm_, group), tr("＜デフォルト値設定＞：%1").arg(group), true);
 }
 
-bool CalWriteBack::SendTempRevisions() { return SendBatch(TempRevisionPairs(prm_), QStringLiteral("＜気温補正送信＞"), true); }
+bool CalWriteBack::SendTempRevisions() { return SendBatch(TempRevisionPairs(prm_), tr("＜気温補正送信＞"), true); }
 
 bool CalWriteBack::SendWDTRevisions()
 {
     if (tempRevOnly_ && tempRevOnly_())
         return true;
-    return SendBatch(WDTRevisionPairs(prm_), QStringLiteral("＜風向温補正送信＞"), true);
+    return SendBatch(WDTRevisionPairs(prm_), tr("＜風向温補正送信＞"), true);
 }
 
 bool CalWriteBack::Send0mRevision()
 {
     if (tempRevOnly_ && tempRevOnly_())
         return true;
-    return SendBatch(ZeroRevisionPairs(prm_), QStringLiteral("＜0m/s. 補正送信＞"), true);
+    return SendBatch(ZeroRevisionPairs(prm_), tr("＜0m/s. 補正送信＞"), true);
 }
 
 bool CalWriteBack::SendNmRevision()
 {
     if (tempRevOnly_ && tempRevOnly_())
         return true;
-    return SendBatch(NmRevisionPairs(prm_), QStringLiteral("＜Nm/s. 補正送信＞"), true);
+    return SendBatch(NmRevisionPairs(prm_), tr("＜Nm/s. 補正送信＞"), true);
 }
 
 bool CalWriteBack::CheckCalWrite()
 {
     status_.VerifyPending = 0;
     const bool ok = poll_.VerifyWriteEcho(status_.VerifyCount);
-    AddStatusLine(ok ? QStringLiteral("設定OK") : QStringLiteral("設定NG"));
+    AddStatusLine(ok ? tr("設定OK") : tr("設定NG"));
     if (ok)
         poll_.ReleaseWriteQueue(this);
     return ok;

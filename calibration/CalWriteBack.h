@@ -3,6 +3,7 @@
 #include "acquisition/PollCycle.h"
 #include "parameters/ParameterSet.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,8 @@ struct CalPair {
 // The calibration's batches of parameter writes and their echo check. Every batch suspends
 // polling and forces frame logging; the step machine switches both back once a batch is confirmed.
 class CalWriteBack {
+    Q_DECLARE_TR_FUNCTIONS(CalWriteBack)
+
 public:
     using StatusSink = std::function<void(const QString&)>;
 

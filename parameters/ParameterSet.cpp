@@ -5,6 +5,7 @@
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -14,7 +15,12 @@
 namespace qemra {
 
 const QString kParameterNotConvertible =
-    QStringLiteral("変換できない文字がありました\n設定数値を確認してください！");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ParameterSet", "変換できない文字がありました\n設定数値を確認してください！"));
+
+QString ParameterNotConvertibleMessage()
+{
+    return QCoreApplication::translate("ParameterSet", kParameterNotConvertible.toUtf8().constData());
+}
 
 namespace {
 
@@ -156,11 +162,11 @@ QString ParameterLoadMessage(ParameterLoad result, const QString& fileName)
 {
     switch (result) {
     case ParameterLoad::Missing:
-        return fileName + QStringLiteral("が見つかりません。");
+        return QCoreApplication::translate("ParameterSet", "%1が見つかりません。").arg(fileName);
     case ParameterLoad::Unreadable:
-        return fileName + QStringLiteral("を読み込めません。");
+        return QCoreApplication::translate("ParameterSet", "%1を読み込めません。").arg(fileName);
     case ParameterLoad::TooLarge:
-        return fileName + QStringLiteral("は1MBを超えるため読み込めません。");
+        return QCoreApplication::translate("ParameterSet", "%1は1MBを超えるため読み込めません。").arg(fileName);
     case ParameterLoad::Loaded:
     case ParameterLoad::OutOfRange:
         break;
@@ -171,7 +177,7 @@ QString ParameterLoadMessage(ParameterLoad result, const QString& fileName)
 void ReportParameterLoad(ParameterLoad result, const QString& path, Prompts& prompts, const QString& outOfRangeWarning)
 {
     if (result == ParameterLoad::OutOfRange)
-        prompts.Warning(outOfRangeWarning);
+        prompts.Warning(QCoreApplication::translate("ParameterSet", outOfRangeWarning.toUtf8().constData()));
     else if (result != ParameterLoad::Loaded)
         prompts.Error(ParameterLoadMessage(result, QFileInfo(path).fileName()));
 }

@@ -84,9 +84,12 @@ QString ParameterLoadMessage(ParameterLoad result, const QString& fileName);
 
 // The warning for a parameter text that is no number, or a value that cannot be sent.
 extern const QString kParameterNotConvertible;
+// The same in the screens' language.
+QString ParameterNotConvertibleMessage();
 
 // Tells the user why a load did not take the file at `path`: `outOfRangeWarning` as a warning for
-// a value that cannot be sent, an error box with ParameterLoadMessage otherwise; nothing for Loaded.
+// a value that cannot be sent (in the screens' language), an error box with ParameterLoadMessage
+// otherwise; nothing for Loaded.
 void ReportParameterLoad(ParameterLoad result, const QString& path, Prompts& prompts, const QString& outOfRangeWarning);
 
 }  // namespace qemra

@@ -20,7 +20,7 @@ Publisher::Publisher(PublishSettings settings, QString recordFolder, QString sta
                      LogSink log, ReconnectBackoff backoff, QObject* parent)
     : QObject(parent), settings_(std::move(settings)), recordFolder_(std::move(recordFolder)),
       stateFilePath_(std::move(stateFilePath)), clock_(clock), log_(std::move(log)), backoff_(backoff),
-      stateText_(QStringLiteral("MQTT: 停止"))
+      stateText_(tr("MQTT: 停止"))
 {
 }
 
@@ -48,12 +48,12 @@ void Publisher::Start()
     if (!worker_->Setup(error)) {
         worker_.reset();
         Log(QStringLiteral("MQTT: 設定エラー %1: %2").arg(settings_.Address(), error));
-        SetState(QStringLiteral("MQTT: 設定エラー (%1)").arg(error));
+        SetState(tr("MQTT: 設定エラー (%1)").arg(error));
         return;
     }
     worker_->RowsWritten(clock_.Now());
     thread_ = std::thread([worker = worker_] { worker->Run(); });
-    SetState(QStringLiteral("MQTT: 接続待ち %1").arg(settings_.Address()));
+    SetState(tr("MQTT: 接続待ち %1").arg(settings_.Address()));
 }
 
 void Publisher::Stop()
@@ -67,7 +67,7 @@ void Publisher::Stop()
     worker_.reset();
     connected_ = false;
     lastReason_.clear();
-    SetState(QStringLiteral("MQTT: 停止"));
+    SetState(tr("MQTT: 停止"));
 }
 
 void Publisher::PublishLive(const TMesData& values, TDateTime now)
@@ -87,7 +87,7 @@ void Publisher::OnConnected()
     connected_ = true;
     lastReason_.clear();
     Log(QStringLiteral("MQTT: 接続 %1").arg(settings_.Address()));
-    SetState(QStringLiteral("MQTT: 接続中 %1").arg(settings_.Address()));
+    SetState(tr("MQTT: 接続中 %1").arg(settings_.Address()));
 }
 
 void Publisher::OnFailed(const QString& reason)
@@ -99,7 +99,7 @@ void Publisher::OnFailed(const QString& reason)
         Log((wasConnected ? QStringLiteral("MQTT: 切断 %1: %2") : QStringLiteral("MQTT: 接続できません %1: %2"))
                 .arg(settings_.Address(), reason));
     }
-    SetState(QStringLiteral("MQTT: 再接続待ち (%1)").arg(reason));
+    SetState(tr("MQTT: 再接続待ち (%1)").arg(reason));
 }
 
 void Publisher::OnAcknowledged(TDateTime row) { acknowledged_ = row; }

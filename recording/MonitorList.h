@@ -8,7 +8,8 @@
 namespace qemra {
 
 // Label and value text of every row of the monitor list, row 0 being the header ("Name", "Data").
-// Plain code, so the texts can be checked without the window.
+// Plain code, so the texts can be checked without the window. The list is only ever shown, so its
+// texts are in the screens' language.
 class MonitorListTable {
 public:
     static constexpr int kRows = 42;

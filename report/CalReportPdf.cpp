@@ -3,6 +3,7 @@
 #include "report/A4Page.h"
 #include "report/PdfSheet.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPolygonF>
@@ -19,6 +20,8 @@ namespace {
 using namespace pdf;
 
 class ReportPainter {
+    Q_DECLARE_TR_FUNCTIONS(CalReportPdf)
+
 public:
     ReportPainter(Sheet& sheet, const CalReport& report) : s_(sheet), r_(report) {}
 
@@ -45,7 +48,7 @@ private:
 
     double Title(double y)
     {
-        s_.Text(kLeft, y, kWidth, 10.0, QStringLiteral("校正成績書"), Font(19.0, true), Qt::AlignHCenter);
+        s_.Text(kLeft, y, kWidth, 10.0, tr("校正成績書"), Font(19.0, true), Qt::AlignHCenter);
         s_.Line(kLeft, y + 11.5, kRight, y + 11.5, 0.5, kInk);
         s_.Line(kLeft, y + 12.3, kRight, y + 12.3, 0.15, kInk);
         return y + 14.5;
@@ -56,45 +59,44 @@ private:
         const double half = (kWidth - kColumnGap) / 2;
         const double label = 25.0;
         const double row = 5.8;
-        const auto field = [&](double x, double top, const char16_t* name, const QString& value, bool strong) {
-            s_.Text(x, top, label, row, QString::fromUtf16(name), Font(8.0), Qt::AlignLeft, kMuted);
+        const auto field = [&](double x, double top, const QString& name, const QString& value, bool strong) {
+            s_.Text(x, top, label, row, name, Font(8.0), Qt::AlignLeft, kMuted);
             s_.Text(x + label, top, half - label, row, value.isEmpty() ? QStringLiteral("—") : value,
                     Font(strong ? 11.0 : 9.5, strong), Qt::AlignLeft);
             s_.Line(x, top + row, x + half, top + row, 0.15, kRule);
         };
         const double right = kLeft + half + kColumnGap;
-        field(kLeft, y, u"シリアル番号", r_.SerialNo, true);
-        field(kLeft, y + row, u"モデル番号 (S00)", r_.Model, false);
-        field(kLeft, y + 2 * row, u"バージョン (S01)", r_.Version, false);
-        field(right, y, u"校正開始", r_.Started, false);
-        field(right, y + row, u"校正終了", r_.Finished, false);
-        field(right, y + 2 * row, u"プログラム", r_.Program, false);
+        field(kLeft, y, tr("シリアル番号"), r_.SerialNo, true);
+        field(kLeft, y + row, tr("モデル番号 (S00)"), r_.Model, false);
+        field(kLeft, y + 2 * row, tr("バージョン (S01)"), r_.Version, false);
+        field(right, y, tr("校正開始"), r_.Started, false);
+        field(right, y + row, tr("校正終了"), r_.Finished, false);
+        field(right, y + 2 * row, tr("プログラム"), r_.Program, false);
         return y + 3 * row;
     }
 
     // The written values, before and after.
     double Values(double x, double y, double w)
     {
-        y = Heading(x, y, w, QStringLiteral("校正値（計器への書込値）"));
+        y = Heading(x, y, w, tr("校正値（計器への書込値）"));
         struct Column {
-            const char16_t* title;
+            QString title;
             double width;
             int align;
         };
         const double value = 24.0;
-        const std::array<Column, 5> columns = {{{u"キー", 11.0, Qt::AlignHCenter},
-                                                {u"項目", w - 11.0 - 10.0 - 2 * value, Qt::AlignLeft},
-                                                {u"単位", 10.0, Qt::AlignHCenter},
-                                                {u"校正前", value, Qt::AlignRight},
-                                                {u"校正後", value, Qt::AlignRight}}};
+        const std::array<Column, 5> columns = {{{tr("キー"), 11.0, Qt::AlignHCenter},
+                                                {tr("項目"), w - 11.0 - 10.0 - 2 * value, Qt::AlignLeft},
+                                                {tr("単位"), 10.0, Qt::AlignHCenter},
+                                                {tr("校正前"), value, Qt::AlignRight},
+                                                {tr("校正後"), value, Qt::AlignRight}}};
         const double headerHeight = 5.0;
         const double rowHeight = 4.6;
         const double pad = 1.5;
         s_.Fill(x, y, w, headerHeight, kHeaderFill);
         double cx = x;
         for (const Column& c : columns) {
-            s_.Text(cx + pad, y, c.width - 2 * pad, headerHeight, QString::fromUtf16(c.title), Font(7.5, true),
-                    c.align);
+            s_.Text(cx + pad, y, c.width - 2 * pad, headerHeight, c.title, Font(7.5, true), c.align);
             cx += c.width;
         }
         y += headerHeight;
@@ -116,56 +118,54 @@ private:
     // The reference conditions and the wind check, in the right-hand column.
     double Conditions(double x, double y, double w)
     {
-        y = Heading(x, y, w, QStringLiteral("基準条件"));
+        y = Heading(x, y, w, tr("基準条件"));
         const double label = 19.0;
-        const auto field = [&](const char16_t* name, const QString& value) {
-            s_.Text(x, y, label, 4.8, QString::fromUtf16(name), Font(7.5), Qt::AlignLeft, kMuted);
+        const auto field = [&](const QString& name, const QString& value) {
+            s_.Text(x, y, label, 4.8, name, Font(7.5), Qt::AlignLeft, kMuted);
             const double used = s_.Paragraph(x + label, y + 0.7, w - label, Dash(value), Font(7.5));
             y += std::max(4.8, used + 1.4);
             s_.Line(x, y, x + w, y, 0.12, kRule);
         };
-        field(u"基準温度", r_.ReferenceTemperature);
-        field(u"基準風速", r_.ReferenceWindSpeed);
-        field(u"許容差", r_.Tolerance);
+        field(tr("基準温度"), r_.ReferenceTemperature);
+        field(tr("基準風速"), r_.ReferenceWindSpeed);
+        field(tr("許容差"), r_.Tolerance);
         y += 3.0;
 
-        y = Heading(x, y, w, QStringLiteral("風速確認"));
+        y = Heading(x, y, w, tr("風速確認"));
         const double first = 17.0;
         const double rest = (w - first) / 2;
         const double rowHeight = 4.8;
         s_.Fill(x, y, w, rowHeight, kHeaderFill);
-        s_.Text(x + 1, y, first - 2, rowHeight, QStringLiteral("平均"), Font(7.5, true), Qt::AlignLeft);
-        s_.Text(x + first, y, rest - 1.5, rowHeight, QStringLiteral("風速 [m/s]"), Font(7.5, true), Qt::AlignRight);
-        s_.Text(x + first + rest, y, rest - 1.5, rowHeight, QStringLiteral("偏差 [%]"), Font(7.5, true),
-                Qt::AlignRight);
+        s_.Text(x + 1, y, first - 2, rowHeight, tr("平均"), Font(7.5, true), Qt::AlignLeft);
+        s_.Text(x + first, y, rest - 1.5, rowHeight, tr("風速 [m/s]"), Font(7.5, true), Qt::AlignRight);
+        s_.Text(x + first + rest, y, rest - 1.5, rowHeight, tr("偏差 [%]"), Font(7.5, true), Qt::AlignRight);
         y += rowHeight;
-        const auto row = [&](const char16_t* name, const QString& average, const QString& deviation) {
-            s_.Text(x + 1, y, first - 2, rowHeight, QString::fromUtf16(name), Font(7.5), Qt::AlignLeft);
+        const auto row = [&](const QString& name, const QString& average, const QString& deviation) {
+            s_.Text(x + 1, y, first - 2, rowHeight, name, Font(7.5), Qt::AlignLeft);
             s_.Text(x + first, y, rest - 1.5, rowHeight, Dash(average), Font(7.5), Qt::AlignRight);
             s_.Text(x + first + rest, y, rest - 1.5, rowHeight, Dash(deviation), Font(7.5), Qt::AlignRight);
             y += rowHeight;
             s_.Line(x, y, x + w, y, 0.12, kRule);
         };
-        row(u"5秒", r_.Average5, r_.Deviation5);
-        row(u"15秒", r_.Average15, r_.Deviation15);
+        row(tr("5秒"), r_.Average5, r_.Deviation5);
+        row(tr("15秒"), r_.Average15, r_.Deviation15);
         y += 2.5;
 
         const QColor verdict = r_.Passed ? kPass : kFail;
         const double boxHeight = 10.0;
-        s_.Text(x, y, first, boxHeight, QStringLiteral("判定"), Font(8.0), Qt::AlignLeft, kMuted);
+        s_.Text(x, y, first, boxHeight, tr("判定"), Font(8.0), Qt::AlignLeft, kMuted);
         s_.Frame(x + first, y, w - first, boxHeight, 0.5, verdict);
-        s_.Text(x + first, y, w - first, boxHeight, r_.Passed ? QStringLiteral("合格") : QStringLiteral("不合格"),
-                Font(15.0, true), Qt::AlignHCenter, verdict);
+        s_.Text(x + first, y, w - first, boxHeight, r_.Passed ? tr("合格") : tr("不合格"), Font(15.0, true),
+                Qt::AlignHCenter, verdict);
         y += boxHeight + 0.8;
-        s_.Text(x + first, y, w - first, 3.5, QStringLiteral("15秒平均と許容差による"), Font(6.5), Qt::AlignHCenter,
-                kMuted);
+        s_.Text(x + first, y, w - first, 3.5, tr("15秒平均と許容差による"), Font(6.5), Qt::AlignHCenter, kMuted);
         return y + 3.5;
     }
 
     // Each stage's statistics at its confirmation, the stages side by side.
     double Statistics(double y)
     {
-        y = Heading(kLeft, y, kWidth, QStringLiteral("段階別統計（確定時の直近30秒：Max / Avg. / Min / p-p）"));
+        y = Heading(kLeft, y, kWidth, tr("段階別統計（確定時の直近30秒：Max / Avg. / Min / p-p）"));
         const double label = 16.0;
         const int stages = std::max<int>(1, int(r_.Stages.size()));
         const double group = (kWidth - label) / stages;
@@ -188,7 +188,7 @@ private:
         for (int g = 0; g < int(r_.Stages.size()); ++g) {
             const CalReportStage& stage = r_.Stages[std::size_t(g)];
             const double gx = kLeft + label + g * group;
-            const QString title = stage.ConfirmedAt.isEmpty() ? stage.Name + QStringLiteral("（未確定）")
+            const QString title = stage.ConfirmedAt.isEmpty() ? tr("%1（未確定）").arg(stage.Name)
                                                               : stage.Name + QStringLiteral("  ") + stage.ConfirmedAt;
             s_.Text(gx + pad, y, group - 2 * pad, titleHeight, title, Font(7.0, true), Qt::AlignHCenter);
             const std::array<const char*, 4> heads = {"Max", "Avg.", "Min", "p-p"};
@@ -196,8 +196,7 @@ private:
                 s_.Text(gx + c * cell + pad, y + titleHeight, cell - 2 * pad, subHeight, QString::fromLatin1(heads[c]),
                         Font(6.5, true), Qt::AlignRight);
         }
-        s_.Text(kLeft + pad, y + titleHeight, label - 2 * pad, subHeight, QStringLiteral("項目"), Font(6.5, true),
-                Qt::AlignLeft);
+        s_.Text(kLeft + pad, y + titleHeight, label - 2 * pad, subHeight, tr("項目"), Font(6.5, true), Qt::AlignLeft);
         const double top = y;
         y += titleHeight + subHeight;
 
@@ -231,7 +230,7 @@ private:
     void Plots(double y, double bottom)
     {
         y = Heading(kLeft, y, kWidth,
-                    QStringLiteral("段階別の計測値推移（横軸：確定時刻からの秒数、最大1023秒。網掛け：統計の30秒）"));
+                    tr("段階別の計測値推移（横軸：確定時刻からの秒数、最大1023秒。網掛け：統計の30秒）"));
         const int columns = 2;
         const int rows = std::max(1, (int(r_.Stages.size()) + columns - 1) / columns);
         const double gap = 4.0;
@@ -269,7 +268,7 @@ private:
 
         if (stage.ConfirmedAt.isEmpty()) {
             s_.Frame(left, top, plotWidth, plotHeight, 0.2, kRule);
-            s_.Text(left, top, plotWidth, plotHeight, QStringLiteral("未確定"), Font(9.0), Qt::AlignHCenter, kMuted);
+            s_.Text(left, top, plotWidth, plotHeight, tr("未確定"), Font(9.0), Qt::AlignHCenter, kMuted);
             return;
         }
         Legend(left, legendTop, plotRight - left, stage, true);
@@ -377,15 +376,14 @@ private:
     void Signatures(double y)
     {
         const double half = (kWidth - 2 * kColumnGap) / 2;
-        const auto line = [&](double x, const char16_t* name) {
-            s_.Text(x, y + 4.0, 16.0, 7.0, QString::fromUtf16(name), Font(9.5), Qt::AlignLeft);
+        const auto line = [&](double x, const QString& name) {
+            s_.Text(x, y + 4.0, 16.0, 7.0, name, Font(9.5), Qt::AlignLeft);
             s_.Line(x + 16.0, y + 11.0, x + half - 9.0, y + 11.0, 0.25, kInk);
-            s_.Text(x + half - 7.0, y + 4.0, 7.0, 7.0, QStringLiteral("印"), Font(8.0), Qt::AlignHCenter, kMuted);
-            s_.Text(x + 16.0, y + 11.3, half - 25.0, 3.2, QStringLiteral("署名・日付"), Font(6.0), Qt::AlignLeft,
-                    kMuted);
+            s_.Text(x + half - 7.0, y + 4.0, 7.0, 7.0, tr("印"), Font(8.0), Qt::AlignHCenter, kMuted);
+            s_.Text(x + 16.0, y + 11.3, half - 25.0, 3.2, tr("署名・日付"), Font(6.0), Qt::AlignLeft, kMuted);
         };
-        line(kLeft, u"校正者");
-        line(kLeft + half + 2 * kColumnGap, u"確認者");
+        line(kLeft, tr("校正者"));
+        line(kLeft + half + 2 * kColumnGap, tr("確認者"));
     }
 
     void Footer()
@@ -406,11 +404,12 @@ private:
 
 QByteArray CalReportPdf(const CalReport& report)
 {
-    QByteArray bytes = PaintA4Page(kResolution, QStringLiteral("校正成績書 ") + report.SerialNo, report.Program,
-                                   [&report](QPainter& painter, QPdfWriter&) {
-                                       Sheet sheet(painter);
-                                       ReportPainter(sheet, report).Paint();
-                                   });
+    QByteArray bytes =
+        PaintA4Page(kResolution, QCoreApplication::translate("CalReportPdf", "校正成績書 %1").arg(report.SerialNo),
+                    report.Program, [&report](QPainter& painter, QPdfWriter&) {
+                        Sheet sheet(painter);
+                        ReportPainter(sheet, report).Paint();
+                    });
     MapRadicalsToIdeographs(bytes);
     return bytes;
 }

@@ -12,7 +12,9 @@ namespace qemra {
 
 namespace {
 
-const QString kColon = QStringLiteral(" ： ");
+// Memo lines are for the screen, so they follow its language; the constants keep the source text.
+QString Shown(const QString& source) { return GroupedWrite::tr(source.toUtf8().constData()); }
+QString Colon() { return GroupedWrite::tr(" ： "); }
 
 QString Text(const char* format, float value)
 {
@@ -33,11 +35,12 @@ void AddTablePairs(std::vector<TKeyValue>& pairs, const TWritePrm& prm, int firs
 
 }  // namespace
 
-const QString GroupedWrite::kStopped = QStringLiteral("書込み停止しました！");
-const QString GroupedWrite::kStillUnlocked =
-    QStringLiteral("※計器の書込み保護が解除されたままです。書込みを最後まで完了すると保護が戻ります。");
-const QString GroupedWrite::kLinkLost = QStringLiteral("通信が切断されました");
-const QString GroupedWrite::kFinished = QStringLiteral("●●書込み完了しました！●●");
+const QString GroupedWrite::kStopped = QString::fromUtf8(QT_TRANSLATE_NOOP("GroupedWrite", "書込み停止しました！"));
+const QString GroupedWrite::kStillUnlocked = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "GroupedWrite", "※計器の書込み保護が解除されたままです。書込みを最後まで完了すると保護が戻ります。"));
+const QString GroupedWrite::kLinkLost = QString::fromUtf8(QT_TRANSLATE_NOOP("GroupedWrite", "通信が切断されました"));
+const QString GroupedWrite::kFinished =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("GroupedWrite", "●●書込み完了しました！●●"));
 
 WriteGroup MakeWriteGroup(int group, const TWritePrm& prm)
 {
@@ -98,7 +101,7 @@ void GroupedWrite::Start()
 {
     step_ = 1;
     unlockSent_ = false;
-    addLine_(QStringLiteral("【書込み開始】"));
+    addLine_(tr("【書込み開始】"));
     poll_.Acquiring = false;
     active_ = true;
     retryBudget_ = kRetries;
@@ -110,14 +113,14 @@ void GroupedWrite::Tick()
         return;
     if (step_ != 0 && step_ != kCompleted && !poll_.LinkConnected()) {
         // Nothing can answer any more: resending would go on with polling off for ever.
-        addLine_(GroupLabelAtStep() + kColon + kLinkLost);
+        addLine_(GroupLabelAtStep() + Colon() + Shown(kLinkLost));
         step_ = 0;
     }
     if (step_ == 0) {
-        addLine_(kStopped);
+        addLine_(Shown(kStopped));
         // Group-1 unlocks the instrument and only Finish locks it again.
         if (unlockSent_)
-            addLine_(kStillUnlocked);
+            addLine_(Shown(kStillUnlocked));
         active_ = false;
     } else if (step_ >= 1 && step_ <= 13 && step_ % 2 == 1) {
         SendGroup((step_ - 1) / 2);
@@ -128,7 +131,7 @@ void GroupedWrite::Tick()
             OnCompleted();
         poll_.ReleaseWriteQueue(this);
         poll_.Acquiring = true;
-        addLine_(kFinished);
+        addLine_(Shown(kFinished));
         active_ = false;
     }
 }
@@ -145,7 +148,7 @@ void GroupedWrite::SendGroup(int group)
         unlockSent_ = true;
     else if (group == kWriteGroupCount - 1 && poll_.SentPairCount == static_cast<int>(g.Pairs.size()))
         unlockSent_ = false;
-    addLine_(g.Label + kColon + QStringLiteral("書込み"));
+    addLine_(g.Label + Colon() + tr("書込み"));
     ++step_;
 }
 
@@ -158,26 +161,26 @@ void GroupedWrite::CheckGroup(int group)
         for (const QString& line : unsent)
             addLine_(line);
         step_ = 0;
-        addLine_(g.Label + kColon + QStringLiteral("書込み失敗！ 送信データ不一致"));
+        addLine_(g.Label + Colon() + tr("書込み失敗！ 送信データ不一致"));
     } else if (poll_.AnsReady) {
         const EchoVerdict verdict = VerifyEcho(poll_.CmdList, poll_.AnsList, g.Verified);
         for (const QString& line : verdict.lines)
             addLine_(line);
         if (verdict.good) {
             ++step_;
-            addLine_(g.Label + kColon + QStringLiteral("書込み成功！"));
+            addLine_(g.Label + Colon() + tr("書込み成功！"));
             retryBudget_ = kRetries;
         } else {
             step_ = 0;
-            addLine_(g.Label + kColon + QStringLiteral("書込み失敗！ 送信データ不一致"));
+            addLine_(g.Label + Colon() + tr("書込み失敗！ 送信データ不一致"));
         }
     } else if (retryBudget_ > 0) {
         --retryBudget_;
         --step_;
-        addLine_(g.Label + kColon + QStringLiteral("応答なし 再書き込み！"));
+        addLine_(g.Label + Colon() + tr("応答なし 再書き込み！"));
     } else {
         step_ = 0;
-        addLine_(g.Label + kColon + QStringLiteral("応答なし 書込み失敗！"));
+        addLine_(g.Label + Colon() + tr("応答なし 書込み失敗！"));
     }
 }
 
@@ -200,7 +203,7 @@ void GroupedWrite::Abandoned()
     // Another writer has taken the lists (and suspended polling itself): this sequence ends here.
     if (!active_)
         return;
-    addLine_(GroupLabelAtStep() + kColon + QStringLiteral("書込み中断！ 他の書込みが始まりました"));
+    addLine_(GroupLabelAtStep() + Colon() + tr("書込み中断！ 他の書込みが始まりました"));
     step_ = 0;
 }
 

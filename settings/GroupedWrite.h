@@ -2,6 +2,7 @@
 
 #include "link/KeyValue.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,8 @@ WriteGroup MakeWriteGroup(int group, const TWritePrm& prm);
 // the even step after checks its echo; 0 is stopped, 15 completed. Every step leaves a line.
 // Polling stays suspended from Start until the sequence completes or the dialog is closed.
 class GroupedWrite {
+    Q_DECLARE_TR_FUNCTIONS(GroupedWrite)
+
 public:
     using LineSink = std::function<void(const QString&)>;
     static constexpr std::int32_t kCompleted = 15;

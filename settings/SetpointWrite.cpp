@@ -10,10 +10,15 @@ namespace {
 
 constexpr int kPairs = 4;
 
+// Memo lines are for the screen, so they follow its language; the constants keep the source text.
+QString Shown(const QString& source) { return SetpointWrite::tr(source.toUtf8().constData()); }
+
 }  // namespace
 
-const QString SetpointWrite::kInterrupted = QStringLiteral(" 書込み中断！ 他の書込みが始まりました");
-const QString SetpointWrite::kLinkLost = QStringLiteral(" 書込み失敗！ 通信が切断されました");
+const QString SetpointWrite::kInterrupted =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("SetpointWrite", " 書込み中断！ 他の書込みが始まりました"));
+const QString SetpointWrite::kLinkLost =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("SetpointWrite", " 書込み失敗！ 通信が切断されました"));
 
 QString SetpointValueText(float value) { return FormatFloat(QStringLiteral("%1.2f"), static_cast<double>(value)); }
 
@@ -45,7 +50,7 @@ void SetpointWrite::Send()
     cmd[3] = {QStringLiteral("H52"), SetpointValueText(values_.METs)};
     poll_.SendWriteRequest();
     pending_ = true;
-    addLine_(QStringLiteral(" 書込み"));
+    addLine_(tr(" 書込み"));
 }
 
 void SetpointWrite::Check()
@@ -55,7 +60,7 @@ void SetpointWrite::Check()
     if (!poll_.LinkConnected()) {
         // No answer can come on a closed link: give up instead of resending for ever.
         End();
-        addLine_(kLinkLost);
+        addLine_(Shown(kLinkLost));
         return;
     }
     const QStringList unsent = UnsentPairLines(poll_.CmdList, poll_.SentPairCount, kPairs);
@@ -64,7 +69,7 @@ void SetpointWrite::Check()
         for (const QString& line : unsent)
             addLine_(line);
         End();
-        addLine_(QStringLiteral(" 書込み失敗！ 送信データ不一致"));
+        addLine_(tr(" 書込み失敗！ 送信データ不一致"));
         return;
     }
     if (poll_.AnsReady) {
@@ -73,21 +78,21 @@ void SetpointWrite::Check()
             addLine_(line);
         if (verdict.good) {
             End();
-            addLine_(QStringLiteral(" 書込み成功！"));
+            addLine_(tr(" 書込み成功！"));
             retryBudget_ = kRetries;
         } else {
-            addLine_(QStringLiteral(" 書込み失敗！ 送信データ不一致"));
+            addLine_(tr(" 書込み失敗！ 送信データ不一致"));
             Send();
         }
         return;
     }
     if (retryBudget_ > 0) {
         --retryBudget_;
-        addLine_(QStringLiteral(" 応答なし 再書き込み！"));
+        addLine_(tr(" 応答なし 再書き込み！"));
         Send();
     } else {
         End();
-        addLine_(QStringLiteral(" 応答なし 書込み失敗！"));
+        addLine_(tr(" 応答なし 書込み失敗！"));
     }
 }
 
@@ -110,7 +115,7 @@ void SetpointWrite::Abandoned()
 {
     // Another writer has taken the lists and suspended polling itself; it resumes polling.
     pending_ = false;
-    addLine_(kInterrupted);
+    addLine_(Shown(kInterrupted));
 }
 
 }  // namespace qemra

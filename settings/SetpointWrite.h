@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,8 @@ struct OperationSetpoint {
 // sent again after a mismatch and, while the retry budget lasts, after a missing answer.
 // Polling is suspended from the start of a write until it is verified or given up.
 class SetpointWrite {
+    Q_DECLARE_TR_FUNCTIONS(SetpointWrite)
+
 public:
     using LineSink = std::function<void(const QString&)>;
     static constexpr std::uint32_t kRetries = 3;

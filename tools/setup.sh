@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-charts-dev qt6-serialport-dev
+  # the English translation: lupdate and lrelease, and the CMake package that runs them
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # the fuzz programs: clang with its libFuzzer and sanitizer runtimes

@@ -92,7 +92,7 @@ THistoryForm::THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent
 {
     setObjectName(QStringLiteral("THistoryForm"));
     setWindowFlag(Qt::Window);
-    setWindowTitle(QStringLiteral("履歴表示"));
+    setWindowTitle(tr("履歴表示"));
     BuildWindow();
     resize(1100, 680);
 }
@@ -126,7 +126,7 @@ void THistoryForm::BuildWindow()
     split->addWidget(BuildStrips());
     MSummary = new QPlainTextEdit();
     MSummary->setObjectName(QStringLiteral("MSummary"));
-    MSummary->setAccessibleName(QStringLiteral("サマリ"));
+    MSummary->setAccessibleName(tr("サマリ"));
     MSummary->setReadOnly(true);
     MSummary->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     MSummary->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -161,14 +161,14 @@ QWidget* THistoryForm::BuildTopBar()
         edit->setCalendarPopup(true);
         return edit;
     };
-    auto* periodLabel = new QLabel(QStringLiteral("期間"), bar);
-    EFrom = dateEdit("EFrom", QStringLiteral("開始日"), today.addDays(1 - kDefaultDays));
-    ETo = dateEdit("ETo", QStringLiteral("終了日"), today);
+    auto* periodLabel = new QLabel(tr("期間"), bar);
+    EFrom = dateEdit("EFrom", tr("開始日"), today.addDays(1 - kDefaultDays));
+    ETo = dateEdit("ETo", tr("終了日"), today);
     periodLabel->setBuddy(EFrom);
-    auto* portLabel = new QLabel(QStringLiteral("ポート"), bar);
+    auto* portLabel = new QLabel(tr("ポート"), bar);
     CBPort = new QComboBox(bar);
     CBPort->setObjectName(QStringLiteral("CBPort"));
-    CBPort->setAccessibleName(QStringLiteral("ポート"));
+    CBPort->setAccessibleName(tr("ポート"));
     CBPort->setMinimumContentsLength(10);
     portLabel->setBuddy(CBPort);
     const auto button = [bar](const char* name, const QString& text) {
@@ -177,21 +177,21 @@ QWidget* THistoryForm::BuildTopBar()
         b->setAccessibleName(text);
         return b;
     };
-    BBLoad = button("BBLoad", QStringLiteral("読込"));
+    BBLoad = button("BBLoad", tr("読込"));
     PBLoad = new QProgressBar(bar);
     PBLoad->setObjectName(QStringLiteral("PBLoad"));
-    PBLoad->setAccessibleName(QStringLiteral("読込の進み具合"));
+    PBLoad->setAccessibleName(tr("読込の進み具合"));
     PBLoad->setRange(0, kProgressSteps);
     PBLoad->setValue(0);
     PBLoad->setMaximumWidth(160);
-    BBCancel = button("BBCancel", QStringLiteral("中止"));
-    BBFitAll = button("BBFitAll", QStringLiteral("全体表示"));
-    BBSavePng = button("BBSavePng", QStringLiteral("PNG保存..."));
-    BBSavePdf = button("BBSavePdf", QStringLiteral("PDF保存..."));
+    BBCancel = button("BBCancel", tr("中止"));
+    BBFitAll = button("BBFitAll", tr("全体表示"));
+    BBSavePng = button("BBSavePng", tr("PNG保存..."));
+    BBSavePdf = button("BBSavePdf", tr("PDF保存..."));
 
     layout->addWidget(periodLabel);
     layout->addWidget(EFrom);
-    layout->addWidget(new QLabel(QStringLiteral("〜"), bar));
+    layout->addWidget(new QLabel(tr("〜"), bar));
     layout->addWidget(ETo);
     layout->addWidget(portLabel);
     layout->addWidget(CBPort);
@@ -222,7 +222,7 @@ QWidget* THistoryForm::BuildStrips()
     outer->setSpacing(2);
     LCursorTime = new QLabel(QStringLiteral("-"));
     LCursorTime->setObjectName(QStringLiteral("LCursorTime"));
-    LCursorTime->setAccessibleName(QStringLiteral("カーソル時刻"));
+    LCursorTime->setAccessibleName(tr("カーソル時刻"));
     outer->addWidget(LCursorTime);
 
     auto* split = new QSplitter(Qt::Vertical);
@@ -244,11 +244,11 @@ QWidget* THistoryForm::BuildStrips()
                 continue;
             chart->AddSeries(QString::fromLatin1(def.code), QColor(def.color));
             // The caption in the line's colour stands for a legend; the value is the cursor's.
-            auto* caption = new QLabel(QString::fromUtf16(def.caption), left);
+            auto* caption = new QLabel(TrendCaption(def), left);
             caption->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(QColor(def.color).name()));
             auto* value = new QLabel(QStringLiteral("-"), left);
             value->setObjectName(QString::fromLatin1(kCursorNames[i]));
-            value->setAccessibleName(QString::fromUtf16(def.caption));
+            value->setAccessibleName(TrendCaption(def));
             value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             cursorValues_[i] = value;
             auto* row = new QHBoxLayout();
@@ -328,7 +328,7 @@ void THistoryForm::BBLoadClick()
     const QDate from = EFrom->date();
     const QDate to = ETo->date();
     if (to < from) {
-        prompts_.Warning(QStringLiteral("終了日が開始日より前です"));
+        prompts_.Warning(tr("終了日が開始日より前です"));
         return;
     }
     const RecordFolder folder(dataFolder_);
@@ -348,7 +348,7 @@ void THistoryForm::BBLoadClick()
         LoadDone(std::move(pending_));
     });
     PBLoad->setValue(0);
-    LStatus->setText(QStringLiteral("読込中..."));
+    LStatus->setText(tr("読込中..."));
     SetBusy(true);
     progressTimer_->start();
     worker_->start();
@@ -377,13 +377,13 @@ void THistoryForm::LoadDone(std::optional<HistoryLoad> load)
         loaded_ = std::make_unique<HistoryLoad>(std::move(*load));
         PBLoad->setValue(kProgressSteps);
         QStringList notes;
-        notes.append(QStringLiteral("%1 行").arg(loaded_->rows.Size()));
+        notes.append(tr("%1 行").arg(loaded_->rows.Size()));
         if (!loaded_->minuteDays.isEmpty())
-            notes.append(QStringLiteral("分記録で表示: ") + DaysText(loaded_->minuteDays));
+            notes.append(tr("分記録で表示: ") + DaysText(loaded_->minuteDays));
         if (!loaded_->missingDays.isEmpty())
-            notes.append(QStringLiteral("記録なし: ") + DaysText(loaded_->missingDays));
+            notes.append(tr("記録なし: ") + DaysText(loaded_->missingDays));
         for (const QString& error : loaded_->errors)
-            notes.append(QStringLiteral("読めません: ") + error);
+            notes.append(tr("読めません: ") + error);
         LStatus->setText(notes.join(QStringLiteral("  ")));
         ShowSummary();
         if (!loaded_->rows.Empty()) {
@@ -394,7 +394,7 @@ void THistoryForm::LoadDone(std::optional<HistoryLoad> load)
     } else {
         // What was shown before stays, and so does the range it came from.
         PBLoad->setValue(0);
-        LStatus->setText(QStringLiteral("読込を中止しました"));
+        LStatus->setText(tr("読込を中止しました"));
     }
     SetBusy(false);
     emit LoadFinished(loaded);
@@ -479,7 +479,7 @@ void THistoryForm::ShowCursorValues()
                              : (cursor_ ? TimeText(*cursor_) : QStringLiteral("-")));
     for (std::size_t i = 0; i < cursorValues_.size(); ++i) {
         cursorValues_[i]->setText(
-            row ? FormatFloat(QString::fromUtf16(kTrendSeries[i].format),
+            row ? FormatFloat(TrendFormat(kTrendSeries[i]),
                               static_cast<double>(loaded_->rows.ValueAt(static_cast<int>(i), *row)))
                 : QStringLiteral("-"));
     }
@@ -487,8 +487,8 @@ void THistoryForm::ShowCursorValues()
 
 QString THistoryForm::SummaryHeading() const
 {
-    QString heading = QStringLiteral("履歴サマリ ") + loadedFrom_.toString(kDateFormat) + QStringLiteral(" - ") +
-                      loadedTo_.toString(kDateFormat);
+    QString heading =
+        tr("履歴サマリ ") + loadedFrom_.toString(kDateFormat) + QStringLiteral(" - ") + loadedTo_.toString(kDateFormat);
     if (!loadedPort_.isEmpty())
         heading += QStringLiteral("  port ") + loadedPort_;
     return heading;
@@ -514,24 +514,24 @@ QImage THistoryForm::StripsImage() const { return strips_->grab().toImage(); }
 
 void THistoryForm::BBSavePngClick()
 {
-    const QString path = prompts_.SaveFileName(ExportDialog(QStringLiteral("PNG保存"), QStringLiteral("PNG"),
-                                                            QStringLiteral("History"), loadedFrom_, loadedTo_));
+    const QString path = prompts_.SaveFileName(
+        ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History"), loadedFrom_, loadedTo_));
     if (path.isEmpty())
         return;
     if (!StripsImage().save(path, "PNG"))
-        prompts_.Error(path + QStringLiteral(" に保存できません"));
+        prompts_.Error(tr("%1 に保存できません").arg(path));
 }
 
 void THistoryForm::BBSavePdfClick()
 {
-    const QString path = prompts_.SaveFileName(ExportDialog(QStringLiteral("PDF保存"), QStringLiteral("PDF"),
-                                                            QStringLiteral("HistorySummary"), loadedFrom_, loadedTo_));
+    const QString path = prompts_.SaveFileName(
+        ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary"), loadedFrom_, loadedTo_));
     if (path.isEmpty())
         return;
     const QByteArray pdf = HistorySummaryPdf(SummaryHeading(), SummaryLines(), StripsImage());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
-        prompts_.Error(path + QStringLiteral(" に保存できません"));
+        prompts_.Error(tr("%1 に保存できません").arg(path));
 }
 
 }  // namespace qemra

@@ -75,7 +75,7 @@ TCommCtrlForm::TCommCtrlForm(SerialLink& link, Prompts& prompts, QWidget* parent
       dialogRunner_([](TComSetupFrm& dialog) { return dialog.exec(); })
 {
     setObjectName("CommCtrlForm");
-    setWindowTitle("ComPort 通信状態");
+    setWindowTitle(tr("ComPort 通信状態"));
     BuildWindow();
 
     connect(cbSendLog_, &QCheckBox::toggled, this, [this](bool on) { link_.SendLog = on; });
@@ -114,8 +114,9 @@ void TCommCtrlForm::BuildWindow()
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setObjectName("Splitter1");
-    splitter->addWidget(MakeLogPane(splitter, "PSend", "CBSendLog", "送信ログ", "MSend", cbSendLog_, mSend_));
-    splitter->addWidget(MakeLogPane(splitter, "PRecive", "CBReciveLog", "受信ログ", "MRecive", cbReciveLog_, mRecive_));
+    splitter->addWidget(MakeLogPane(splitter, "PSend", "CBSendLog", tr("送信ログ"), "MSend", cbSendLog_, mSend_));
+    splitter->addWidget(
+        MakeLogPane(splitter, "PRecive", "CBReciveLog", tr("受信ログ"), "MRecive", cbReciveLog_, mRecive_));
 
     QFrame* console = MakePanel(this, "PConsole");
     auto* consoleLayout = new QHBoxLayout(console);
@@ -143,7 +144,7 @@ void TCommCtrlForm::BuildWindow()
 void TCommCtrlForm::BBSetupClick()
 {
     if (link_.Connected()) {
-        prompts_.Information("接続中は変更できません");
+        prompts_.Information(tr("接続中は変更できません"));
         return;
     }
     SetupPort();

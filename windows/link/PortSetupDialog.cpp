@@ -62,7 +62,7 @@ TComSetupFrm::TComSetupFrm(TComPort& port, QWidget* parent) : QDialog(parent), c
     form->addRow("Parity", parity_);
     form->addRow("Flow control", flowControl_);
     // Off by default: the port then stays closed after a failure until the user connects again.
-    autoReconnect_ = new QCheckBox(QStringLiteral("自動再接続"), group);
+    autoReconnect_ = new QCheckBox(tr("自動再接続"), group);
     autoReconnect_->setObjectName("CBAutoReconnect");
     autoReconnect_->setChecked(port.AutoReconnect());
     form->addRow(QString(), autoReconnect_);

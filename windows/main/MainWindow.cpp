@@ -33,23 +33,32 @@ namespace {
 
 struct PanelDef {
     const char* name;
-    const char16_t* label;
-    const char16_t* format;
+    const char* label;  // translated in the "TrendStrips" context, as the strips' captions are
+    const char* format;
     QColor color;
     double (*value)(const TMesData&);
 };
 
 const std::array<PanelDef, TMainForm::kPanelCount> kPanels{{
-    {"PPMV", u"  PMV", u"%1.1f", QColor(0, 255, 0), [](const TMesData& r) -> double { return r.M53; }},
-    {"PWBGTi", u"WBGT 内", u"%1.1f ℃", QColor(0, 255, 0), [](const TMesData& r) -> double { return r.M52; }},
-    {"PWBGTo", u"WBGT 外", u"%1.1f ℃", QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M51; }},
-    {"PAirTemp", u"気温", u"%1.1f ℃", QColor(255, 151, 151), [](const TMesData& r) -> double { return r.M11; }},
-    {"PBGTemp", u"輻射熱", u"%1.1f ℃", QColor(255, 128, 255), [](const TMesData& r) -> double { return r.M04; }},
-    {"PDewTemp", u"露点温度", u"%1.1f ℃", QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M22; }},
-    {"PAirHumid", u"相対湿度", u"%1.1f ％", QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M12; }},
-    {"PSHumid", u"絶対湿度", u"%1.1f g/kg", QColor(255, 255, 255), [](const TMesData& r) -> double { return r.M21; }},
-    {"PWetTemp", u"湿球温度", u"%1.1f ℃", QColor(255, 255, 255), [](const TMesData& r) -> double { return r.M23; }},
-    {"PWindSpeed", u"風速", u"%1.3f m/s.", QColor(255, 128, 255), [](const TMesData& r) -> double { return r.M01; }},
+    {"PPMV", "  PMV", "%1.1f", QColor(0, 255, 0), [](const TMesData& r) -> double { return r.M53; }},
+    {"PWBGTi", QT_TRANSLATE_NOOP("TrendStrips", "WBGT 内"), "%1.1f ℃", QColor(0, 255, 0),
+     [](const TMesData& r) -> double { return r.M52; }},
+    {"PWBGTo", QT_TRANSLATE_NOOP("TrendStrips", "WBGT 外"), "%1.1f ℃", QColor(0, 255, 255),
+     [](const TMesData& r) -> double { return r.M51; }},
+    {"PAirTemp", QT_TRANSLATE_NOOP("TrendStrips", "気温"), "%1.1f ℃", QColor(255, 151, 151),
+     [](const TMesData& r) -> double { return r.M11; }},
+    {"PBGTemp", QT_TRANSLATE_NOOP("TrendStrips", "輻射熱"), "%1.1f ℃", QColor(255, 128, 255),
+     [](const TMesData& r) -> double { return r.M04; }},
+    {"PDewTemp", QT_TRANSLATE_NOOP("TrendStrips", "露点温度"), "%1.1f ℃", QColor(0, 255, 255),
+     [](const TMesData& r) -> double { return r.M22; }},
+    {"PAirHumid", QT_TRANSLATE_NOOP("TrendStrips", "相対湿度"), QT_TRANSLATE_NOOP("TrendStrips", "%1.1f ％"),
+     QColor(0, 255, 255), [](const TMesData& r) -> double { return r.M12; }},
+    {"PSHumid", QT_TRANSLATE_NOOP("TrendStrips", "絶対湿度"), "%1.1f g/kg", QColor(255, 255, 255),
+     [](const TMesData& r) -> double { return r.M21; }},
+    {"PWetTemp", QT_TRANSLATE_NOOP("TrendStrips", "湿球温度"), "%1.1f ℃", QColor(255, 255, 255),
+     [](const TMesData& r) -> double { return r.M23; }},
+    {"PWindSpeed", QT_TRANSLATE_NOOP("TrendStrips", "風速"), "%1.3f m/s.", QColor(255, 128, 255),
+     [](const TMesData& r) -> double { return r.M01; }},
 }};
 constexpr int kWindPanel = 9;
 
@@ -159,7 +168,7 @@ void TMainForm::FormCreate()
     // The communication control window views the core's link; its settings were loaded by the core.
     commCtrl_ = new TCommCtrlForm(core_.Link(), prompts_, this);
     commCtrl_->setWindowFlag(Qt::Window);
-    commCtrl_->setWindowTitle(QStringLiteral("ComPort 通信状態"));
+    commCtrl_->setWindowTitle(tr("ComPort 通信状態"));
     core_.hooks.ShowValues = [this] { ShowValues(); };
     // Publishing shows its state at the right of the status bar; without a broker the bar is as
     // it always was.
@@ -221,8 +230,14 @@ QWidget* TMainForm::BuildStrip(const QString& name, std::initializer_list<int> p
     for (const int index : panels) {
         const PanelDef& def = kPanels[static_cast<std::size_t>(index)];
         const int top = kPanelTop + row * kPanelStep;
-        auto* caption = new QLabel(QString::fromUtf16(def.label), left);
-        caption->setFont(LabelFont());
+        auto* caption = new QLabel(QCoreApplication::translate("TrendStrips", def.label), left);
+        // A translated caption may be wider than the Japanese the column was made for: it takes a
+        // smaller font rather than lose its end.
+        QFont captionFont = LabelFont();
+        while (captionFont.pixelSize() > kPanelSmallestFontPixels &&
+               QFontMetrics(captionFont).horizontalAdvance(caption->text()) > kPanelX - 4)
+            captionFont.setPixelSize(captionFont.pixelSize() - 1);
+        caption->setFont(captionFont);
         caption->setGeometry(2, top, kPanelX - 4, kPanelHeight);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
@@ -236,7 +251,8 @@ QWidget* TMainForm::BuildStrip(const QString& name, std::initializer_list<int> p
                                             " padding-right: 3px; }")
                                  .arg(def.color.name()));
         panel->setGeometry(kPanelX, top, kPanelWidth, kPanelHeight + (row == 0 ? 1 : 0));
-        panels_[static_cast<std::size_t>(index)] = {panel, QString::fromUtf16(def.format), def.value};
+        panels_[static_cast<std::size_t>(index)] = {panel, QCoreApplication::translate("TrendStrips", def.format),
+                                                    def.value};
         ++row;
     }
     auto* layout = new QHBoxLayout(strip);
@@ -260,12 +276,12 @@ QWidget* TMainForm::BuildBottomBar()
     auto* group = new QFrame(bar);
     group->setObjectName(QStringLiteral("PPrm"));
     group->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    LMETs = new QLabel(QStringLiteral("METs値"), group);
+    LMETs = new QLabel(tr("METs値"), group);
     LMETs->setObjectName(QStringLiteral("LMETs"));
     LMETs->setMinimumWidth(95);
-    Lclo = new QLabel(QStringLiteral("clo値"), group);
+    Lclo = new QLabel(tr("clo値"), group);
     Lclo->setObjectName(QStringLiteral("Lclo"));
-    BBPrmChange = new QPushButton(QStringLiteral("変更..."), group);
+    BBPrmChange = new QPushButton(tr("変更..."), group);
     BBPrmChange->setObjectName(QStringLiteral("BBPrmChange"));
     auto* groupLayout = new QHBoxLayout(group);
     groupLayout->setContentsMargins(6, 2, 6, 2);
@@ -276,11 +292,11 @@ QWidget* TMainForm::BuildBottomBar()
     groupLayout->addLayout(labels);
     groupLayout->addWidget(BBPrmChange);
 
-    CBSecRec = new QCheckBox(QStringLiteral("秒記録"), bar);
+    CBSecRec = new QCheckBox(tr("秒記録"), bar);
     CBSecRec->setObjectName(QStringLiteral("CBSecRec"));
-    BBHistory = new QPushButton(QStringLiteral("履歴表示"), bar);
+    BBHistory = new QPushButton(tr("履歴表示"), bar);
     BBHistory->setObjectName(QStringLiteral("BBHistory"));
-    BBHistory->setAccessibleName(QStringLiteral("履歴表示"));
+    BBHistory->setAccessibleName(tr("履歴表示"));
 
     const auto makeButton = [bar, this](const char* name, QStyle::StandardPixmap glyph, const QString& hint) {
         auto* button = new QToolButton(bar);
@@ -291,11 +307,10 @@ QWidget* TMainForm::BuildBottomBar()
         button->setToolTip(hint);
         return button;
     };
-    BBStart = makeButton("BBStart", QStyle::SP_MediaPlay, QStringLiteral("データ収取開始"));
-    BBStop = makeButton("BBStop", QStyle::SP_MediaStop, QStringLiteral("データ収集終了"));
-    BBSaveData =
-        makeButton("BBSaveData", QStyle::SP_DialogSaveButton, QStringLiteral("グラフプロットデータをファイルに保存"));
-    BBSetpoint = makeButton("BBSetpoint", QStyle::SP_FileDialogDetailedView, QStringLiteral("設定変更"));
+    BBStart = makeButton("BBStart", QStyle::SP_MediaPlay, tr("データ収取開始"));
+    BBStop = makeButton("BBStop", QStyle::SP_MediaStop, tr("データ収集終了"));
+    BBSaveData = makeButton("BBSaveData", QStyle::SP_DialogSaveButton, tr("グラフプロットデータをファイルに保存"));
+    BBSetpoint = makeButton("BBSetpoint", QStyle::SP_FileDialogDetailedView, tr("設定変更"));
 
     auto* decoration = new QLabel(QStringLiteral("Qemra"), bar);
     QFont decorationFont = PanelFont();
@@ -386,8 +401,8 @@ void TMainForm::ShowValues()
     setWindowTitle(status.PortName + QStringLiteral(" | Qemra-series monitor. Ver.") + AppVersion);
     for (const Panel& panel : panels_)
         SetPanelText(*panel.label, FormatFloat(panel.format, panel.value(values)));
-    LMETs->setText(FormatFloat(QStringLiteral("METs値: %1.2f"), values.M55));
-    Lclo->setText(FormatFloat(QStringLiteral("clo値: %1.2f"), values.H51));
+    LMETs->setText(FormatFloat(tr("METs値: %1.2f"), values.M55));
+    Lclo->setText(FormatFloat(tr("clo値: %1.2f"), values.H51));
 
     statusPanels_[1]->setText(FormatFloat(QStringLiteral("Sensor Model %1.2f"), values.S00) +
                               FormatFloat(QStringLiteral(" | Ver. %1.2f"), values.S01));
@@ -459,7 +474,7 @@ void TMainForm::BBSetpointClick()
         return;
     }
     if (commCtrl_->ComPortM().Connected()) {
-        prompts_.Information(QStringLiteral("接続中は変更できません"));
+        prompts_.Information(tr("接続中は変更できません"));
         return;
     }
     commCtrl_->SetupPort();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QRgb>
+#include <QString>
 
 #include <array>
 
@@ -14,20 +16,31 @@ struct TrendSeriesStyle {
     int chart;                // index into kTrendChartNames
     const char* code;         // value code
     QRgb color;               // line colour
-    const char16_t* caption;  // as the value panel's label reads
-    const char16_t* format;   // as the value panel shows the value
+    const char* caption;      // as the value panel's label reads, before translation
+    const char* format;       // as the value panel shows the value, before translation
 };
 
 // In drawing order within each chart (series 0, 1, 2).
 inline constexpr std::array<TrendSeriesStyle, 8> kTrendSeries{{
-    {0, "M53", qRgb(0, 196, 0), u"PMV", u"%1.1f"},
-    {1, "M52", qRgb(0, 196, 0), u"WBGT 内", u"%1.1f ℃"},
-    {1, "M51", qRgb(0, 128, 255), u"WBGT 外", u"%1.1f ℃"},
-    {2, "M11", qRgb(255, 0, 0), u"気温", u"%1.1f ℃"},
-    {2, "M04", qRgb(255, 0, 255), u"輻射熱", u"%1.1f ℃"},
-    {2, "M22", qRgb(0, 0, 255), u"露点温度", u"%1.1f ℃"},
-    {3, "M12", qRgb(0, 0, 255), u"相対湿度", u"%1.1f ％"},
-    {4, "M01", qRgb(255, 0, 255), u"風速", u"%1.3f m/s."},
+    {0, "M53", qRgb(0, 196, 0), "PMV", "%1.1f"},
+    {1, "M52", qRgb(0, 196, 0), QT_TRANSLATE_NOOP("TrendStrips", "WBGT 内"), "%1.1f ℃"},
+    {1, "M51", qRgb(0, 128, 255), QT_TRANSLATE_NOOP("TrendStrips", "WBGT 外"), "%1.1f ℃"},
+    {2, "M11", qRgb(255, 0, 0), QT_TRANSLATE_NOOP("TrendStrips", "気温"), "%1.1f ℃"},
+    {2, "M04", qRgb(255, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "輻射熱"), "%1.1f ℃"},
+    {2, "M22", qRgb(0, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "露点温度"), "%1.1f ℃"},
+    {3, "M12", qRgb(0, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "相対湿度"),
+     QT_TRANSLATE_NOOP("TrendStrips", "%1.1f ％")},
+    {4, "M01", qRgb(255, 0, 255), QT_TRANSLATE_NOOP("TrendStrips", "風速"), "%1.3f m/s."},
 }};
+
+// The caption and the value format in the screens' language.
+inline QString TrendCaption(const TrendSeriesStyle& style)
+{
+    return QCoreApplication::translate("TrendStrips", style.caption);
+}
+inline QString TrendFormat(const TrendSeriesStyle& style)
+{
+    return QCoreApplication::translate("TrendStrips", style.format);
+}
 
 }  // namespace qemra

@@ -16,7 +16,7 @@ namespace qemra {
 TWriteForm::TWriteForm(PollCycle& poll, const TWritePrm& prm, QWidget* parent) : QDialog(parent, Qt::Tool), poll_(poll)
 {
     setObjectName(QStringLiteral("TWriteForm"));
-    setWindowTitle(QStringLiteral("設定送出"));
+    setWindowTitle(tr("設定送出"));
     sequence_ = std::make_unique<GroupedWrite>(poll_, prm, [this](const QString& line) { AddLine(line); });
     sequence_->OnCompleted = [this] {
         BBClose->setEnabled(true);
@@ -28,11 +28,11 @@ TWriteForm::TWriteForm(PollCycle& poll, const TWritePrm& prm, QWidget* parent) :
     MSts->setReadOnly(true);
     MSts->setUndoRedoEnabled(false);
     MSts->setMinimumSize(360, 320);
-    BBDo = new QPushButton(QStringLiteral("\u3000書込み実行"), this);
+    BBDo = new QPushButton(tr("　書込み実行"), this);
     BBDo->setObjectName(QStringLiteral("BBDo"));
-    BBClose = new QPushButton(QStringLiteral("終了"), this);
+    BBClose = new QPushButton(tr("終了"), this);
     BBClose->setObjectName(QStringLiteral("BBClose"));
-    BBCancel = new QPushButton(QStringLiteral("中止"), this);
+    BBCancel = new QPushButton(tr("中止"), this);
     BBCancel->setObjectName(QStringLiteral("BBCancel"));
     for (QPushButton* button : {BBDo, BBClose, BBCancel})
         button->setAutoDefault(false);

@@ -73,26 +73,24 @@ TPrmSetForm::TPrmSetForm(PollCycle& poll, SharedState& state, QWidget* parent) :
     setWindowTitle(QStringLiteral("Operation Setpoint"));
     writer_ = std::make_unique<SetpointWrite>(poll, [this](const QString& line) { AddLine(line); });
 
-    GBMode = new QGroupBox(QStringLiteral("動作モード"), this);
+    GBMode = new QGroupBox(tr("動作モード"), this);
     GBMode->setObjectName(QStringLiteral("GBMode"));
-    RGMesMode = RadioGroup("RGMesMode", QStringLiteral("計測モード"),
-                           {QStringLiteral("Low-Mode"), QStringLiteral("Hi-Mode")}, mesModeItems_, GBMode);
-    RGCaseMode =
-        RadioGroup("RGCaseMode", QStringLiteral("ケースモード"),
-                   {QStringLiteral("なし"), QStringLiteral("開放設置モード"), QStringLiteral("ケース設置モード")},
-                   caseModeItems_, GBMode);
+    RGMesMode = RadioGroup("RGMesMode", tr("計測モード"), {QStringLiteral("Low-Mode"), QStringLiteral("Hi-Mode")},
+                           mesModeItems_, GBMode);
+    RGCaseMode = RadioGroup("RGCaseMode", tr("ケースモード"),
+                            {tr("なし"), tr("開放設置モード"), tr("ケース設置モード")}, caseModeItems_, GBMode);
     auto* modeLayout = new QHBoxLayout(GBMode);
     modeLayout->addWidget(RGMesMode, 0, Qt::AlignTop);
     modeLayout->addWidget(RGCaseMode, 0, Qt::AlignTop);
 
     Eclo = new QLineEdit(this);
     Eclo->setObjectName(QStringLiteral("Eclo"));
-    GBclo = EditGroup("GBclo", QStringLiteral("clo値（着衣量）"), QStringLiteral("clo値"), Eclo, this);
+    GBclo = EditGroup("GBclo", tr("clo値（着衣量）"), tr("clo値"), Eclo, this);
     EMETs = new QLineEdit(this);
     EMETs->setObjectName(QStringLiteral("EMETs"));
-    GBMETs = EditGroup("GBMETs", QStringLiteral("METs値（活動量）"), QStringLiteral("METs値"), EMETs, this);
+    GBMETs = EditGroup("GBMETs", tr("METs値（活動量）"), tr("METs値"), EMETs, this);
 
-    BBWrite = new QPushButton(QStringLiteral("\u3000設定送出"), this);
+    BBWrite = new QPushButton(tr("　設定送出"), this);
     BBWrite->setObjectName(QStringLiteral("BBWrite"));
     BBWrite->setAutoDefault(false);
     MSts = new QPlainTextEdit(this);
@@ -103,7 +101,7 @@ TPrmSetForm::TPrmSetForm(PollCycle& poll, SharedState& state, QWidget* parent) :
     BBOk = new QPushButton(QStringLiteral("OK"), this);
     BBOk->setObjectName(QStringLiteral("BBOk"));
     BBOk->setDefault(true);
-    BBCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    BBCancel = new QPushButton(tr("キャンセル"), this);
     BBCancel->setObjectName(QStringLiteral("BBCancel"));
     BBCancel->setAutoDefault(false);
 

@@ -35,16 +35,17 @@ const QColor kLineColour(0xA0, 0xA0, 0xA0);
 // Rows 1 to 10: the channels in the statistics' order.
 // Rows 11 to 13: summary fields.
 struct SummaryRow {
-    const char16_t* label;
+    const char* label;  // translated in the "TCalDataView" context
     double CalSummaryBody::*field;
 };
 const std::array<SummaryRow, 3> kSummaryRows = {{
-    {u"温度差S", &CalSummaryBody::DifT},
-    {u"気温補正S", &CalSummaryBody::ATRev0},
-    {u"WS補正S", &CalSummaryBody::WDTRev0},
+    {QT_TRANSLATE_NOOP("qemra::TCalDataView", "温度差S"), &CalSummaryBody::DifT},
+    {QT_TRANSLATE_NOOP("qemra::TCalDataView", "気温補正S"), &CalSummaryBody::ATRev0},
+    {QT_TRANSLATE_NOOP("qemra::TCalDataView", "WS補正S"), &CalSummaryBody::WDTRev0},
 }};
 
-const std::array<const char*, TCalDataView::kColumns> kHeaders = {"項目", "Max", "Avg.", "Min", "p-p"};
+const std::array<const char*, TCalDataView::kColumns> kHeaders = {QT_TRANSLATE_NOOP("qemra::TCalDataView", "項目"),
+                                                                  "Max", "Avg.", "Min", "p-p"};
 
 // The flag each row is coloured by; rows 12 to 15 follow other quantities than their own.
 const std::array<std::uint8_t CalStats::*, TCalDataView::kRows> kRowFlags = {nullptr,
@@ -157,7 +158,7 @@ QColor CalRowColour(const CalStats& stats, int row)
 TCalDataView::TCalDataView(const CalStats& stats, QWidget* parent) : QWidget(parent), stats_(stats)
 {
     setObjectName(QStringLiteral("TCalDataView"));
-    LCalData = new QLabel(QStringLiteral("計測値判断状況 ─────────────────────────────"), this);
+    LCalData = new QLabel(tr("計測値判断状況 ─────────────────────────────"), this);
     LCalData->setObjectName(QStringLiteral("LCalData"));
 
     SGCalData = new QTableWidget(kRows, kColumns, this);
@@ -209,7 +210,7 @@ void TCalDataView::ShowCalData(const TWritePrm& prm, const CalResultPanels& pane
     SGCalData->setFixedWidth(kFirstWidth + (kColumns - 1) * kValueWidth + 2 * SGCalData->frameWidth());
 
     for (int column = 0; column < kColumns; ++column)
-        SetCell(0, column, QString::fromUtf8(kHeaders[static_cast<std::size_t>(column)]));
+        SetCell(0, column, tr(kHeaders[static_cast<std::size_t>(column)]));
     for (int c = 0; c < kCalChannelCount; ++c) {
         const int row = 1 + c;
         SetCell(row, 0, CalChannelLabel(c));
@@ -221,14 +222,14 @@ void TCalDataView::ShowCalData(const TWritePrm& prm, const CalResultPanels& pane
     for (std::size_t i = 0; i < kSummaryRows.size(); ++i) {
         const int row = 1 + kCalChannelCount + static_cast<int>(i);
         const auto field = kSummaryRows[i].field;
-        SetCell(row, 0, QString::fromUtf16(kSummaryRows[i].label));
+        SetCell(row, 0, tr(kSummaryRows[i].label));
         SetCell(row, 1, Fixed3(stats_.SumMax.*field));
         SetCell(row, 2, Fixed3(stats_.SumAvg.*field));
         SetCell(row, 3, Fixed3(stats_.SumMin.*field));
         SetCell(row, 4, Fixed3(stats_.SumMax.*field - stats_.SumMin.*field));
     }
     // Only the 5-second average has a place in its row; the other value cells hold one blank.
-    SetCell(kWindSummaryRow, 0, QStringLiteral("風速S"));
+    SetCell(kWindSummaryRow, 0, tr("風速S"));
     SetCell(kWindSummaryRow, 1, QStringLiteral(" "));
     SetCell(kWindSummaryRow, 2, Fixed3(stats_.WSAvg5));
     SetCell(kWindSummaryRow, 3, QStringLiteral(" "));

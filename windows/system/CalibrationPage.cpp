@@ -86,7 +86,7 @@ void TCalPage::BuildPage()
     auto* left = new QVBoxLayout;
     left->setSpacing(3);
 
-    BBCalStart = Button("BBCalStart", QStringLiteral("キャリブレーション開始"), this);
+    BBCalStart = Button("BBCalStart", tr("キャリブレーション開始"), this);
     left->addWidget(BBCalStart);
 
     panels_ = CreateCalResultPanels(this);
@@ -100,12 +100,12 @@ void TCalPage::BuildPage()
     temperature->addWidget(panels_.PATRevSet, 1, 0);
     temperature->addWidget(panels_.PBTRev, 2, 0);
     temperature->addWidget(panels_.PBTRevSet, 3, 0);
-    BBATRcvFin = Button("BBATRcvFin", QStringLiteral("温度系器差確定"), this);
-    BBATRcvClr = Button("BBATRcvClr", QStringLiteral("温度系器差クリア"), this);
+    BBATRcvFin = Button("BBATRcvFin", tr("温度系器差確定"), this);
+    BBATRcvClr = Button("BBATRcvClr", tr("温度系器差クリア"), this);
     temperature->addWidget(BBATRcvFin, 0, 1, 2, 1);
     temperature->addWidget(BBATRcvClr, 2, 1, 2, 1);
     auto* reference = new QHBoxLayout;
-    CBStdTempUse = new QCheckBox(QStringLiteral("気温基準器使用"), this);
+    CBStdTempUse = new QCheckBox(tr("気温基準器使用"), this);
     CBStdTempUse->setObjectName(QStringLiteral("CBStdTempUse"));
     EStdTempVal = new QLineEdit(QStringLiteral("25.00"), this);
     EStdTempVal->setObjectName(QStringLiteral("EStdTempVal"));
@@ -127,9 +127,9 @@ void TCalPage::BuildPage()
         grid->addWidget(button, 0, 1, 2, 1);
         left->addLayout(grid);
     };
-    BBWSTRcvFin = Button("BBWSTRcvFin", QStringLiteral("風速器差確定"), this);
-    BB0mCalFin = Button("BB0mCalFin", QStringLiteral("0m/s.調整確定"), this);
-    BB4mCalFin = Button("BB4mCalFin", QStringLiteral("Nm/s.調整確定"), this);
+    BBWSTRcvFin = Button("BBWSTRcvFin", tr("風速器差確定"), this);
+    BB0mCalFin = Button("BB0mCalFin", tr("0m/s.調整確定"), this);
+    BB4mCalFin = Button("BB4mCalFin", tr("Nm/s.調整確定"), this);
     stage(panels_.PWTRev, panels_.PWTRevSet, BBWSTRcvFin);
     stage(panels_.PWS0Cal, panels_.PWS0CalSet, BB0mCalFin);
     stage(panels_.PWS4Cal, panels_.PWS4CalSet, BB4mCalFin);
@@ -137,7 +137,7 @@ void TCalPage::BuildPage()
     auto* finish = new QHBoxLayout;
     PFinish = SunkenPanel("PFinish", QString(), this);
     SetBackground(PFinish, Qt::white);
-    BBFin = Button("BBFin", QStringLiteral("作業完了"), this);
+    BBFin = Button("BBFin", tr("作業完了"), this);
     BBFin->setMinimumHeight(44);
     PFinish->setMinimumHeight(44);
     finish->addWidget(PFinish, 1);
@@ -169,7 +169,7 @@ void TCalPage::BuildPage()
     left->addWidget(dataView_, 1);
 
     auto* right = new QVBoxLayout;
-    LSts = new QLabel(QStringLiteral("動作状況 ─────────────────────"), this);
+    LSts = new QLabel(tr("動作状況 ─────────────────────"), this);
     LSts->setObjectName(QStringLiteral("LSts"));
     MSts = new QPlainTextEdit(this);
     MSts->setObjectName(QStringLiteral("MSts"));
@@ -286,11 +286,11 @@ void TCalPage::ShowCalStatus()
 
     if (step == 12) {
         SetBackground(PFinish, kDone);
-        PFinish->setText(QStringLiteral("キャリブレーション完了"));
+        PFinish->setText(tr("キャリブレーション完了"));
         BBFin->setEnabled(true);
     } else {
         SetBackground(PFinish, kWorking);
-        PFinish->setText(QStringLiteral("キャリブレーション中: Step-") + QString::number(step));
+        PFinish->setText(tr("キャリブレーション中: Step-%1").arg(step));
         BBFin->setEnabled(false);
     }
 

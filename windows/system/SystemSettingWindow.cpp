@@ -71,14 +71,14 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     setWindowTitle(QStringLiteral("System Setting"));
 
     // Left column: the communication group and the two calibration options.
-    GBCom = new QGroupBox(QStringLiteral("通信ポート設定"), this);
+    GBCom = new QGroupBox(tr("通信ポート設定"), this);
     GBCom->setObjectName(QStringLiteral("GBCom"));
     SBConnection = new QToolButton(GBCom);
     SBConnection->setObjectName(QStringLiteral("SBConnection"));
-    SBConnection->setText(QStringLiteral("通信開始"));
+    SBConnection->setText(tr("通信開始"));
     SBDisconnection = new QToolButton(GBCom);
     SBDisconnection->setObjectName(QStringLiteral("SBDisconnection"));
-    SBDisconnection->setText(QStringLiteral("通信クローズ"));
+    SBDisconnection->setText(tr("通信クローズ"));
     for (QToolButton* button : {SBConnection, SBDisconnection}) {
         button->setCheckable(true);
         button->setAutoRaise(true);
@@ -92,9 +92,9 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     // A port that closes by itself (hang-up, unplugged) or reopens by itself shows so here too.
     connect(&commCtrl_.ComPortM(), &TComPort::OnConnection, this,
             [this](bool open) { (open ? SBConnection : SBDisconnection)->setChecked(true); });
-    BBComShowStd = new QPushButton(QStringLiteral("ログ表示..."), GBCom);
+    BBComShowStd = new QPushButton(tr("ログ表示..."), GBCom);
     BBComShowStd->setObjectName(QStringLiteral("BBComShowStd"));
-    BBComSetStd = new QPushButton(QStringLiteral("ポート設定..."), GBCom);
+    BBComSetStd = new QPushButton(tr("ポート設定..."), GBCom);
     BBComSetStd->setObjectName(QStringLiteral("BBComSetStd"));
     auto* comLayout = new QVBoxLayout(GBCom);
     comLayout->addWidget(SBConnection);
@@ -102,9 +102,9 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     comLayout->addWidget(BBComShowStd);
     comLayout->addWidget(BBComSetStd);
 
-    CBTempRevOnly = new QCheckBox(QStringLiteral("気温補正のみ"), this);
+    CBTempRevOnly = new QCheckBox(tr("気温補正のみ"), this);
     CBTempRevOnly->setObjectName(QStringLiteral("CBTempRevOnly"));
-    CBATCheck = new QCheckBox(QStringLiteral("温度素子異常確認"), this);
+    CBATCheck = new QCheckBox(tr("温度素子異常確認"), this);
     CBATCheck->setObjectName(QStringLiteral("CBATCheck"));
     CBATCheck->setChecked(true);
     auto* left = new QVBoxLayout;
@@ -123,12 +123,12 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     ESNum->setFont(serialFont);
     BBSNClear = new QPushButton(QStringLiteral("✖"), serialPanel);
     BBSNClear->setObjectName(QStringLiteral("BBSNClear"));
-    BBSNClear->setToolTip(QStringLiteral("シリアル番号を消去"));
+    BBSNClear->setToolTip(tr("シリアル番号を消去"));
     BBSNClear->setFixedWidth(28);
     BBSNClear->setAutoDefault(false);
     auto* serialLayout = new QHBoxLayout(serialPanel);
     serialLayout->setContentsMargins(0, 0, 0, 0);
-    serialLayout->addWidget(Caption(QStringLiteral("シリアル番号"), ESNum, serialPanel));
+    serialLayout->addWidget(Caption(tr("シリアル番号"), ESNum, serialPanel));
     serialLayout->addWidget(ESNum);
     serialLayout->addWidget(BBSNClear);
     serialLayout->addStretch(1);
@@ -150,8 +150,8 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     // The calibration runs whether or not this window is shown; tests may replace these entries.
     CalSecondStep = [this] { calPage_->SecondStep(); };
     CalWriteTick = [this] { calPage_->CalWriteTick(); };
-    PCMain->addTab(calibrationPage_, QStringLiteral("管理操作"));
-    PCMain->addTab(BuildDirectPage(), QStringLiteral("直接操作"));
+    PCMain->addTab(calibrationPage_, tr("管理操作"));
+    PCMain->addTab(BuildDirectPage(), tr("直接操作"));
     PCMain->setCurrentIndex(0);
 
     auto* right = new QVBoxLayout;
@@ -164,7 +164,7 @@ TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWriteP
     BBOk = new QPushButton(QStringLiteral("OK"), this);
     BBOk->setObjectName(QStringLiteral("BBOk"));
     BBOk->setDefault(true);
-    BBCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    BBCancel = new QPushButton(tr("キャンセル"), this);
     BBCancel->setObjectName(QStringLiteral("BBCancel"));
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -206,7 +206,7 @@ QWidget* TSysSetForm::BuildDirectPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TSDirect"));
-    auto* group = new QGroupBox(QStringLiteral("初期設定"), page);
+    auto* group = new QGroupBox(tr("初期設定"), page);
     group->setObjectName(QStringLiteral("GBInitial"));
 
     // Created in read-back order, so the page fields list follows it.
@@ -254,41 +254,41 @@ QWidget* TSysSetForm::BuildDirectPage()
     // Three columns: wind-speed calculation over the correction table, the instrument errors,
     // the system values.
     auto* wind = new QGridLayout;
-    wind->addWidget(Heading(QStringLiteral("風速算出"), group), 0, 0, 1, 2);
+    wind->addWidget(Heading(tr("風速算出"), group), 0, 0, 1, 2);
     const auto addRow = [group](QGridLayout* grid, int row, const QString& label, QLineEdit* edit) {
         grid->addWidget(Caption(label, edit, group), row, 0);
         grid->addWidget(edit, row, 1);
     };
-    addRow(wind, 1, QStringLiteral("0m/s.時温度差"), difT0m);
-    addRow(wind, 2, QStringLiteral("基準風速値"), adjWS);
-    addRow(wind, 3, QStringLiteral("基準時温度差"), adjDifT);
-    addRow(wind, 4, QStringLiteral("ヒータ出力"), heater);
-    wind->addWidget(Heading(QStringLiteral("特性補正式"), group), 5, 0, 1, 2);
+    addRow(wind, 1, tr("0m/s.時温度差"), difT0m);
+    addRow(wind, 2, tr("基準風速値"), adjWS);
+    addRow(wind, 3, tr("基準時温度差"), adjDifT);
+    addRow(wind, 4, tr("ヒータ出力"), heater);
+    wind->addWidget(Heading(tr("特性補正式"), group), 5, 0, 1, 2);
     wind->addWidget(SGRev, 6, 0, 1, 2);
     wind->setRowStretch(7, 1);
 
     auto* errors = new QGridLayout;
-    errors->addWidget(Heading(QStringLiteral("器差補正"), group), 0, 0, 1, 2);
+    errors->addWidget(Heading(tr("器差補正"), group), 0, 0, 1, 2);
     int row = 1;
     for (const auto& [label, edit] :
-         std::initializer_list<std::pair<const char16_t*, QLineEdit*>>{{u"気温器差-1", atDif1},
-                                                                       {u"気温器差-2", atDif2},
-                                                                       {u"風速器差-1", wdDif1},
-                                                                       {u"風速器差-2", wdDif2},
-                                                                       {u"器差-黒球1", bgtDif1},
-                                                                       {u"器差-黒球2", bgtDif2},
-                                                                       {u"器差-基板1", bbtDif1},
-                                                                       {u"器差-基板2", bbtDif2},
-                                                                       {u"器差-基板3", bbtDif3}})
-        addRow(errors, row++, QString::fromUtf16(label), edit);
+         std::initializer_list<std::pair<const char*, QLineEdit*>>{{QT_TR_NOOP("気温器差-1"), atDif1},
+                                                                   {QT_TR_NOOP("気温器差-2"), atDif2},
+                                                                   {QT_TR_NOOP("風速器差-1"), wdDif1},
+                                                                   {QT_TR_NOOP("風速器差-2"), wdDif2},
+                                                                   {QT_TR_NOOP("器差-黒球1"), bgtDif1},
+                                                                   {QT_TR_NOOP("器差-黒球2"), bgtDif2},
+                                                                   {QT_TR_NOOP("器差-基板1"), bbtDif1},
+                                                                   {QT_TR_NOOP("器差-基板2"), bbtDif2},
+                                                                   {QT_TR_NOOP("器差-基板3"), bbtDif3}})
+        addRow(errors, row++, tr(label), edit);
     errors->setRowStretch(row, 1);
 
     auto* system = new QGridLayout;
-    system->addWidget(Heading(QStringLiteral("システム設定値"), group), 0, 0, 1, 3);
-    addRow(system, 1, QStringLiteral("基準電圧"), stdVolt);
+    system->addWidget(Heading(tr("システム設定値"), group), 0, 0, 1, 3);
+    addRow(system, 1, tr("基準電圧"), stdVolt);
     system->addWidget(new QLabel(QStringLiteral("V"), group), 1, 2);
-    addRow(system, 2, QStringLiteral("気温補正"), atRev);
-    addRow(system, 3, QStringLiteral("黒球係数"), bgCoef);
+    addRow(system, 2, tr("気温補正"), atRev);
+    addRow(system, 3, tr("黒球係数"), bgCoef);
     system->setRowStretch(4, 1);
 
     auto* groupLayout = new QHBoxLayout(group);
@@ -298,11 +298,11 @@ QWidget* TSysSetForm::BuildDirectPage()
     groupLayout->addSpacing(12);
     groupLayout->addLayout(system);
 
-    BBWrite = new QPushButton(QStringLiteral("\u3000設定送出"), page);
+    BBWrite = new QPushButton(tr("　設定送出"), page);
     BBWrite->setObjectName(QStringLiteral("BBWrite"));
-    BBSetpointSave = new QPushButton(QStringLiteral("設定保存..."), page);
+    BBSetpointSave = new QPushButton(tr("設定保存..."), page);
     BBSetpointSave->setObjectName(QStringLiteral("BBSetpointSave"));
-    BBSetpointLoad = new QPushButton(QStringLiteral("設定読込..."), page);
+    BBSetpointLoad = new QPushButton(tr("設定読込..."), page);
     BBSetpointLoad->setObjectName(QStringLiteral("BBSetpointLoad"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BBWrite);
@@ -350,7 +350,7 @@ bool TSysSetForm::ATCheck() const { return CBATCheck->isChecked(); }
 
 void TSysSetForm::FillDirectPage()
 {
-    SGRev->setHorizontalHeaderLabels({QStringLiteral("補正点"), QStringLiteral("補正量")});
+    SGRev->setHorizontalHeaderLabels({tr("補正点"), tr("補正量")});
     for (const PageField& f : pageFields_)
         f.show(FormatFloat(f.format, static_cast<double>(f.field(prm_))));
 }
@@ -361,7 +361,7 @@ void TSysSetForm::ReadDirectPage()
         float value = 0;
         // A value far beyond what the instrument holds could never be sent in one request.
         if (!TryTextToSingle(f.text(), value) || !ParameterValueWritable(value)) {
-            prompts_.Warning(kNotConvertible);
+            prompts_.Warning(ParameterNotConvertibleMessage());
             return;
         }
         f.field(prm_) = value;
@@ -421,7 +421,7 @@ void TSysSetForm::BBComShowStdClick()
 void TSysSetForm::BBComSetStdClick()
 {
     if (PortOpen()) {
-        prompts_.Information(QStringLiteral("接続中は変更できません"));
+        prompts_.Information(tr("接続中は変更できません"));
         return;
     }
     commCtrl_.SetupPort();
@@ -460,7 +460,7 @@ void TSysSetForm::BBWriteClick()
 {
     ReadDirectPage();
     if (!PortOpen()) {
-        prompts_.Information(QStringLiteral("接続していないので、実行できません！"));
+        prompts_.Information(tr("接続していないので、実行できません！"));
         return;
     }
     if (ShowGroupedWrite)
