@@ -141,3 +141,41 @@ TEST(HeadlessLock, AReadOnlyDataFolderSaysWhyTheLockFileCannotBeMade)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HeadlessPortMessages, APortThatCannotOpenIsExplainedByWhatToMend)
+{
+    struct Case {
+        const char* name;
+        const char* portIni;  // nullptr: no file
+        const char* said;     // after the data folder's path
+    };
+    const Case cases[] = {
+        {"no settings file", nullptr, "cannot open COM7: the port settings file %1Port0.ini is missing"},
+        {"an empty port", "[ComPortM]\r\nPort=\r\n",
+         "no port to open: the key Port of [ComPortM] in %1Port0.ini is empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        if (c.portIni)
+            folder.write("Port0.ini", c.portIni);
+        QProcess recorder;
+        recorder.start(QStringLiteral(QEMRA_MONITOR_PATH), {"--headless", "--data-dir", folder.path()});
+        ASSERT_TRUE(recorder.waitForStarted(5000));
+        QByteArray said;
+        QElapsedTimer waited;
+        waited.start();
+        while (!said.contains("trying again") && waited.elapsed() < 20000 && recorder.state() == QProcess::Running) {
+            recorder.waitForReadyRead(100);
+            said += recorder.readAllStandardError();
+        }
+        recorder.terminate();
+        recorder.waitForFinished(5000);
+        EXPECT_TRUE(QString::fromLocal8Bit(said).contains(QString::fromLatin1(c.said).arg(folder.path())))
+            << said.toStdString();
+    }
+}
+
+}  // namespace
