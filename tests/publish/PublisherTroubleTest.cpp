@@ -173,8 +173,8 @@ TEST_F(PublisherTroubleTest, ASessionTakenOverByAnotherClientIsSaidAndTheNextAtt
     ScriptedBroker takesOver(ScriptedBroker::Kind::TakesSessionsOver);
     PublishSettings settings = Settings();
     settings.Port = takesOver.Port();
-    auto publisher =
-        station.Make(settings, clock, ReconnectBackoff{std::chrono::milliseconds(100), std::chrono::milliseconds(5000)});
+    auto publisher = station.Make(settings, clock,
+                                  ReconnectBackoff{std::chrono::milliseconds(100), std::chrono::milliseconds(5000)});
     publisher->Start();
     ASSERT_TRUE(WaitUntil([&] { return !station.log.filter(QStringLiteral("took the session over")).isEmpty(); }))
         << station.log.join(u'\n').toStdString();
@@ -203,6 +203,23 @@ TEST_F(PublisherTroubleTest, ABrokerThatSpeaksOnly311IsAskedAgainInItsVersionAnd
     EXPECT_EQ(station.log, QStringList{QStringLiteral("MQTT: 接続 127.0.0.1:%1").arg(only311.Port())});
     EXPECT_EQ(only311.Connects(5), 1);
     EXPECT_EQ(only311.Connects(4), 1);
+}
+
+TEST_F(PublisherTroubleTest, ABrokerThatNeverAnswersTheConnectIsSaidToHaveTimedOut)
+{
+    ScriptedBroker silent(ScriptedBroker::Kind::NeverAnswers);
+    PublishSettings settings = Settings();
+    settings.Port = silent.Port();
+    auto publisher = station.Make(settings, clock,
+                                  ReconnectBackoff{std::chrono::milliseconds(100), std::chrono::milliseconds(400),
+                                                   std::chrono::milliseconds(30000), std::chrono::milliseconds(500)});
+    publisher->Start();
+
+    ASSERT_TRUE(WaitUntil([&] { return !station.log.isEmpty(); }));
+    EXPECT_EQ(
+        station.log.front(),
+        QStringLiteral("MQTT: 接続できません 127.0.0.1:%1: timed out: no CONNACK within 0.5 s").arg(silent.Port()));
+    EXPECT_FALSE(publisher->Connected());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 
-// A stand-in for brokers the tests cannot start: one that speaks MQTT 3.1.1 only, and one that ends
-// every MQTT 5 session soon after accepting it, saying another client took it over. It serves one
-// connection at a time on a free loopback port, on a thread of its own.
+// A stand-in for brokers the tests cannot start: one that speaks MQTT 3.1.1 only, one that ends every
+// MQTT 5 session soon after accepting it, saying another client took it over, and one that never
+// answers a CONNECT. It serves one connection at a time on a free loopback port, on a thread of its own.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -19,7 +19,7 @@
 
 class ScriptedBroker {
 public:
-    enum class Kind { Only311, TakesSessionsOver };
+    enum class Kind { Only311, TakesSessionsOver, NeverAnswers };
 
     explicit ScriptedBroker(Kind kind) : kind_(kind)
     {
@@ -112,7 +112,9 @@ private:
                     const std::lock_guard lock(mutex_);
                     levels_.push_back(level);
                 }
-                if (kind_ == Kind::TakesSessionsOver)
+                if (kind_ == Kind::NeverAnswers)
+                    Readable(fd, 60000);  // holds the connection open, silent, until the peer goes
+                else if (kind_ == Kind::TakesSessionsOver)
                     TakeOver(fd);
                 else if (level == 5)
                     Send(fd, {0x20, 0x02, 0x00, 0x01});  // a 3.1.1 CONNACK: unacceptable protocol version
