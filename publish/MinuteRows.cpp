@@ -136,7 +136,7 @@ std::vector<MinuteRow> MinuteRowReader::RowsOfFile(const QString& path, TDateTim
     ::close(fd);
     // Within an overlong line the reading goes on where it stopped; else from the line not yet whole.
     cursor.offset = cursor.skipping ? position : lineStart;
-    if (cursors_.size() > 2 * kDaysBack)
+    if (cursors_.size() > std::size_t{2} * kDaysBack)
         cursors_.clear();
     cursors_[path] = cursor;
     return rows;
