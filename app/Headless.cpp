@@ -12,8 +12,14 @@
 #include <QLockFile>
 #include <QStringList>
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qemra {
 
@@ -39,6 +45,38 @@ public:
     QString OpenFileName(const FileDialogOptions&) override { return {}; }
     QString SaveFileName(const FileDialogOptions&) override { return {}; }
 };
+
+// Why the lock file cannot be made, in the system's words ("Read-only file system").
+QString LockFileError(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const bool existed = ::access(name.constData(), F_OK) == 0;
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return qt_error_string(errno);
+    ::close(fd);
+    if (!existed)
+        ::unlink(name.constData());
+    return QStringLiteral("the lock file cannot be written");
+}
+
+// The first failed opening in words that name what to mend: the settings file, its key, or the port.
+QString WhyPortDidNotOpen(AcquisitionCore& core)
+{
+    const QString settings = QDir::toNativeSeparators(core.Link().PortSettingsPath());
+    const QString port = core.Link().ComPortM().Port();
+    if (!QFileInfo::exists(core.Link().PortSettingsPath()))
+        return QStringLiteral("cannot open %1: the port settings file %2 is missing").arg(port, settings);
+    if (port.trimmed().isEmpty())
+        return QStringLiteral("no port to open: the key Port of [%1] in %2 is empty")
+            .arg(core.Link().ComPortM().objectName(), settings);
+    const QString error = core.ErrorText();
+    // The serial port library says so through a lock file or an exclusive open.
+    if (error.contains(QStringLiteral("locking"), Qt::CaseInsensitive) ||
+        error.contains(QStringLiteral("busy"), Qt::CaseInsensitive))
+        return QStringLiteral("cannot open %1: in use by another program (%2)").arg(port, error);
+    return QStringLiteral("cannot open %1: %2").arg(port, error);
+}
 
 }  // namespace
 
@@ -79,9 +117,16 @@ int RunHeadless(int argc, char** argv)
     }
 
     // Two recorders on one folder would write the same day files twice over.
-    QLockFile lock(baseFolder + QStringLiteral("qemra-monitor.lock"));
+    const QString lockPath = baseFolder + QStringLiteral("qemra-monitor.lock");
+    QLockFile lock(lockPath);
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
+        // Only a lock held by another recorder names one; else the folder refused the lock file.
+        if (lock.error() != QLockFile::LockFailedError) {
+            Log(QStringLiteral("cannot create the lock file %1: %2; exiting")
+                    .arg(QDir::toNativeSeparators(lockPath), LockFileError(lockPath)));
+            return 1;
+        }
         qint64 pid = 0;
         QString host;
         QString name;
@@ -103,8 +148,7 @@ int RunHeadless(int argc, char** argv)
         core.SetAlwaysReconnect(true);
         Log(QStringLiteral("recording in ") + QDir::toNativeSeparators(baseFolder));
         if (!core.Connect()) {
-            Log(QStringLiteral("cannot open ") + core.Link().ComPortM().Port() + QStringLiteral(": ") + core.ErrorText() +
-                QStringLiteral("; trying again every 2 s"));
+            Log(WhyPortDidNotOpen(core) + QStringLiteral("; trying again every 2 s"));
             core.ReconnectLater();
         }
         core.Start();

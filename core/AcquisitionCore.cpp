@@ -44,6 +44,15 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
 
     LoadRecordSettings(SettingsPath(), state_->MySts);
     records_ = std::make_unique<RecordFiles>(baseFolder_, *state_, clock_);
+    records_->OnWriteEvent = [this](const RecordWriteEvent& event) {
+        if (event.failing)
+            emit Event(
+                QStringLiteral("cannot write rows to %1: %2; trying again each second").arg(event.path, event.reason));
+        else
+            emit Event(
+                QStringLiteral("rows reach %1 again; %2 rows lost meanwhile").arg(event.path).arg(event.lostRows));
+        emit RecordWriteChanged(event.failing, event.path, event.reason);
+    };
 
     timer_.setObjectName(QStringLiteral("MainTimer"));
     timer_.setInterval(kTimerMs);
@@ -53,8 +62,9 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
     connect(link_.get(), &SerialLink::Lost, this, [this] { PortLost(); });
 
     const QString publishIni = baseFolder_ + QStringLiteral("Publish.ini");
-    const PublishSettings publishing = LoadPublishSettings(publishIni, QStringLiteral("Port0"));
-    if (publishing.Enabled()) {
+    const PublishSettings publishing = LoadPublishSettings(publishIni, link_->ComPortM().Port());
+    // Settings that cannot be used are said when publishing would start.
+    if (publishing.Enabled() || !publishing.Problem.isEmpty()) {
         publisher_ = std::make_unique<Publisher>(publishing, records_->RecordFolder(),
                                                  AckedMinuteFile::BesidePublishIni(publishIni), clock_,
                                                  [this](const QString& line) { emit Event(line); });
@@ -79,6 +89,7 @@ void AcquisitionCore::StopPublishing()
 void AcquisitionCore::PortLost()
 {
     emit Event(QStringLiteral("port lost: ") + link_->ComPortM().Port());
+    records_->CloseMinute();
     if (alwaysReconnect_ || link_->ComPortM().AutoReconnect())
         ReconnectLater();
 }

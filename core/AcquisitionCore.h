@@ -83,6 +83,9 @@ public:
 signals:
     // One line per event worth a log: port opened, lost and back, day files started, the broker.
     void Event(const QString& line);
+    // Rows stopped reaching a record file (`failing`, with the file and the reason) or reach it
+    // again; once per change, not once per row.
+    void RecordWriteChanged(bool failing, const QString& path, const QString& reason);
 
 private:
     void CheckSecond();

@@ -18,9 +18,15 @@ MinuteForwarder::MinuteForwarder(QString recordFolder, QString stateFilePath)
 {
 }
 
-void MinuteForwarder::Load()
+void MinuteForwarder::Load(TDateTime now, QString& notice)
 {
     acknowledged_ = stateFile_.Load();
+    if (acknowledged_ && *acknowledged_ > now) {
+        notice = QStringLiteral("%1 names %2, later than the clock; ignored, the rows of the last %3 days are sent")
+                     .arg(stateFile_.Path(), IsoLocalTime(*acknowledged_))
+                     .arg(MinuteRowReader::kDaysBack);
+        acknowledged_.reset();
+    }
     saved_ = acknowledged_;
 }
 
@@ -28,6 +34,7 @@ void MinuteForwarder::Restart()
 {
     pending_.clear();
     inFlight_.clear();
+    refused_ = 0;
     drained_ = false;
     handed_ = acknowledged_.value_or(0);
 }
@@ -35,7 +42,7 @@ void MinuteForwarder::Restart()
 void MinuteForwarder::Pump(TDateTime now, const std::function<int(const QByteArray&)>& publish)
 {
     drained_ = false;
-    while (inFlight_.size() < kWindow) {
+    while (inFlight_.size() - refused_ < kWindow) {
         if (pending_.empty()) {
             std::vector<MinuteRow> rows = reader_.NextRows(handed_, now);
             if (rows.empty()) {
@@ -69,6 +76,17 @@ bool MinuteForwarder::Acknowledge(int mid)
         acknowledged_ = inFlight_.front().time;
         inFlight_.pop_front();
     }
+    return true;
+}
+
+bool MinuteForwarder::Refuse(int mid)
+{
+    const auto row =
+        std::find_if(inFlight_.begin(), inFlight_.end(), [mid](const InFlight& f) { return f.mid == mid; });
+    if (row == inFlight_.end() || row->refused)
+        return false;
+    row->refused = true;
+    ++refused_;
     return true;
 }
 

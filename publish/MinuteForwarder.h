@@ -26,8 +26,9 @@ public:
 
     MinuteForwarder(QString recordFolder, QString stateFilePath);
 
-    // Reads the last acknowledged row from the state file.
-    void Load();
+    // Reads the last acknowledged row from the state file. A time later than `now` (a clock set back
+    // since) would hold every row back: it is ignored, as if there were no state, and `notice` says so.
+    void Load(TDateTime now, QString& notice);
     // A new connection: rows handed over on the last one may be lost.
     void Restart();
     // Hands rows over while the window has room. `publish` takes a payload and gives its message id,
@@ -35,18 +36,23 @@ public:
     void Pump(TDateTime now, const std::function<int(const QByteArray&)>& publish);
     // False when the id is not one of the rows.
     bool Acknowledge(int mid);
+    // The broker refused the row: it stays unacknowledged, so the state file never names it or a
+    // later row on this connection, while the rows after it still go out. False for another id.
+    bool Refuse(int mid);
     // Writes the state file when the last acknowledged row has changed and everything found is
     // through, or a second has passed since the last write, or `force`. True when it wrote.
     bool SaveIfDue(bool force);
 
     std::optional<TDateTime> LastAcknowledged() const { return acknowledged_; }
-    bool Through() const { return inFlight_.empty() && pending_.empty() && drained_; }
+    // Everything found went out and came back, acknowledged or refused.
+    bool Through() const { return inFlight_.size() == refused_ && pending_.empty() && drained_; }
 
 private:
     struct InFlight {
         int mid = -1;
         TDateTime time = 0;
         bool acknowledged = false;
+        bool refused = false;
     };
 
     MinuteRowReader reader_;
@@ -59,6 +65,7 @@ private:
     std::deque<MinuteRow> pending_;  // read from the files, not handed over yet
     std::deque<InFlight> inFlight_;
     bool drained_ = false;  // the files held nothing further at the last look
+    std::size_t refused_ = 0;  // rows in `inFlight_` the broker refused
 };
 
 }  // namespace qemra

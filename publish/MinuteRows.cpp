@@ -74,7 +74,7 @@ std::vector<MinuteRow> MinuteRowReader::NextRows(TDateTime after, TDateTime now)
 std::vector<MinuteRow> MinuteRowReader::RowsOfFile(const QString& path, TDateTime after, TDateTime oldest)
 {
     std::vector<MinuteRow> rows;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return rows;
     struct stat info {};
@@ -83,32 +83,62 @@ std::vector<MinuteRow> MinuteRowReader::RowsOfFile(const QString& path, TDateTim
         return rows;
     }
     const FileIdentity identity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
-    qint64 start = 0;
     // Rows are only ever appended; a file replaced or cut shorter is read again from its start.
-    if (cursor_ && cursor_->path == path && cursor_->identity == identity && cursor_->after == after &&
-        cursor_->offset <= info.st_size)
-        start = cursor_->offset;
-
-    QByteArray bytes;
-    const bool read = ReadFileRange(fd, start, info.st_size, bytes);
-    ::close(fd);
-    if (!read)
-        return rows;
-
-    qsizetype lineStart = 0;
-    while (true) {
-        const qsizetype lf = bytes.indexOf('\n', lineStart);
-        if (lf < 0)
-            break;
-        qsizetype end = lf;
-        if (end > lineStart && bytes[end - 1] == '\r')
-            --end;
-        const QByteArrayView line(bytes.constData() + lineStart, end - lineStart);
-        if (const std::optional<TDateTime> time = MinuteRowTime(line); time && *time > after && *time >= oldest)
-            rows.push_back({*time, line.toByteArray()});
-        lineStart = lf + 1;
+    Cursor cursor{identity, 0, std::nullopt, false};
+    if (const auto known = cursors_.find(path); known != cursors_.end()) {
+        const Cursor& last = known->second;
+        if (last.identity == identity && last.offset <= info.st_size && (!last.latest || *last.latest <= after))
+            cursor = last;
     }
-    cursor_ = Cursor{path, identity, start + lineStart, rows.empty() ? after : rows.back().Time};
+
+    QByteArray line;  // the line being gathered, from `lineStart` on
+    qint64 lineStart = cursor.offset;
+    qint64 position = cursor.offset;
+    bool full = false;
+    QByteArray block;
+    while (!full && position < info.st_size) {
+        if (!ReadFileRange(fd, position, std::min<qint64>(position + kBlock, info.st_size), block) || block.isEmpty())
+            break;
+        const qint64 blockStart = position;
+        position += block.size();
+        qsizetype from = 0;
+        while (!full) {
+            const qsizetype lf = block.indexOf('\n', from);
+            if (lf < 0) {
+                if (!cursor.skipping) {
+                    line.append(block.constData() + from, block.size() - from);
+                    if (line.size() > kLongestLine) {
+                        cursor.skipping = true;
+                        line.clear();
+                    }
+                }
+                break;
+            }
+            if (cursor.skipping) {
+                cursor.skipping = false;
+            } else {
+                line.append(block.constData() + from, lf - from);
+                if (line.endsWith('\r'))
+                    line.chop(1);
+                if (const std::optional<TDateTime> time = MinuteRowTime(line)) {
+                    cursor.latest = std::max(cursor.latest.value_or(*time), *time);
+                    if (*time > after && *time >= oldest) {
+                        rows.push_back({*time, line});
+                        full = rows.size() >= kMostRows;
+                    }
+                }
+            }
+            line.clear();
+            from = lf + 1;
+            lineStart = blockStart + from;
+        }
+    }
+    ::close(fd);
+    // Within an overlong line the reading goes on where it stopped; else from the line not yet whole.
+    cursor.offset = cursor.skipping ? position : lineStart;
+    if (cursors_.size() > std::size_t{2} * kDaysBack)
+        cursors_.clear();
+    cursors_[path] = cursor;
     return rows;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -31,12 +32,18 @@ class MinuteRowReader {
 public:
     // How far back rows are looked for.
     static constexpr int kDaysBack = 7;
+    // The files are read in blocks of this size; a line longer than kLongestLine is no row and is
+    // passed over, so a damaged file costs bounded memory and is read once.
+    static constexpr qint64 kBlock = 64 * 1024;
+    static constexpr qsizetype kLongestLine = 64 * 1024;
+    // Rows handed back by one call at most; the next call reads on.
+    static constexpr std::size_t kMostRows = 4096;
 
     explicit MinuteRowReader(QString recordFolder);
 
     // The rows later than `after` and at most seven days older than `now`, from the oldest day file
-    // that holds any, in the order of the file; empty when there are none. A last line without its
-    // line end is still being written and is left for the next call.
+    // that holds any, in the order of the file (at most kMostRows); empty when there are none. A
+    // last line without its line end is still being written and is left for the next call.
     std::vector<MinuteRow> NextRows(TDateTime after, TDateTime now);
 
     QString FilePath(TDateTime day) const;
@@ -47,19 +54,20 @@ private:
         std::uint64_t inode = 0;
         bool operator==(const FileIdentity&) const = default;
     };
-    // Where the last read of a file stopped: the same file asked again for rows after the same
-    // time reads on from there.
+    // How far a file has been read: every row before `offset` is no later than `latest`, so a call
+    // for rows after `latest` or later reads on from there. Within an overlong line (`skipping`)
+    // the reading goes on looking for its end.
     struct Cursor {
-        QString path;
         FileIdentity identity;
         qint64 offset = 0;
-        TDateTime after = 0;
+        std::optional<TDateTime> latest;
+        bool skipping = false;
     };
 
     std::vector<MinuteRow> RowsOfFile(const QString& path, TDateTime after, TDateTime oldest);
 
     QString folder_;
-    std::optional<Cursor> cursor_;
+    std::map<QString, Cursor> cursors_;
 };
 
 }  // namespace qemra

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 
 #include <cerrno>
 #include <mutex>
@@ -58,12 +59,18 @@ bool MqttClient::Setup(const QByteArray& willTopic, const QByteArray& willPayloa
         error = qt_error_string(errno);
         return false;
     }
-    int rc = mosquitto_int_option(client_, MOSQ_OPT_SEND_MAXIMUM, kLibraryInflight);
+    // MQTT 5, so a refused publish and a session taken over are seen; 3.1.1 brokers get a fall back.
+    int rc = mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+    if (rc == MOSQ_ERR_SUCCESS)
+        rc = mosquitto_int_option(client_, MOSQ_OPT_SEND_MAXIMUM, kLibraryInflight);
     if (rc == MOSQ_ERR_SUCCESS && !settings_.Username.isEmpty())
         rc = mosquitto_username_pw_set(client_, settings_.Username.toUtf8().constData(),
                                        OrNull(settings_.Password.toUtf8()));
+    // Without a CA file of its own the system's CA store verifies the broker.
+    if (rc == MOSQ_ERR_SUCCESS && settings_.Tls() && settings_.CaFile.isEmpty())
+        rc = mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
     if (rc == MOSQ_ERR_SUCCESS && settings_.Tls())
-        rc = mosquitto_tls_set(client_, QFile::encodeName(settings_.CaFile).constData(), nullptr,
+        rc = mosquitto_tls_set(client_, OrNull(QFile::encodeName(settings_.CaFile)), nullptr,
                                OrNull(QFile::encodeName(settings_.CertFile)),
                                OrNull(QFile::encodeName(settings_.KeyFile)), nullptr);
     if (rc == MOSQ_ERR_SUCCESS)
@@ -73,8 +80,9 @@ bool MqttClient::Setup(const QByteArray& willTopic, const QByteArray& willPayloa
         error = QString::fromUtf8(mosquitto_strerror(rc));
         return false;
     }
-    mosquitto_connect_callback_set(client_, &MqttClient::OnConnect);
-    mosquitto_publish_callback_set(client_, &MqttClient::OnPublish);
+    mosquitto_connect_v5_callback_set(client_, &MqttClient::OnConnect);
+    mosquitto_publish_v5_callback_set(client_, &MqttClient::OnPublish);
+    mosquitto_disconnect_v5_callback_set(client_, &MqttClient::OnDisconnect);
     return true;
 }
 
@@ -82,6 +90,9 @@ int MqttClient::Connect()
 {
     refusal_.clear();
     libraryError_.clear();
+    disconnectReason_.clear();
+    fellBack_ = false;
+    takenOver_ = false;
     // The library's own lines only explain a failed attempt; each costs a formatted text.
     mosquitto_log_callback_set(client_, &MqttClient::OnLog);
     if (!attempted_) {
@@ -109,17 +120,28 @@ QString MqttClient::Reason(int rc, int systemError) const
 {
     if (!refusal_.isEmpty())
         return refusal_;
+    if (!disconnectReason_.isEmpty())
+        return disconnectReason_;
     QString reason = rc == MOSQ_ERR_ERRNO ? qt_error_string(systemError) : QString::fromUtf8(mosquitto_strerror(rc));
     if (!libraryError_.isEmpty())
         reason += QStringLiteral(" (") + libraryError_ + u')';
     return reason;
 }
 
-void MqttClient::OnConnect(mosquitto* client, void* self, int rc)
+void MqttClient::OnConnect(mosquitto* client, void* self, int rc, int, const mosquitto_property*)
 {
     auto& that = *static_cast<MqttClient*>(self);
     if (rc != 0) {
-        that.refusal_ = QString::fromUtf8(mosquitto_connack_string(rc));
+        if (that.protocol_ == MQTT_PROTOCOL_V5 &&
+            (rc == MQTT_RC_UNSUPPORTED_PROTOCOL_VERSION || rc == CONNACK_REFUSED_PROTOCOL_VERSION) &&
+            mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311) == MOSQ_ERR_SUCCESS) {
+            that.protocol_ = MQTT_PROTOCOL_V311;
+            that.fellBack_ = true;
+        }
+        // Under MQTT 5 the code is a reason code; under 3.1.1 a CONNACK return code.
+        that.refusal_ =
+            QString::fromUtf8(that.protocol_ == MQTT_PROTOCOL_V5 && !that.fellBack_ ? mosquitto_reason_string(rc)
+                                                                                    : mosquitto_connack_string(rc));
         return;
     }
     mosquitto_log_callback_set(client, nullptr);
@@ -127,11 +149,31 @@ void MqttClient::OnConnect(mosquitto* client, void* self, int rc)
         that.handlers_.connected();
 }
 
-void MqttClient::OnPublish(mosquitto*, void* self, int mid)
+void MqttClient::OnPublish(mosquitto*, void* self, int mid, int reasonCode, const mosquitto_property*)
 {
     auto& that = *static_cast<MqttClient*>(self);
+    if (reasonCode >= 0x80) {
+        if (that.handlers_.refused)
+            that.handlers_.refused(mid, QString::fromUtf8(mosquitto_reason_string(reasonCode)));
+        return;
+    }
     if (that.handlers_.published)
         that.handlers_.published(mid);
+}
+
+void MqttClient::OnDisconnect(mosquitto*, void* self, int reasonCode, const mosquitto_property*)
+{
+    auto& that = *static_cast<MqttClient*>(self);
+    // Only a DISCONNECT from the broker carries a reason code here; lost connections give library
+    // error codes, which Reason() explains from the loop's result.
+    if (that.protocol_ != MQTT_PROTOCOL_V5 || reasonCode < 0x80)
+        return;
+    that.takenOver_ = reasonCode == MQTT_RC_SESSION_TAKEN_OVER;
+    that.disconnectReason_ =
+        that.takenOver_
+            ? QStringLiteral("another client connected with the ClientId %1 and took the session over")
+                  .arg(that.settings_.ClientId)
+            : QStringLiteral("the broker ended the session: ") + QString::fromUtf8(mosquitto_reason_string(reasonCode));
 }
 
 void MqttClient::OnLog(mosquitto*, void* self, int level, const char* text)

@@ -8,6 +8,8 @@
 #include <functional>
 
 struct mosquitto;
+struct mqtt5__property;
+using mosquitto_property = struct mqtt5__property;
 
 namespace qemra {
 
@@ -18,6 +20,8 @@ public:
     struct Handlers {
         std::function<void()> connected;         // the broker accepted the connection
         std::function<void(int mid)> published;  // QoS 0 written out, QoS 1 acknowledged
+        // The broker answered a QoS 1 message with a reason code of 0x80 or above: not delivered.
+        std::function<void(int mid, const QString& reason)> refused;
     };
 
     MqttClient(PublishSettings settings, Handlers handlers);
@@ -40,18 +44,30 @@ public:
     // Why an attempt failed or a connection ended: the broker's refusal, else the library's text
     // (the system's for a system error) with the library's last error line, such as OpenSSL's.
     QString Reason(int rc, int systemError) const;
+    // The attempt was refused only for speaking MQTT 5 to a broker that does not: the client now
+    // speaks 3.1.1 and the next attempt may follow at once.
+    bool FellBack() const { return fellBack_; }
+    // The broker ended the session as another client connected with the same client id.
+    bool TakenOver() const { return takenOver_; }
+    // MQTT 5 while the broker speaks it, 4 (3.1.1) after a fall back.
+    int ProtocolVersion() const { return protocol_; }
 
 private:
-    static void OnConnect(mosquitto* client, void* self, int rc);
-    static void OnPublish(mosquitto* client, void* self, int mid);
+    static void OnConnect(mosquitto* client, void* self, int rc, int flags, const mosquitto_property* properties);
+    static void OnPublish(mosquitto* client, void* self, int mid, int reasonCode, const mosquitto_property* properties);
+    static void OnDisconnect(mosquitto* client, void* self, int reasonCode, const mosquitto_property* properties);
     static void OnLog(mosquitto* client, void* self, int level, const char* text);
 
     PublishSettings settings_;
     Handlers handlers_;
     mosquitto* client_ = nullptr;
-    bool attempted_ = false;  // the first attempt was made: later ones reconnect
-    QString refusal_;         // the broker's reason for refusing the present attempt
-    QString libraryError_;    // the library's last error line during the present attempt
+    bool attempted_ = false;    // the first attempt was made: later ones reconnect
+    QString refusal_;           // the broker's reason for refusing the present attempt
+    QString libraryError_;      // the library's last error line during the present attempt
+    QString disconnectReason_;  // the reason code of the broker's DISCONNECT, if it sent one
+    int protocol_ = 5;
+    bool fellBack_ = false;
+    bool takenOver_ = false;
 };
 
 }  // namespace qemra

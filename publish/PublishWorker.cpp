@@ -30,12 +30,21 @@ PublishWorker::PublishWorker(PublishSettings settings, QString recordFolder, QSt
       client_(settings_, {[this] {
                               accepted_ = true;
                               justAccepted_ = true;
+                              acceptedAt_ = std::chrono::steady_clock::now();
                           },
                           [this](int mid) {
                               if (mid == goodbyeMid_)
                                   goodbyeAcknowledged_ = true;
                               else if (forwarder_.Acknowledge(mid))
                                   acknowledgements_ = true;
+                          },
+                          // A refused row stays unacknowledged, so the state file never passes it.
+                          [this](int mid, const QString& reason) {
+                              if (mid == goodbyeMid_)
+                                  goodbyeAcknowledged_ = true;
+                              else
+                                  forwarder_.Refuse(mid);
+                              Report([call = reports_.refused, reason] { call(reason); });
                           }}),
       forwarder_(std::move(recordFolder), std::move(stateFilePath)), context_(context)
 {
@@ -43,9 +52,9 @@ PublishWorker::PublishWorker(PublishSettings settings, QString recordFolder, QSt
 
 QByteArray PublishWorker::Topic(const char* name) const { return settings_.Topic(QString::fromLatin1(name)).toUtf8(); }
 
-bool PublishWorker::Setup(QString& error)
+bool PublishWorker::Setup(TDateTime now, QString& error, QString& notice)
 {
-    forwarder_.Load();
+    forwarder_.Load(now, notice);
     return client_.Setup(Topic("status"), "offline", error);
 }
 
@@ -111,9 +120,16 @@ void PublishWorker::Run()
         int rc = client_.Connect();
         int error = errno;
         bool finishing = false;
+        bool unanswered = false;
+        const auto connectedAt = std::chrono::steady_clock::now();
         while (rc == MOSQ_ERR_SUCCESS) {
             rc = client_.Loop(kPassMs);
             error = errno;
+            if (rc == MOSQ_ERR_SUCCESS && !accepted_ &&
+                std::chrono::steady_clock::now() - connectedAt > backoff_.connack) {
+                unanswered = true;
+                break;
+            }
             const Mailbox mail = TakeMailbox();
             if (mail.finishing) {
                 finishing = true;
@@ -128,9 +144,22 @@ void PublishWorker::Run()
             break;
         if (forwarder_.SaveIfDue(true))
             Report([call = reports_.acknowledged, row = *forwarder_.LastAcknowledged()] { call(row); });
-        if (accepted_)
+        // A connection that held starts the pauses afresh; one taken away at once (by a station with
+        // the same client id, on a broker that does not say so) lets them grow.
+        if (accepted_ && std::chrono::steady_clock::now() - acceptedAt_ >= backoff_.steady)
             pause = backoff_.first;
-        Report([call = reports_.failed, reason = client_.Reason(rc, error)] { call(reason); });
+        // A broker that speaks only 3.1.1 is asked again at once in its own version.
+        if (client_.FellBack() && !accepted_)
+            continue;
+        // Two stations with one client id would take the session from each other every second.
+        if (client_.TakenOver())
+            pause = backoff_.last;
+        QString reason =
+            unanswered ? QStringLiteral("timed out: no CONNACK within %1 s").arg(backoff_.connack.count() / 1000.0)
+                       : client_.Reason(rc, error);
+        if (client_.TakenOver())
+            reason += QStringLiteral("; next attempt in %1 s").arg(pause.count() / 1000.0);
+        Report([call = reports_.failed, reason] { call(reason); });
         std::unique_lock lock(mutex_);
         if (wake_.wait_for(lock, pause, [this] { return mailbox_.finishing; }))
             break;

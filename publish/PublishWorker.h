@@ -19,10 +19,13 @@
 namespace qemra {
 
 // The pause before the next connection attempt: `first` after a failure, doubled after each further
-// one up to `last`, and `first` again once a connection was accepted.
+// one up to `last`, and `first` again once a connection held for `steady`.
 struct ReconnectBackoff {
     std::chrono::milliseconds first{1000};
     std::chrono::milliseconds last{60000};
+    std::chrono::milliseconds steady{30000};
+    // How long a broker may take to answer the CONNECT.
+    std::chrono::milliseconds connack{10000};
 };
 
 // The publishing thread's work: the connection to the broker with its network loop, the live values
@@ -37,15 +40,17 @@ public:
     // Run on `context`'s thread.
     struct Reports {
         std::function<void()> connected;
-        std::function<void(const QString& reason)> failed;  // an attempt failed or the connection ended
-        std::function<void(TDateTime row)> acknowledged;    // the state file now names this row
+        std::function<void(const QString& reason)> failed;   // an attempt failed or the connection ended
+        std::function<void(TDateTime row)> acknowledged;     // the state file now names this row
+        std::function<void(const QString& reason)> refused;  // the broker refused a message it was given
     };
 
     PublishWorker(PublishSettings settings, QString recordFolder, QString stateFilePath, ReconnectBackoff backoff,
                   QObject* context, Reports reports);
 
     // Before Run(), on any thread: the client's set-up and the state file. False with the reason.
-    bool Setup(QString& error);
+    // `notice` tells of a state file that could not be taken (a time later than `now`).
+    bool Setup(TDateTime now, QString& error, QString& notice);
     // The thread's body, until Finish().
     void Run();
 
@@ -85,6 +90,7 @@ private:
     // Set by the client's handlers during a pass.
     bool accepted_ = false;
     bool justAccepted_ = false;
+    std::chrono::steady_clock::time_point acceptedAt_{};
     bool acknowledgements_ = false;
     bool catchingUp_ = false;  // rows from before the present connection are still going out
     int goodbyeMid_ = -1;

@@ -37,20 +37,34 @@ auto Publisher::Current(Handler handler)
 
 void Publisher::Start()
 {
-    if (!settings_.Enabled() || worker_)
+    if (worker_)
+        return;
+    if (!settings_.Problem.isEmpty()) {
+        if (!problemSaid_)
+            Log(QStringLiteral("MQTT: publishing off: ") + settings_.Problem);
+        problemSaid_ = true;
+        SetState(QStringLiteral("MQTT: 設定エラー (%1)").arg(settings_.Problem));
+        return;
+    }
+    if (!settings_.Enabled())
         return;
     ++generation_;
-    worker_ = std::make_shared<PublishWorker>(settings_, recordFolder_, stateFilePath_, backoff_, this,
-                                              PublishWorker::Reports{Current(&Publisher::OnConnected),
-                                                                     Current(&Publisher::OnFailed),
-                                                                     Current(&Publisher::OnAcknowledged)});
+    worker_ = std::make_shared<PublishWorker>(
+        settings_, recordFolder_, stateFilePath_, backoff_, this,
+        PublishWorker::Reports{Current(&Publisher::OnConnected), Current(&Publisher::OnFailed),
+                               Current(&Publisher::OnAcknowledged), Current(&Publisher::OnRefused)});
     QString error;
-    if (!worker_->Setup(error)) {
+    QString notice;
+    const bool ready = worker_->Setup(clock_.Now(), error, notice);
+    if (!notice.isEmpty())
+        Log(QStringLiteral("MQTT: ") + notice);
+    if (!ready) {
         worker_.reset();
         Log(QStringLiteral("MQTT: 設定エラー %1: %2").arg(settings_.Address(), error));
         SetState(tr("MQTT: 設定エラー (%1)").arg(error));
         return;
     }
+    refusals_.clear();
     worker_->RowsWritten(clock_.Now());
     thread_ = std::thread([worker = worker_] { worker->Run(); });
     SetState(tr("MQTT: 接続待ち %1").arg(settings_.Address()));
@@ -103,6 +117,17 @@ void Publisher::OnFailed(const QString& reason)
 }
 
 void Publisher::OnAcknowledged(TDateTime row) { acknowledged_ = row; }
+
+void Publisher::OnRefused(const QString& reason)
+{
+    // Once per reason: a broker that refuses one row refuses the next ones alike.
+    if (refusals_.contains(reason))
+        return;
+    refusals_.insert(reason);
+    Log(QStringLiteral("MQTT: %1 refused a message: %2; refused minute rows are not counted as sent and go out "
+                       "again after the next reconnect")
+            .arg(settings_.Address(), reason));
+}
 
 void Publisher::SetState(const QString& text)
 {

@@ -6,6 +6,7 @@
 #include "publish/PublishWorker.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -67,6 +68,7 @@ private:
     void OnConnected();
     void OnFailed(const QString& reason);
     void OnAcknowledged(TDateTime row);
+    void OnRefused(const QString& reason);
     void SetState(const QString& text);
     void Log(const QString& text);
     // Runs `handler` only while the thread that reported it is the present one: calls queued by
@@ -87,6 +89,8 @@ private:
     QString stateText_;
     QString lastReason_;  // the failure last logged, so a retry failing alike logs nothing
     std::optional<TDateTime> acknowledged_;
+    QSet<QString> refusals_;  // the refusals already logged since Start()
+    bool problemSaid_ = false;  // settings that cannot be used are said once
 };
 
 }  // namespace qemra

@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,13 +91,16 @@ bool RecordFileAppender::AddLines(const QString& path, const QStringList& header
 {
     const QByteArray name = QFile::encodeName(path);
     const bool clean = !HasLineBreak(headerIfNew) && !HasLineBreak(lines);
+    lastError_.clear();
     // Two rounds: another program may create the file between the two attempts.
     for (int round = 0; round < 2; ++round) {
         const int fd = Io().Open(name, O_RDWR | O_APPEND, 0);
         if (fd >= 0)
             return AppendTo(path, fd, lines, clean);
-        if (errno != ENOENT)
+        if (errno != ENOENT) {
+            lastError_ = qt_error_string(errno);
             return false;  // there but not usable: never replaced
+        }
         switch (CreateFileWith(path, Cp932Lines(headerIfNew + lines), Io())) {
         case CreateResult::Created:
             if (const int created = ::open(name.constData(), O_RDONLY | O_CLOEXEC); created >= 0) {
@@ -104,11 +109,13 @@ bool RecordFileAppender::AddLines(const QString& path, const QStringList& header
             }
             return true;
         case CreateResult::Failed:
+            lastError_ = qt_error_string(errno);
             return false;  // nothing was made, so the next row starts the file with its header
         case CreateResult::AlreadyThere:
             break;
         }
     }
+    lastError_ = qt_error_string(EEXIST);
     return false;
 }
 
@@ -116,6 +123,7 @@ bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList
 {
     Identity before;
     if (!IdentityOf(fd, before)) {
+        lastError_ = QStringLiteral("not a regular file");
         ::close(fd);
         return false;
     }
@@ -127,6 +135,7 @@ bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList
         const bool appendOnly = appendOnly_.count(path) > 0;
         QByteArray existing;
         if (!(appendOnly ? ReadTail(fd, before.size, existing) : ReadFileRange(fd, 0, before.size, existing))) {
+            lastError_ = qt_error_string(errno);
             ::close(fd);
             return false;
         }
@@ -149,6 +158,7 @@ bool RecordFileAppender::AppendTo(const QString& path, int fd, const QStringList
         }
     }
     if (!Io().WriteAll(fd, prefix + Cp932Lines(lines))) {
+        lastError_ = qt_error_string(errno);
         // Cut back to where the file ended, so no half row stays behind.
         int cut = 0;
         do {
@@ -246,12 +256,38 @@ QStringList RecordFiles::SecondHeader() const
 
 int RecordFiles::SecondOfMinute(TDateTime value) { return SecondOfDay(value) % 60; }
 
+std::int64_t RecordFiles::MinuteNumber(TDateTime value)
+{
+    return static_cast<std::int64_t>(std::floor(value)) * 1440 + SecondOfDay(value) / 60;
+}
+
+void RecordFiles::CloseMinute()
+{
+    // The samples gathered so far belong to the row of the next writing window (seconds 6 to 8):
+    // this minute's when it is still ahead, else the next minute's.
+    const TDateTime now = clock_.Now();
+    const int second = SecondOfMinute(now);
+    const bool windowAhead = second < 6 || (second <= 8 && !minuteLatch_);
+    closedMinute_ = MinuteNumber(now) + (windowAhead ? 0 : 1);
+}
+
 void RecordFiles::RecordSecond()
 {
+    const TDateTime now = clock_.Now();
+    const int second = SecondOfMinute(now);
+    if (closedMinute_) {
+        // The closed minute's writing window went by unseen: its samples go nowhere else.
+        const std::int64_t minute = MinuteNumber(now);
+        if (minute > *closedMinute_ || (minute == *closedMinute_ && second > 8)) {
+            closedMinute_.reset();
+            ResetMinuteStatistics();
+        }
+    }
+    if (pendingMinute_ && !(second >= 6 && second <= 8 && !minuteLatch_))
+        TryPendingMinuteRow();
     AccumulateMinute();
     if (state_.MySts.SecRec)
         WriteSecondRecord();
-    const int second = SecondOfMinute(clock_.Now());
     if (second >= 6 && second <= 8) {
         if (!minuteLatch_) {
             minuteLatch_ = true;
@@ -260,6 +296,67 @@ void RecordFiles::RecordSecond()
     } else {
         minuteLatch_ = false;
     }
+}
+
+bool RecordFiles::TryPendingMinuteRow()
+{
+    if (!WriteRows(kMinuteKind, pendingMinute_->path, pendingMinute_->header, pendingMinute_->lines))
+        return false;
+    lastMinuteRowMaint_ = pendingMinute_->maint;
+    pendingMinute_.reset();
+    return true;
+}
+
+bool RecordFiles::WriteRows(FileKind kind, const QString& path, const QStringList& header, const QStringList& lines)
+{
+    Failing& failing = failing_[kind];
+    if (writer_->AddLines(path, header, lines)) {
+        if (failing.active) {
+            failing.active = false;
+            if (OnWriteEvent)
+                OnWriteEvent({false, path, {}, failing.lostRows});
+            failing.lostRows = 0;
+        }
+        return true;
+    }
+    if (!failing.active) {
+        failing.active = true;
+        failing.lostRows = 0;
+        if (OnWriteEvent) {
+            const QString reason = writer_->LastError();
+            OnWriteEvent({true, path, reason.isEmpty() ? QStringLiteral("write failed") : reason, 0});
+        }
+    }
+    return false;
+}
+
+void RecordFiles::CountLost(FileKind kind) { ++failing_[kind].lostRows; }
+
+bool RecordFiles::AlreadyInFile(const QString& path, const QString& stamp)
+{
+    auto known = lastStampAtStart_.find(path);
+    if (known == lastStampAtStart_.end()) {
+        if (lastStampAtStart_.size() > 8)  // only today's files matter
+            lastStampAtStart_.clear();
+        QString last;
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            // The stamp is the ASCII text before the first comma of the last line.
+            const qint64 size = file.size();
+            constexpr qint64 kTail = 4096;
+            if (file.seek(std::max<qint64>(0, size - kTail))) {
+                QByteArray tail = file.read(kTail);
+                while (tail.endsWith('\n') || tail.endsWith('\r'))
+                    tail.chop(1);
+                const qsizetype lineStart = std::max(tail.lastIndexOf('\n'), tail.lastIndexOf('\r')) + 1;
+                const qsizetype comma = tail.indexOf(',', lineStart);
+                if (comma > lineStart)
+                    last = QString::fromLatin1(tail.mid(lineStart, comma - lineStart));
+            }
+        }
+        known = lastStampAtStart_.emplace(path, last).first;
+    }
+    return !known->second.isEmpty() && known->second == stamp;
 }
 
 void RecordFiles::AccumulateMinute() { statistics_.AccumulateMinute(state_.CurMes); }
@@ -280,10 +377,15 @@ void RecordFiles::WriteSecondRecord()
     if (!current.Measuring)
         return;
     const TDateTime now = clock_.Now();
-    QString row = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), now) + u',';
+    const QString stamp = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), now);
+    const QString path = SecondRecordPath(now);
+    if (AlreadyInFile(path, stamp))
+        return;
+    QString row = stamp + u',';
     for (const SecondColumn& column : kSecondColumns)
         row += FormatFloat(QString::fromLatin1(column.format), current.*column.field, decimalSeparator_);
-    writer_->AddLines(SecondRecordPath(now), SecondHeader(), {row});
+    if (!WriteRows(kSecondKind, path, SecondHeader(), {row}))
+        CountLost(kSecondKind);
 }
 
 QString RecordFiles::MinuteLabelLine() const
@@ -304,12 +406,29 @@ QString RecordFiles::MinuteUnitLine() const
 void RecordFiles::WriteMinuteRecord()
 {
     EnsureFolder();
-    if (!state_.CurMes.Measuring || statistics_.Count() == 0)
-        return;
-    const bool maint = state_.MySts.Maint != 0;
     const TDateTime now = clock_.Now();
+    // A closed minute's row is written with what it has, measuring or not.
+    const bool closing = closedMinute_ && *closedMinute_ == MinuteNumber(now);
+    if (closing)
+        closedMinute_.reset();
+    if ((!state_.CurMes.Measuring && !closing) || statistics_.Count() == 0)
+        return;
+    if (pendingMinute_) {
+        // The row before is still waiting: it is given up so the rows stay in their order.
+        if (!TryPendingMinuteRow()) {
+            pendingMinute_.reset();
+            CountLost(kMinuteKind);
+        }
+    }
+    const bool maint = state_.MySts.Maint != 0;
     const int groups = maint ? kMinuteQuantities : kStandardMinuteQuantities;
-    QString row = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn"), now) + u',';
+    const QString stamp = FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn"), now);
+    const QString path = MinuteRecordPath(now);
+    if (AlreadyInFile(path, stamp)) {
+        ResetMinuteStatistics();
+        return;
+    }
+    QString row = stamp + u',';
     for (int i = 0; i < groups; ++i) {
         const MinuteStatistics::Figures figures = statistics_.At(i);
         row += Number(figures.average) + u',' + Number(figures.maximum) + u',' + Number(figures.minimum) + u',';
@@ -319,12 +438,14 @@ void RecordFiles::WriteMinuteRecord()
     if (maint != lastMinuteRowMaint_)
         lines += header;
     lines.append(row);
-    const bool written = writer_->AddLines(MinuteRecordPath(now), header, lines);
+    const bool written = WriteRows(kMinuteKind, path, header, lines);
     ResetMinuteStatistics();
     // The mode is taken as written only once its header pair is in the file; otherwise a lost first
     // row of the new mode would leave the following rows under the other mode's header.
     if (written)
         lastMinuteRowMaint_ = maint;
+    else
+        pendingMinute_ = PendingRow{path, header, lines, maint};
 }
 
 }  // namespace qemra

@@ -10,8 +10,10 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace qemra {
@@ -23,6 +25,8 @@ class RecordFileWriter {
 public:
     virtual ~RecordFileWriter() = default;
     virtual bool AddLines(const QString& path, const QStringList& headerIfNew, const QStringList& lines) = 0;
+    // Why the last AddLines that returned false failed ("No space left on device"); empty if unknown.
+    virtual QString LastError() const { return {}; }
 };
 
 // The writer of the program: appends instead of rewriting, so a crash, a full disk or a write error
@@ -45,6 +49,7 @@ public:
     explicit RecordFileAppender(FileIo& io) : io_(&io) {}
 
     bool AddLines(const QString& path, const QStringList& headerIfNew, const QStringList& lines) override;
+    QString LastError() const override { return lastError_; }
 
 private:
     // What a file looked like right after this writer left it in its final form.
@@ -67,6 +72,16 @@ private:
     FileIo* io_ = nullptr;
     std::map<QString, Identity> known_;
     std::set<QString> appendOnly_;  // files whose rewrite failed: rows are only appended
+    QString lastError_;
+};
+
+// A change in whether rows reach one kind of record file (second or minute): said once when rows
+// first fail and once when they are written again, never once per row.
+struct RecordWriteEvent {
+    bool failing = false;  // true: rows stopped reaching `path`; false: they reach it again
+    QString path;
+    QString reason;       // failing only: why the row could not be written
+    qint64 lostRows = 0;  // written again only: rows that never reached the file meanwhile
 };
 
 // The daily record files in the folder "Record": one row per second into the second record file
@@ -80,6 +95,14 @@ public:
                 QChar decimalSeparator = kDecimalPoint);
 
     void RecordSecond();
+    // The port went away: the samples of the minute in progress are closed. Its row is written at
+    // its usual time with the samples it has (nothing when it has none), even if nothing is measured
+    // then, and no sample of it passes into a later minute's row.
+    void CloseMinute();
+    // Where writing failures and recoveries are reported (the core's log, the status bar).
+    std::function<void(const RecordWriteEvent&)> OnWriteEvent;
+    // Rows are failing to reach one of the files at present.
+    bool WriteFailing() const { return failing_[0].active || failing_[1].active; }
     void AccumulateMinute();
     void WriteSecondRecord();
     void WriteMinuteRecord();
@@ -100,8 +123,28 @@ public:
     static int SecondOfMinute(TDateTime value);
 
 private:
+    enum FileKind { kSecondKind = 0, kMinuteKind = 1 };
+    struct Failing {
+        bool active = false;
+        qint64 lostRows = 0;
+    };
+    // A minute row that could not be written: tried again each second until the next minute row.
+    struct PendingRow {
+        QString path;
+        QStringList header, lines;
+        bool maint = false;
+    };
+
     void EnsureFolder() const;
     QString Number(double value) const;
+    bool WriteRows(FileKind kind, const QString& path, const QStringList& header, const QStringList& lines);
+    void CountLost(FileKind kind);
+    bool TryPendingMinuteRow();
+    // The row stamped `stamp` is the last row the file held when this program first came to it (a
+    // restart within the same second or minute): it is not written twice.
+    bool AlreadyInFile(const QString& path, const QString& stamp);
+    // Whole minutes since the epoch day, for telling minutes apart.
+    static std::int64_t MinuteNumber(TDateTime value);
 
     QString folder_;
     SharedState& state_;
@@ -111,6 +154,11 @@ private:
     MinuteStatistics statistics_;
     bool minuteLatch_ = false;
     bool lastMinuteRowMaint_ = false;
+    Failing failing_[2];
+    std::optional<PendingRow> pendingMinute_;
+    std::map<QString, QString> lastStampAtStart_;  // per file: its last row's stamp when first seen
+    // The minute whose row the closed samples go into, after CloseMinute().
+    std::optional<std::int64_t> closedMinute_;
 };
 
 }  // namespace qemra

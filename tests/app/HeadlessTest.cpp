@@ -3,13 +3,16 @@
 #include "tests/support/TempFolder.h"
 
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/mount.h>
 
 namespace {
 
@@ -112,6 +115,67 @@ TEST_F(HeadlessTest, SigtermEndsCleanlyAndLeavesTheRetainedOffline)
     EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(recorder.exitCode(), 0);
     EXPECT_EQ(RetainedStatus(), "offline");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HeadlessLock, AReadOnlyDataFolderSaysWhyTheLockFileCannotBeMade)
+{
+    TempFolder folder;
+    const QString data = folder.file("data");
+    ASSERT_TRUE(QDir().mkpath(data));
+    if (::mount("tmpfs", QFile::encodeName(data).constData(), "tmpfs", MS_RDONLY, "size=64k") != 0)
+        GTEST_SKIP() << "no read-only file system can be mounted here";
+    QProcess recorder;
+    recorder.start(QStringLiteral(QEMRA_MONITOR_PATH), {"--headless", "--data-dir", data});
+    const bool ended = recorder.waitForFinished(20000);
+    ::umount2(QFile::encodeName(data).constData(), MNT_DETACH);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(recorder.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(recorder.readAllStandardError());
+    EXPECT_TRUE(said.contains("cannot create the lock file " + data + "/qemra-monitor.lock: Read-only file system"))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains("already recording"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HeadlessPortMessages, APortThatCannotOpenIsExplainedByWhatToMend)
+{
+    struct Case {
+        const char* name;
+        const char* portIni;  // nullptr: no file
+        const char* said;     // after the data folder's path
+    };
+    const Case cases[] = {
+        {"no settings file", nullptr, "cannot open COM7: the port settings file %1Port0.ini is missing"},
+        {"an empty port", "[ComPortM]\r\nPort=\r\n",
+         "no port to open: the key Port of [ComPortM] in %1Port0.ini is empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        if (c.portIni)
+            folder.write("Port0.ini", c.portIni);
+        QProcess recorder;
+        recorder.start(QStringLiteral(QEMRA_MONITOR_PATH), {"--headless", "--data-dir", folder.path()});
+        ASSERT_TRUE(recorder.waitForStarted(5000));
+        QByteArray said;
+        QElapsedTimer waited;
+        waited.start();
+        while (!said.contains("trying again") && waited.elapsed() < 20000 && recorder.state() == QProcess::Running) {
+            recorder.waitForReadyRead(100);
+            said += recorder.readAllStandardError();
+        }
+        recorder.terminate();
+        recorder.waitForFinished(5000);
+        EXPECT_TRUE(QString::fromLocal8Bit(said).contains(QString::fromLatin1(c.said).arg(folder.path())))
+            << said.toStdString();
+    }
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-#include "core/AcquisitionCore.h"
 #include "windows/main/MainWindow.h"
-#include "windows/main/TrendChart.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
-#include "windows/link/CommunicationWindow.h"
-#include "windows/link/PortSetupDialog.h"
+#include "core/AcquisitionCore.h"
 #include "sim/PseudoTerminal.h"
 #include "tests/support/TempFolder.h"
+#include "windows/link/CommunicationWindow.h"
+#include "windows/link/PortSetupDialog.h"
+#include "windows/main/TrendChart.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -533,6 +533,39 @@ TEST_F(MainWindowTest, StartStopsAtASettingsFileThatFailsToLoad)
     EXPECT_EQ(prompts.messages[0].text, "Failed to load settings");
     EXPECT_FALSE(form->CommCtrl().LinkOpen()) << "the old settings are not used";
     EXPECT_EQ(state->MySts.PortName, "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, RowsThatCannotBeWrittenAreOneLogLineAndShownInTheStatusBarUntilTheyAreWrittenAgain)
+{
+    QStringList events;
+    QObject::connect(core.get(), &AcquisitionCore::Event, [&events](const QString& line) { events << line; });
+    folder.write("Record", "a file where the folder belongs");
+    state->MySts.PortName = "COM7";
+    state->MySts.SecRec = 1;
+    state->CurMes.Measuring = 1;
+    const auto recordAt = [&](int second) {
+        clock.Set(EncodeDateTime(2024, 1, 15, 9, 5, second, 150));
+        core->Records().RecordSecond();
+    };
+    for (int second = 10; second < 15; ++second)
+        recordAt(second);
+    QLabel* shown = Find("LRecordWrite");
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->isHidden());
+    const QString path = folder.file("Record/RT_COM7_20240115.csv");
+    EXPECT_EQ(shown->text(), QStringLiteral("記録ファイル書込不可: %1 (Not a directory)").arg(path));
+
+    ASSERT_TRUE(QFile::remove(folder.file("Record")));
+    recordAt(15);
+    EXPECT_TRUE(shown->isHidden());
+    EXPECT_EQ(
+        events,
+        (QStringList{QStringLiteral("cannot write rows to %1: Not a directory; trying again each second").arg(path),
+                     QStringLiteral("rows reach %1 again; 5 rows lost meanwhile").arg(path)}));
 }
 
 }  // namespace

@@ -100,6 +100,32 @@ TEST_F(MinuteRowReaderTest, FollowsTheFileAsRowsAreAppendedOrItIsReplaced)
               (std::vector<TDateTime>{Day(11, 9, 50), Day(11, 9, 44)}));
 }
 
+TEST_F(MinuteRowReaderTest, PassesOverAnOverlongLineAndReadsNoFileTwice)
+{
+    // Damaged: 3 MB without a line end, later followed by rows.
+    const QString name = QStringLiteral("Record/RT_20261211.RCD");
+    folder.write(name, QByteArray(3 << 20, 'x'));
+    const TDateTime now = Day(11, 12, 0);
+    EXPECT_TRUE(reader.NextRows(0, now).empty());
+    {
+        QFile file(folder.file(name));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("yyy\r\n2026/12/11 09:41,1,\r\n2026/12/11 09:42,2,\r\n");
+    }
+    EXPECT_EQ(TimesOf(reader.NextRows(0, now)), (std::vector<TDateTime>{Day(11, 9, 41), Day(11, 9, 42)}));
+
+    // What was read is not read again: a row put in place of the damage in the same file is not seen,
+    // a row appended is.
+    {
+        QFile file(folder.file(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.write("2026/12/11 09:40,0,\r\n");
+        ASSERT_TRUE(file.seek(file.size()));
+        file.write("2026/12/11 09:43,3,\r\n");
+    }
+    EXPECT_EQ(TimesOf(reader.NextRows(Day(11, 9, 42), now)), std::vector<TDateTime>{Day(11, 9, 43)});
+}
+
 TEST(MinuteRowTime, KnowsADataRowFromAnyOtherLine)
 {
     struct Case {

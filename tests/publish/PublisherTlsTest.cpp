@@ -119,7 +119,7 @@ TEST_F(PublisherTlsTest, RefusedAttemptsGiveOneLineWithTheReason)
         const char* brokerSawIt;  // in the broker's log, once per attempt
     };
     const Case cases[] = {
-        {"station-ca", "wrong", "Connection Refused: not authorised.", "not authorised"},
+        {"station-ca", "wrong", "Not authorized", "not authorised"},
         {"other-ca", "secret", "certificate verify failed", "unknown ca"},
     };
     std::vector<QStringList> logs(std::size(cases));

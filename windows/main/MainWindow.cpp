@@ -1,11 +1,11 @@
 // MainWindow.cpp: TMainForm, the main window.
 #include "windows/main/MainWindow.h"
 
-#include "windows/main/TrendChart.h"
-#include "windows/main/TrendStrips.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "windows/link/CommunicationWindow.h"
+#include "windows/main/TrendChart.h"
+#include "windows/main/TrendStrips.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -179,6 +179,17 @@ void TMainForm::FormCreate()
         SBStatus->addPermanentWidget(LPublish);
         connect(publisher, &Publisher::StateChanged, LPublish, &QLabel::setText);
     }
+    // Rows that cannot be written are shown until they are written again.
+    LRecordWrite = new QLabel(SBStatus);
+    LRecordWrite->setObjectName(QStringLiteral("LRecordWrite"));
+    LRecordWrite->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    LRecordWrite->hide();
+    SBStatus->addPermanentWidget(LRecordWrite);
+    connect(&core_, &AcquisitionCore::RecordWriteChanged, LRecordWrite,
+            [this](bool failing, const QString& path, const QString& reason) {
+                LRecordWrite->setText(failing ? tr("記録ファイル書込不可: %1 (%2)").arg(path, reason) : QString());
+                LRecordWrite->setVisible(failing);
+            });
 }
 
 void TMainForm::BuildWindow()

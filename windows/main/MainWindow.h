@@ -112,7 +112,8 @@ private:
     std::array<QLabel*, kStatusPanels> statusPanels_{};
     QSplitter* splitter_ = nullptr;
     QStatusBar* SBStatus = nullptr;
-    QLabel* LPublish = nullptr;  // the broker's state, while publishing
+    QLabel* LPublish = nullptr;      // the broker's state, while publishing
+    QLabel* LRecordWrite = nullptr;  // shown while rows cannot be written to a record file
     QLabel* LMETs = nullptr;
     QLabel* Lclo = nullptr;
     QPushButton* BBPrmChange = nullptr;
