@@ -1,4 +1,5 @@
 #include "windows/main/MainWindow.h"
+#include "app/CommandLine.h"
 #include "app/EndSignals.h"
 #include "app/Headless.h"
 #include "app/Program.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 #include <cstdio>
 #include <exception>
@@ -44,12 +46,30 @@ public:
 
 int main(int argc, char** argv)
 {
-    // The survey summary runs without a display, so it goes before any window toolkit starts.
-    if (qemra::WantsSurveySummary(argc, argv))
+    // Read before any window toolkit starts: the help, the version, a wrong option, the survey
+    // summary and the unattended recorder need no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const qemra::CommandLine line = qemra::ParseCommandLine(arguments);
+    switch (line.mode) {
+    case qemra::CommandLine::Mode::Help:
+        std::fputs(qemra::MonitorHelpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case qemra::CommandLine::Mode::Version:
+        std::fputs(qemra::MonitorVersionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case qemra::CommandLine::Mode::Wrong:
+        std::fprintf(stderr, "qemra-monitor: %s\n%s\n", line.error.toLocal8Bit().constData(),
+                     qemra::MonitorUsageLine().toLocal8Bit().constData());
+        return 2;
+    case qemra::CommandLine::Mode::Summary:
         return qemra::RunSurveySummaryCommand(argc, argv);
-    // So does the unattended recorder.
-    if (qemra::WantsHeadless(argc, argv))
-        return qemra::RunHeadless(argc, argv);
+    case qemra::CommandLine::Mode::Headless:
+        return qemra::RunHeadless(argc, argv, line.dataDir);
+    case qemra::CommandLine::Mode::Window:
+        break;
+    }
     // Before the toolkit starts any thread, so that every thread keeps the end signals blocked.
     qemra::EndSignals::Block();
     MonitorApplication app(argc, argv);

@@ -52,6 +52,10 @@ PublishSettings LoadPublishSettings(const QString& iniPath, const QString& portF
     if (settings.ClientId.isEmpty())
         settings.ClientId = QString(settings.TopicPrefix).replace(u'/', u'-');
 
+    settings.Discovery = text("Discovery");
+    while (settings.Discovery.endsWith(u'/'))
+        settings.Discovery.chop(1);
+
     settings.KeepAlive = ini.ReadInteger(kPublishSection, QStringLiteral("KeepAlive"), kDefaultKeepAlive);
     settings.KeepAlive = std::clamp(settings.KeepAlive, kShortestKeepAlive, kLongestKeepAlive);
     return settings;

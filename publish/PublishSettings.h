@@ -13,6 +13,7 @@ struct PublishSettings {
     QString Username, Password;
     QString CaFile, CertFile, KeyFile;
     int KeepAlive = 30;  // seconds
+    QString Discovery;   // Home Assistant discovery prefix ("homeassistant"); empty: no discovery
 
     bool Enabled() const { return !Host.isEmpty(); }
     bool Tls() const { return !CaFile.isEmpty(); }

@@ -47,11 +47,12 @@ void Publisher::Start()
     QString error;
     if (!worker_->Setup(error)) {
         worker_.reset();
-        Log(QStringLiteral("MQTT: 設定エラー %1: %2").arg(settings_.Address(), error));
+        Log(QStringLiteral("MQTT: settings error %1: %2").arg(settings_.Address(), error));
         SetState(QStringLiteral("MQTT: 設定エラー (%1)").arg(error));
         return;
     }
     worker_->RowsWritten(clock_.Now());
+    worker_->OfferDevice(device_);
     thread_ = std::thread([worker = worker_] { worker->Run(); });
     SetState(QStringLiteral("MQTT: 接続待ち %1").arg(settings_.Address()));
 }
@@ -76,6 +77,15 @@ void Publisher::PublishLive(const TMesData& values, TDateTime now)
         worker_->OfferLive(values, now);
 }
 
+void Publisher::SetDevice(const DeviceInfo& device)
+{
+    if (settings_.Discovery.isEmpty() || device == device_)
+        return;
+    device_ = device;
+    if (worker_)
+        worker_->OfferDevice(device_);
+}
+
 void Publisher::MinuteRowWritten()
 {
     if (worker_)
@@ -86,7 +96,7 @@ void Publisher::OnConnected()
 {
     connected_ = true;
     lastReason_.clear();
-    Log(QStringLiteral("MQTT: 接続 %1").arg(settings_.Address()));
+    Log(QStringLiteral("MQTT: connected to %1").arg(settings_.Address()));
     SetState(QStringLiteral("MQTT: 接続中 %1").arg(settings_.Address()));
 }
 
@@ -96,7 +106,8 @@ void Publisher::OnFailed(const QString& reason)
     connected_ = false;
     if (reason != lastReason_ || wasConnected) {
         lastReason_ = reason;
-        Log((wasConnected ? QStringLiteral("MQTT: 切断 %1: %2") : QStringLiteral("MQTT: 接続できません %1: %2"))
+        Log((wasConnected ? QStringLiteral("MQTT: disconnected from %1: %2")
+                          : QStringLiteral("MQTT: cannot connect to %1: %2"))
                 .arg(settings_.Address(), reason));
     }
     SetState(QStringLiteral("MQTT: 再接続待ち (%1)").arg(reason));

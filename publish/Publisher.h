@@ -46,6 +46,9 @@ public:
     // Once per second with new values while polling; goes out within a tenth of a second while
     // connected and no rows from before the connection wait, and is dropped otherwise.
     void PublishLive(const TMesData& values, TDateTime now);
+    // What the instrument says of itself (DeviceOf(values)), each second while polling; with
+    // discovery on, a change sends the discovery messages again.
+    void SetDevice(const DeviceInfo& device);
     // A minute row was appended: what is new in the minute record files goes out.
     void MinuteRowWritten();
     // Clean end: the retained "offline" (waiting up to two seconds for the broker's acknowledgement),
@@ -87,6 +90,7 @@ private:
     QString stateText_;
     QString lastReason_;  // the failure last logged, so a retry failing alike logs nothing
     std::optional<TDateTime> acknowledged_;
+    DeviceInfo device_;
 };
 
 }  // namespace qemra
