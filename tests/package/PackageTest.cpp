@@ -305,7 +305,8 @@ TEST_F(PackageTest, ManPagesRenderWithoutWarningsAndDescribeExactlyTheOptionsThe
         EXPECT_TRUE(groff.err.isEmpty()) << c.page.toStdString() << ":\n" << groff.err.constData();
 
         const QString text = QString::fromUtf8(page).replace(QStringLiteral("\\-"), QStringLiteral("-"));
-        const QString optionsSection = text.section(QStringLiteral("\n.SH OPTIONS\n"), 1).section("\n.SH ", 0, 0);
+        const QString optionsSection =
+            u'\n' + text.section(QStringLiteral("\n.SH OPTIONS\n"), 1).section("\n.SH ", 0, 0);
         const auto names = [](const QString& source, const QString& pattern) {
             QSet<QString> found;
             QRegularExpressionMatchIterator matches = QRegularExpression(pattern).globalMatch(source);
