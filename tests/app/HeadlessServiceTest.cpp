@@ -108,8 +108,10 @@ protected:
         notify = std::make_unique<NotifySocket>(folder.file("notify"));
         ASSERT_TRUE(notify->Bound());
         // Nobody listens on the broker's port, so the broker refuses.
+        // A password the group and others can read, as a file written with the usual umask is.
         folder.write("Publish.ini", "[Mqtt]\r\nHost=127.0.0.1\r\nPort=" + QByteArray::number(refusingPort) +
-                                        "\r\nTopicPrefix=t/s\r\n");
+                                        "\r\nTopicPrefix=t/s\r\nUsername=station\r\nPassword=secret\r\n");
+        ASSERT_EQ(::chmod(folder.file("Publish.ini").toLocal8Bit().constData(), 0644), 0);
         sim = std::make_unique<SimProcess>(
             QStringList{"--quiet", "--link", folder.file("sim.tty"), "--port-ini", folder.file("Port0.ini")});
         ASSERT_FALSE(sim->Device().isEmpty());
@@ -190,11 +192,15 @@ TEST_F(HeadlessServiceTest, SaysReadyOnceAndPingsTheWatchdogAtHalfItsIntervalUnt
     EXPECT_TRUE(pinged);
 }
 
-TEST_F(HeadlessServiceTest, JournalLinesCarryTheirPriorityAndNoTimeOfTheirOwn)
+TEST_F(HeadlessServiceTest, JournalLinesCarryTheirPriorityAndNoTimeOfTheirOwnAndWarnOfAReadablePassword)
 {
     ASSERT_TRUE(WaitForJournal("<6>qemra-monitor: connected: ")) << folder.read("journal").constData();
     ASSERT_TRUE(
         WaitForJournal("<3>qemra-monitor: MQTT: cannot connect to 127.0.0.1:" + QByteArray::number(refusingPort)))
+        << folder.read("journal").constData();
+    EXPECT_EQ(folder.read("journal").count("chmod 600"), 1);
+    EXPECT_TRUE(folder.read("journal").contains("<4>qemra-monitor: " + folder.file("Publish.ini").toLocal8Bit() +
+                                                " holds a broker password and can be read by others (mode 0644)"))
         << folder.read("journal").constData();
     sim->Ask("hangup");
     ASSERT_TRUE(WaitForJournal("<4>qemra-monitor: port lost: ")) << folder.read("journal").constData();
