@@ -1,13 +1,15 @@
 #include "app/Headless.h"
 
 #include "app/EndSignals.h"
+#include "app/ServiceLog.h"
+#include "app/ServiceNotifier.h"
 #include "common/AppFolder.h"
 #include "common/DateTime.h"
 #include "common/Prompts.h"
 #include "core/AcquisitionCore.h"
+#include "publish/SecretFile.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QLockFile>
 #include <QStringList>
@@ -25,25 +27,23 @@ namespace qemra {
 
 namespace {
 
-const char kUsage[] = "usage: qemra-monitor --headless [--data-dir DIR]\n";
-
-void Log(const QString& line)
-{
-    const QString stamp = QDateTime::currentDateTime().toString(Qt::ISODate);
-    std::fprintf(stderr, "%s qemra-monitor: %s\n", stamp.toLocal8Bit().constData(), line.toLocal8Bit().constData());
-    std::fflush(stderr);
-}
-
 // Nobody answers a box here: each message becomes a log line and every file dialog is cancelled.
 class LogPrompts final : public Prompts {
 public:
+    explicit LogPrompts(ServiceLog& log) : log_(log) {}
+
     void Message(Kind kind, const QString& text) override
     {
-        Log((kind == Kind::Information ? QStringLiteral("note: ") : QStringLiteral("error: ")) +
-            QString(text).replace(u'\n', u' '));
+        if (kind == Kind::Information)
+            log_.Write(ServiceLog::Priority::Info, QStringLiteral("note: ") + text);
+        else
+            log_.Write(ServiceLog::Priority::Error, QStringLiteral("error: ") + text);
     }
     QString OpenFileName(const FileDialogOptions&) override { return {}; }
     QString SaveFileName(const FileDialogOptions&) override { return {}; }
+
+private:
+    ServiceLog& log_;
 };
 
 // Why the lock file cannot be made, in the system's words ("Read-only file system").
@@ -80,37 +80,18 @@ QString WhyPortDidNotOpen(AcquisitionCore& core)
 
 }  // namespace
 
-bool WantsHeadless(int argc, char** argv)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--headless") == 0)
-            return true;
-    return false;
-}
-
-int RunHeadless(int argc, char** argv)
+int RunHeadless(int argc, char** argv, const QString& dataDir)
 {
     // Before the core application starts any thread, so that every thread keeps them blocked.
     EndSignals::Block();
     QCoreApplication app(argc, argv);
-    QString dataDir;
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--headless"))
-            continue;
-        if (args[i] == QStringLiteral("--data-dir") && i + 1 < args.size()) {
-            dataDir = args[++i];
-            continue;
-        }
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    ServiceLog log;
     QString baseFolder;
     if (dataDir.isEmpty()) {
         baseFolder = AppBaseFolder();
     } else {
         if (!QDir().mkpath(dataDir)) {
-            Log(QStringLiteral("cannot create the data folder ") + dataDir);
+            log.Write(ServiceLog::Priority::Error, QStringLiteral("cannot create the data folder ") + dataDir);
             return 1;
         }
         baseFolder = WithTrailingSlash(QDir(dataDir).absolutePath());
@@ -123,38 +104,46 @@ int RunHeadless(int argc, char** argv)
     if (!lock.tryLock(0)) {
         // Only a lock held by another recorder names one; else the folder refused the lock file.
         if (lock.error() != QLockFile::LockFailedError) {
-            Log(QStringLiteral("cannot create the lock file %1: %2; exiting")
-                    .arg(QDir::toNativeSeparators(lockPath), LockFileError(lockPath)));
+            log.Write(ServiceLog::Priority::Error, QStringLiteral("cannot create the lock file %1: %2; exiting")
+                                                       .arg(QDir::toNativeSeparators(lockPath), LockFileError(lockPath)));
             return 1;
         }
         qint64 pid = 0;
         QString host;
         QString name;
         lock.getLockInfo(&pid, &host, &name);
-        Log(QStringLiteral("another qemra-monitor (pid %1) is already recording in %2; exiting")
-                .arg(pid)
-                .arg(QDir::toNativeSeparators(baseFolder)));
+        log.Write(ServiceLog::Priority::Error,
+                  QStringLiteral("another qemra-monitor (pid %1) is already recording in %2; exiting")
+                      .arg(pid)
+                      .arg(QDir::toNativeSeparators(baseFolder)));
         return 1;
     }
 
     EndSignals endSignals;
     endSignals.OnSignal = [] { QCoreApplication::quit(); };
     SystemClock clock;
-    LogPrompts prompts;
+    LogPrompts prompts(log);
+    ServiceNotifier service;
     int status = 0;
     {
         AcquisitionCore core(clock, prompts, baseFolder);
-        QObject::connect(&core, &AcquisitionCore::Event, &core, [](const QString& line) { Log(line); });
+        QObject::connect(&core, &AcquisitionCore::Event, &core, [&log](const QString& line) { log.Event(line); });
+        // From the tick itself, so a stuck event loop or poll stops the pings.
+        core.hooks.TickStep = [&service] { service.Tick(); };
         core.SetAlwaysReconnect(true);
-        Log(QStringLiteral("recording in ") + QDir::toNativeSeparators(baseFolder));
+        log.Write(ServiceLog::Priority::Info, QStringLiteral("recording in ") + QDir::toNativeSeparators(baseFolder));
+        if (const QString warning = ReadableSecretWarning(PublishIniPath(baseFolder)); !warning.isEmpty())
+            log.Write(ServiceLog::Priority::Warning, warning);
         if (!core.Connect()) {
-            Log(WhyPortDidNotOpen(core) + QStringLiteral("; trying again every 2 s"));
+            log.Write(ServiceLog::Priority::Warning, WhyPortDidNotOpen(core) + QStringLiteral("; trying again every 2 s"));
             core.ReconnectLater();
         }
         core.Start();
+        service.Ready();
         if (!endSignals.Received())
             status = QCoreApplication::exec();
-        Log(QStringLiteral("stopping"));
+        service.Stopping();
+        log.Write(ServiceLog::Priority::Info, QStringLiteral("stopping"));
     }
     return status;
 }

@@ -4,6 +4,7 @@
 #include "app/EndSignals.h"
 #include "app/Program.h"
 #include "common/AppFolder.h"
+#include "publish/SecretFile.h"
 #include "survey/SurveyRun.h"
 
 #include <QApplication>
@@ -12,13 +13,16 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <cstring>
+
 
 namespace qemra {
 
 int RunProgram(const Clock& clock, Prompts& prompts, const QString& baseFolder, EndSignals& endSignals,
                const std::function<void(Program&)>& created)
 {
+    // As ssh does for a key others can read; the window program has no log but its standard error.
+    if (const QString warning = ReadableSecretWarning(PublishIniPath(baseFolder)); !warning.isEmpty())
+        std::fprintf(stderr, "qemra-monitor: %s\n", warning.toLocal8Bit().constData());
     Program program(clock, prompts, baseFolder);
     // Ended while the windows were being made: they go again without being shown, saving what
     // they save at the end of any run.
@@ -36,14 +40,6 @@ int RunProgram(const Clock& clock, Prompts& prompts, const QString& baseFolder, 
     const auto forget = qScopeGuard([&endSignals] { endSignals.OnSignal = nullptr; });
     program.Main().show();
     return QApplication::exec();
-}
-
-bool WantsSurveySummary(int argc, char** argv)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--summary") == 0)
-            return true;
-    return false;
 }
 
 int RunSurveySummaryCommand(int argc, char** argv)

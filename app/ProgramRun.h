@@ -18,8 +18,6 @@ class Prompts;
 int RunProgram(const Clock& clock, Prompts& prompts, const QString& baseFolder, EndSignals& endSignals,
                const std::function<void(Program&)>& created = {});
 
-// True when the command line asks for the survey summary ("--summary"), which needs no display.
-bool WantsSurveySummary(int argc, char** argv);
 // Prints the survey summary under a QCoreApplication, creating no window; the data folder defaults
 // to the program's own. Returns the exit status.
 int RunSurveySummaryCommand(int argc, char** argv);

@@ -1,4 +1,5 @@
 #include "windows/main/MainWindow.h"
+#include "app/CommandLine.h"
 #include "app/EndSignals.h"
 #include "app/Headless.h"
 #include "app/Program.h"
@@ -12,9 +13,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <optional>
 
@@ -45,45 +46,39 @@ public:
     }
 };
 
-// The value of "--lang ja|en" ("--lang=en" too); nothing when it is not given. An unknown value
-// is an error, so a typing slip does not silently leave the screens in the other language.
-bool ReadLanguageOption(int argc, char** argv, std::optional<qemra::UiLanguage>& language)
-{
-    for (int i = 1; i < argc; ++i) {
-        QString value;
-        if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc)
-            value = QString::fromLocal8Bit(argv[i + 1]);
-        else if (std::strncmp(argv[i], "--lang=", 7) == 0)
-            value = QString::fromLocal8Bit(argv[i] + 7);
-        else if (std::strcmp(argv[i], "--lang") != 0)
-            continue;
-        language = qemra::ParseUiLanguage(value);
-        if (!language) {
-            std::fprintf(stderr, "qemra-monitor: --lang takes ja or en\n");
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    // The survey summary runs without a display, so it goes before any window toolkit starts.
-    if (qemra::WantsSurveySummary(argc, argv))
+    // Read before any window toolkit starts: the help, the version, a wrong option, the survey
+    // summary and the unattended recorder need no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const qemra::CommandLine line = qemra::ParseCommandLine(arguments);
+    switch (line.mode) {
+    case qemra::CommandLine::Mode::Help:
+        std::fputs(qemra::MonitorHelpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case qemra::CommandLine::Mode::Version:
+        std::fputs(qemra::MonitorVersionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case qemra::CommandLine::Mode::Wrong:
+        std::fprintf(stderr, "qemra-monitor: %s\n%s\n", line.error.toLocal8Bit().constData(),
+                     qemra::MonitorUsageLine().toLocal8Bit().constData());
+        return 2;
+    case qemra::CommandLine::Mode::Summary:
         return qemra::WantsSurveyReport(argc, argv) ? qemra::RunSurveyReportCommand(argc, argv)
                                                     : qemra::RunSurveySummaryCommand(argc, argv);
-    // So does the unattended recorder.
-    if (qemra::WantsHeadless(argc, argv))
-        return qemra::RunHeadless(argc, argv);
+    case qemra::CommandLine::Mode::Headless:
+        return qemra::RunHeadless(argc, argv, line.dataDir);
+    case qemra::CommandLine::Mode::Window:
+        break;
+    }
     // Before the toolkit starts any thread, so that every thread keeps the end signals blocked.
     qemra::EndSignals::Block();
-    std::optional<qemra::UiLanguage> language;
-    if (!ReadLanguageOption(argc, argv, language))
-        return 2;
     MonitorApplication app(argc, argv);
-    const auto translation = qemra::InstallUiTranslation(qemra::SystemUiLanguage(language));
+    const auto translation = qemra::InstallUiTranslation(qemra::SystemUiLanguage(qemra::ParseUiLanguage(line.language)));
     try {
         // Ctrl+C, kill and a closed terminal end the program the way closing the main window does,
         // so the port is closed and its lock file removed; listening starts before any window or

@@ -2,6 +2,7 @@
 
 #include "common/Prompts.h"
 #include "publish/AckedMinuteFile.h"
+#include "publish/Discovery.h"
 #include "publish/PublishSettings.h"
 #include "recording/RecordSettings.h"
 
@@ -23,8 +24,10 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
         if (hooks.ShowValues)
             hooks.ShowValues();
         // The first seconds after a connect still hold values from before any answer.
-        if (publisher_ && poll_->WarmupCount > 3)
+        if (publisher_ && poll_->WarmupCount > 3) {
+            publisher_->SetDevice(DeviceOf(state_->CurMes));
             publisher_->PublishLive(state_->CurMes, clock_.Now());
+        }
     };
     poll_->hooks.SecondStep = [this] {
         if (hooks.SecondStep)

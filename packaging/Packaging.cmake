@@ -48,7 +48,7 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qemra-monitor)
-set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # The Debian revision makes it a non-native package, whose changelog is changelog.Debian.gz.
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR "Qemra Monitor developers")

@@ -137,6 +137,10 @@ PublishSettings LoadPublishSettings(const QString& iniPath, const QString& portN
     if (settings.ClientId.isEmpty())
         settings.ClientId = QString(settings.TopicPrefix).replace(u'/', u'-');
 
+    settings.Discovery = text("Discovery");
+    while (settings.Discovery.endsWith(u'/'))
+        settings.Discovery.chop(1);
+
     settings.KeepAlive = kDefaultKeepAlive;
     if (const QString keepAlive = text("KeepAlive"); !keepAlive.isEmpty()) {
         if (const std::optional<int> value = NumberWithin(keepAlive, kShortestKeepAlive, kLongestKeepAlive))

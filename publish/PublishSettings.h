@@ -16,6 +16,7 @@ struct PublishSettings {
     // Why the file or one of its values cannot be used ("Publish.ini: Port=abc: ..."): publishing
     // stays off and this is said once. Empty when the settings hold.
     QString Problem;
+    QString Discovery;   // Home Assistant discovery prefix ("homeassistant"); empty: no discovery
 
     bool Enabled() const { return !Host.isEmpty() && Problem.isEmpty(); }
     // TLS is on with any of its files; without a CA file the system's CA store verifies the broker.

@@ -82,6 +82,12 @@ void PublishWorker::OfferLive(const TMesData& values, TDateTime now)
     mailbox_.now = now;
 }
 
+void PublishWorker::OfferDevice(const DeviceInfo& device)
+{
+    const std::lock_guard lock(mutex_);
+    mailbox_.device = device;
+}
+
 void PublishWorker::RowsWritten(TDateTime now)
 {
     const std::lock_guard lock(mutex_);
@@ -179,9 +185,12 @@ void PublishWorker::Serve(const Mailbox& mail)
         justAccepted_ = false;
         catchingUp_ = true;
         Report([call = reports_.connected] { call(); });
+        Announce(mail.device);
         client_.Publish(Topic("status"), "online", 1, true);
         forwarder_.Restart();
         pump = true;
+    } else if (mail.device != announced_) {
+        Announce(mail.device);
     }
     if (pump) {
         const QByteArray topic = Topic("minute");
@@ -195,6 +204,14 @@ void PublishWorker::Serve(const Mailbox& mail)
         catchingUp_ = false;
     if (mail.live && !catchingUp_ && !client_.Congested())
         client_.Publish(Topic("live"), livePayloads_.Live(mail.live->values, mail.live->time), 0, false);
+}
+
+void PublishWorker::Announce(const DeviceInfo& device)
+{
+    // Retained, so the automation system finds the sensors whenever it starts.
+    announced_ = device;
+    for (const DiscoveryMessage& message : DiscoveryMessages(settings_, device))
+        client_.Publish(message.topic, message.payload, 1, true);
 }
 
 void PublishWorker::SayGoodbye(int& rc)

@@ -2,6 +2,7 @@
 
 #include "acquisition/Records.h"
 #include "common/DateTime.h"
+#include "publish/Discovery.h"
 #include "publish/MinuteForwarder.h"
 #include "publish/MqttClient.h"
 #include "publish/Payloads.h"
@@ -57,6 +58,8 @@ public:
     // From the event-loop thread.
     void OfferLive(const TMesData& values, TDateTime now);
     void RowsWritten(TDateTime now);
+    // What the instrument says of itself: the discovery messages go out again when it changes.
+    void OfferDevice(const DeviceInfo& device);
     // Asks the thread to end, sending the retained "offline" first while connected; true when it
     // has ended within `bound`. No report arrives after this.
     bool Finish(std::chrono::milliseconds bound);
@@ -72,9 +75,11 @@ private:
         bool rowsWritten = false;
         TDateTime now = 0;
         bool finishing = false;
+        DeviceInfo device;  // the latest, kept across passes
     };
 
     void Serve(const Mailbox& mail);
+    void Announce(const DeviceInfo& device);
     void SayGoodbye(int& rc);
     Mailbox TakeMailbox();
     template <typename Call>
@@ -93,6 +98,7 @@ private:
     std::chrono::steady_clock::time_point acceptedAt_{};
     bool acknowledgements_ = false;
     bool catchingUp_ = false;  // rows from before the present connection are still going out
+    DeviceInfo announced_;  // the device the last discovery messages named
     int goodbyeMid_ = -1;
     bool goodbyeAcknowledged_ = false;
 

@@ -43,7 +43,7 @@ void Publisher::Start()
         if (!problemSaid_)
             Log(QStringLiteral("MQTT: publishing off: ") + settings_.Problem);
         problemSaid_ = true;
-        SetState(QStringLiteral("MQTT: 設定エラー (%1)").arg(settings_.Problem));
+        SetState(tr("MQTT: 設定エラー (%1)").arg(settings_.Problem));
         return;
     }
     if (!settings_.Enabled())
@@ -60,12 +60,13 @@ void Publisher::Start()
         Log(QStringLiteral("MQTT: ") + notice);
     if (!ready) {
         worker_.reset();
-        Log(QStringLiteral("MQTT: 設定エラー %1: %2").arg(settings_.Address(), error));
+        Log(QStringLiteral("MQTT: settings error %1: %2").arg(settings_.Address(), error));
         SetState(tr("MQTT: 設定エラー (%1)").arg(error));
         return;
     }
     refusals_.clear();
     worker_->RowsWritten(clock_.Now());
+    worker_->OfferDevice(device_);
     thread_ = std::thread([worker = worker_] { worker->Run(); });
     SetState(tr("MQTT: 接続待ち %1").arg(settings_.Address()));
 }
@@ -90,6 +91,15 @@ void Publisher::PublishLive(const TMesData& values, TDateTime now)
         worker_->OfferLive(values, now);
 }
 
+void Publisher::SetDevice(const DeviceInfo& device)
+{
+    if (settings_.Discovery.isEmpty() || device == device_)
+        return;
+    device_ = device;
+    if (worker_)
+        worker_->OfferDevice(device_);
+}
+
 void Publisher::MinuteRowWritten()
 {
     if (worker_)
@@ -100,7 +110,7 @@ void Publisher::OnConnected()
 {
     connected_ = true;
     lastReason_.clear();
-    Log(QStringLiteral("MQTT: 接続 %1").arg(settings_.Address()));
+    Log(QStringLiteral("MQTT: connected to %1").arg(settings_.Address()));
     SetState(tr("MQTT: 接続中 %1").arg(settings_.Address()));
 }
 
@@ -110,7 +120,8 @@ void Publisher::OnFailed(const QString& reason)
     connected_ = false;
     if (reason != lastReason_ || wasConnected) {
         lastReason_ = reason;
-        Log((wasConnected ? QStringLiteral("MQTT: 切断 %1: %2") : QStringLiteral("MQTT: 接続できません %1: %2"))
+        Log((wasConnected ? QStringLiteral("MQTT: disconnected from %1: %2")
+                          : QStringLiteral("MQTT: cannot connect to %1: %2"))
                 .arg(settings_.Address(), reason));
     }
     SetState(tr("MQTT: 再接続待ち (%1)").arg(reason));

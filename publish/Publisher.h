@@ -47,6 +47,9 @@ public:
     // Once per second with new values while polling; goes out within a tenth of a second while
     // connected and no rows from before the connection wait, and is dropped otherwise.
     void PublishLive(const TMesData& values, TDateTime now);
+    // What the instrument says of itself (DeviceOf(values)), each second while polling; with
+    // discovery on, a change sends the discovery messages again.
+    void SetDevice(const DeviceInfo& device);
     // A minute row was appended: what is new in the minute record files goes out.
     void MinuteRowWritten();
     // Clean end: the retained "offline" (waiting up to two seconds for the broker's acknowledgement),
@@ -91,6 +94,7 @@ private:
     std::optional<TDateTime> acknowledged_;
     QSet<QString> refusals_;  // the refusals already logged since Start()
     bool problemSaid_ = false;  // settings that cannot be used are said once
+    DeviceInfo device_;
 };
 
 }  // namespace qemra

@@ -17,6 +17,7 @@ struct SimOptions {
     std::string commandPipe;  // named pipe read for commands like standard input, empty for none
     bool quiet = false;       // no traffic lines on standard error
     bool help = false;
+    bool version = false;
     // Settings for ApplySetting, by name, in the order given.
     std::vector<std::pair<std::string, std::string>> settings;
 };
@@ -29,6 +30,11 @@ struct ParsedOptions {
 // "--name value" and "--name=value" both work.
 ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
 
+// Every option, one line each.
 std::string OptionsHelp();
+// One line: how the program is called, for a command line it refuses.
+std::string UsageLine();
+// "qemra-sim 1.0.0" and the Qt version it runs with, one line each.
+std::string VersionText();
 
 }  // namespace qemra::sim

@@ -15,11 +15,15 @@ int main(int argc, char** argv)
 
     const ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        std::cerr << "qemra-sim: " << parsed.error << "\n(try --help)" << std::endl;
+        std::cerr << "qemra-sim: " << parsed.error << "\n" << UsageLine() << std::endl;
         return 2;
     }
     if (parsed.options.help) {
         std::cout << OptionsHelp() << CommandHelp() << std::endl;
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << VersionText() << std::flush;
         return 0;
     }
 

@@ -26,6 +26,8 @@ packages=(
   python3-pandas
   # publishing to an MQTT broker: the client library, and the broker, its clients and openssl for the tests
   libmosquitto-dev mosquitto mosquitto-clients openssl
+  # telling systemd the headless recorder is ready and alive (sd_notify)
+  libsystemd-dev
 )
 
 missing=()

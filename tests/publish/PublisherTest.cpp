@@ -197,7 +197,7 @@ TEST_F(PublisherTest, SendsEveryRowInOrderOnceTheBrokerIsBack)
         << MinuteTimes(subscriber).size();
     EXPECT_TRUE(WaitUntil([&] { return StateFile() == "2026-12-11T09:44:00+09:00\n"; })) << StateFile().toStdString();
     // Exactly one line for the outage, however often the broker refused in between.
-    EXPECT_EQ(log.filter(QStringLiteral("切断")).size(), 1) << log.join(u'\n').toStdString();
+    EXPECT_EQ(log.filter(QStringLiteral("MQTT: disconnected from ")).size(), 1) << log.join(u'\n').toStdString();
 }
 
 TEST_F(PublisherTest, PublisherStartedAfterAnOutageSendsWhatTheLastOneLeftUnacknowledged)
@@ -262,7 +262,7 @@ TEST_F(PublisherTest, NothingRunsWithoutHostOrWithATlsFileThatCannotBeRead)
          "127.0.0.1",
          "missing-ca.pem",
          QStringLiteral("MQTT: 設定エラー (") + missing,
-         {QStringLiteral("MQTT: 設定エラー 127.0.0.1:%1: %2: No such file or directory")
+         {QStringLiteral("MQTT: settings error 127.0.0.1:%1: %2: No such file or directory")
               .arg(broker.Port())
               .arg(missing)}},
     };

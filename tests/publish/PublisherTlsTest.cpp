@@ -107,7 +107,7 @@ TEST_F(PublisherTlsTest, ConnectsWithTheStationsAuthorityAndPassword)
 
     ASSERT_TRUE(WaitUntil([&] { return !subscriber.Messages().empty(); })) << log.join(u'\n').toStdString();
     EXPECT_EQ(subscriber.Messages().front().payload, "online");
-    EXPECT_EQ(log, QStringList{QStringLiteral("MQTT: 接続 127.0.0.1:%1").arg(tlsPort)});
+    EXPECT_EQ(log, QStringList{QStringLiteral("MQTT: connected to 127.0.0.1:%1").arg(tlsPort)});
 }
 
 TEST_F(PublisherTlsTest, RefusedAttemptsGiveOneLineWithTheReason)
@@ -135,7 +135,7 @@ TEST_F(PublisherTlsTest, RefusedAttemptsGiveOneLineWithTheReason)
         SCOPED_TRACE(cases[i].ca + std::string(" ") + cases[i].password);
         EXPECT_FALSE(publishers[i]->Connected());
         ASSERT_EQ(logs[i].size(), 1) << logs[i].join(u'\n').toStdString();
-        EXPECT_TRUE(logs[i].front().startsWith(QStringLiteral("MQTT: 接続できません 127.0.0.1:%1: ").arg(tlsPort)));
+        EXPECT_TRUE(logs[i].front().startsWith(QStringLiteral("MQTT: cannot connect to 127.0.0.1:%1: ").arg(tlsPort)));
         EXPECT_TRUE(logs[i].front().contains(QString::fromLatin1(cases[i].reason))) << logs[i].front().toStdString();
         EXPECT_TRUE(publishers[i]->StateText().startsWith(QStringLiteral("MQTT: 再接続待ち (")));
         EXPECT_GE(broker.LogText().count(QString::fromLatin1(cases[i].brokerSawIt)), 3) << "tried again and again";
