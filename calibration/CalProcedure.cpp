@@ -22,8 +22,8 @@ QString Shown(const QString& source) { return CalProcedure::tr(source.toUtf8().c
 }  // namespace
 
 const QString CalProcedure::kReferenceOutOfRange =
-    QString::fromUtf8(QT_TRANSLATE_NOOP("CalProcedure", "基準温度は -10 ～ 50 ℃ の数値で入力してください"));
-const QString CalProcedure::kUnsendable = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    QStringLiteral(QT_TRANSLATE_NOOP("CalProcedure", "基準温度は -10 ～ 50 ℃ の数値で入力してください"));
+const QString CalProcedure::kUnsendable = QStringLiteral(QT_TRANSLATE_NOOP(
     "CalProcedure", "送信できない値があるため、書込みを中止しました。パラメータの値を確認してください。"));
 const QString CalProcedure::kLinkLost = QString::fromUtf8(
     QT_TRANSLATE_NOOP("CalProcedure", "通信が切断されたため、キャリブレーションの書込みを中止しました。"));

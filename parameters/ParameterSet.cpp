@@ -15,7 +15,7 @@
 namespace qemra {
 
 const QString kParameterNotConvertible =
-    QString::fromUtf8(QT_TRANSLATE_NOOP("ParameterSet", "変換できない文字がありました\n設定数値を確認してください！"));
+    QStringLiteral(QT_TRANSLATE_NOOP("ParameterSet", "変換できない文字がありました\n設定数値を確認してください！"));
 
 QString ParameterNotConvertibleMessage()
 {

@@ -35,12 +35,12 @@ void AddTablePairs(std::vector<TKeyValue>& pairs, const TWritePrm& prm, int firs
 
 }  // namespace
 
-const QString GroupedWrite::kStopped = QString::fromUtf8(QT_TRANSLATE_NOOP("GroupedWrite", "書込み停止しました！"));
-const QString GroupedWrite::kStillUnlocked = QString::fromUtf8(QT_TRANSLATE_NOOP(
+const QString GroupedWrite::kStopped = QStringLiteral(QT_TRANSLATE_NOOP("GroupedWrite", "書込み停止しました！"));
+const QString GroupedWrite::kStillUnlocked = QStringLiteral(QT_TRANSLATE_NOOP(
     "GroupedWrite", "※計器の書込み保護が解除されたままです。書込みを最後まで完了すると保護が戻ります。"));
-const QString GroupedWrite::kLinkLost = QString::fromUtf8(QT_TRANSLATE_NOOP("GroupedWrite", "通信が切断されました"));
+const QString GroupedWrite::kLinkLost = QStringLiteral(QT_TRANSLATE_NOOP("GroupedWrite", "通信が切断されました"));
 const QString GroupedWrite::kFinished =
-    QString::fromUtf8(QT_TRANSLATE_NOOP("GroupedWrite", "●●書込み完了しました！●●"));
+    QStringLiteral(QT_TRANSLATE_NOOP("GroupedWrite", "●●書込み完了しました！●●"));
 
 WriteGroup MakeWriteGroup(int group, const TWritePrm& prm)
 {

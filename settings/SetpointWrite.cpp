@@ -16,9 +16,9 @@ QString Shown(const QString& source) { return SetpointWrite::tr(source.toUtf8().
 }  // namespace
 
 const QString SetpointWrite::kInterrupted =
-    QString::fromUtf8(QT_TRANSLATE_NOOP("SetpointWrite", " 書込み中断！ 他の書込みが始まりました"));
+    QStringLiteral(QT_TRANSLATE_NOOP("SetpointWrite", " 書込み中断！ 他の書込みが始まりました"));
 const QString SetpointWrite::kLinkLost =
-    QString::fromUtf8(QT_TRANSLATE_NOOP("SetpointWrite", " 書込み失敗！ 通信が切断されました"));
+    QStringLiteral(QT_TRANSLATE_NOOP("SetpointWrite", " 書込み失敗！ 通信が切断されました"));
 
 QString SetpointValueText(float value) { return FormatFloat(QStringLiteral("%1.2f"), static_cast<double>(value)); }
 

@@ -60,7 +60,7 @@ FileDialogOptions SetpointFileDialog(const QString& folder, bool confirmOverwrit
 
 }  // namespace
 
-const QString TSysSetForm::kNotConvertible = kParameterNotConvertible;
+const QString& TSysSetForm::kNotConvertible = kParameterNotConvertible;
 
 TSysSetForm::TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWritePrm& prm, const Clock& clock,
                          Prompts& prompts, QWidget* parent)

@@ -36,7 +36,9 @@ class TSysSetForm : public QWidget {
     Q_OBJECT
 
 public:
-    static const QString kNotConvertible;
+    // A reference, bound before any code runs: a copy would be made in whatever order the program's
+    // constants happen to start and could copy an empty text.
+    static const QString& kNotConvertible;
 
     TSysSetForm(AcquisitionCore& core, TCommCtrlForm& commCtrl, TWritePrm& prm, const Clock& clock, Prompts& prompts,
                 QWidget* parent = nullptr);
