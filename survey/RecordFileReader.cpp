@@ -118,11 +118,15 @@ bool ParseTime(std::string_view line, bool withSeconds, RecordTime& time, std::s
     return true;
 }
 
+// No quantity of the instrument comes near this; a larger value is a damaged line, and would
+// swamp every sum it entered.
+constexpr double kLargestValue = 1e6;
+
 // One value and the comma after it.
 bool ParseField(const char*& p, const char* end, double& value)
 {
     const auto [stop, error] = std::from_chars(p, end, value, std::chars_format::general);
-    if (error != std::errc() || stop == end || *stop != ',' || !std::isfinite(value))
+    if (error != std::errc() || stop == end || *stop != ',' || !(std::fabs(value) <= kLargestValue))
         return false;
     p = stop + 1;
     return true;
@@ -205,7 +209,7 @@ void BlockLineReader::Close()
     skipLf_ = false;
 }
 
-bool BlockLineReader::Open(const QString& path, QString* error)
+bool BlockLineReader::Open(const QString& path, QString* error, std::int64_t offset)
 {
     Close();
     readFailed_ = false;
@@ -220,6 +224,12 @@ bool BlockLineReader::Open(const QString& path, QString* error)
     if (failure != 0) {
         if (error != nullptr)
             *error = QString::fromLocal8Bit(std::strerror(failure));
+        return false;
+    }
+    if (offset > 0 && ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        if (error != nullptr)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
         return false;
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -306,6 +316,9 @@ bool RecordFileReader<Row>::Next(Row& row)
 {
     BlockLineReader::Line line;
     while (lines_.Next(line)) {
+        // A blank line holds no row to lose.
+        if (!line.overlong && line.text.empty())
+            continue;
         if (!line.overlong) {
             if constexpr (std::is_same_v<Row, SecondRecordRow>) {
                 if (ParseSecondRow(line.text, row))
