@@ -73,10 +73,12 @@ QString Pairs(const std::vector<Item>& items)
     return parts.join(QStringLiteral("  "));
 }
 
-// Lines of cells: the first column left-aligned, the others right-aligned, each as wide as its
-// widest cell.
+// Lines of cells: the first column left-aligned and at least 14 wide with its gap, as the table
+// always began; the others each as wide as their widest cell, right-aligned for numbers or
+// left-aligned for texts.
 class Grid {
 public:
+    explicit Grid(bool numbers = false) : numbers_(numbers) {}
     void Add(QStringList cells) { lines_.append(std::move(cells)); }
     QString Text() const
     {
@@ -87,12 +89,19 @@ public:
                     widths.push_back(0);
                 widths[static_cast<std::size_t>(i)] = std::max(widths[static_cast<std::size_t>(i)], cells[i].size());
             }
+        if (!widths.empty())
+            widths[0] = std::max<qsizetype>(widths[0] + 2, 14);
         QString text;
         for (const QStringList& cells : lines_) {
             QString line;
             for (qsizetype i = 0; i < cells.size(); ++i) {
                 const qsizetype width = widths[static_cast<std::size_t>(i)];
-                line += i == 0 ? cells[i].leftJustified(width) : QStringLiteral("  ") + cells[i].rightJustified(width);
+                if (i == 0)
+                    line += cells[i].leftJustified(width);
+                else if (numbers_)
+                    line += (i > 1 ? QStringLiteral("  ") : QString()) + cells[i].rightJustified(width);
+                else
+                    line += cells[i];
             }
             text += line.trimmed() + u'\n';
         }
@@ -100,6 +109,7 @@ public:
     }
 
 private:
+    bool numbers_;
     QList<QStringList> lines_;
 };
 
@@ -266,7 +276,7 @@ QJsonObject SummaryJson(const SurveySummary& summary, const ComfortFigures& comf
 QString SummaryTable(const SurveySummary& summary)
 {
     Grid head;
-    Grid quantities;
+    Grid quantities(true);
     Grid tail;
     AddSummaryLines(summary, head, quantities);
     AddShareLines(summary, tail);
@@ -277,7 +287,7 @@ QString SummaryTable(const SurveySummary& summary, const ComfortFigures& comfort
 {
     const ComfortOptions& options = comfort.Options();
     Grid head;
-    Grid quantities;
+    Grid quantities(true);
     Grid tail;
     AddSummaryLines(summary, head, quantities);
     quantities.Add(RangeCells(QStringLiteral("ppd"), comfort.Ppd()));
