@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStringDecoder>
 
 #include <cmath>
 
@@ -39,16 +38,16 @@ std::optional<int> MinuteOf(const QString& text, bool endOfDay)
 // A file larger than this is no table of daily temperatures.
 constexpr qint64 kLargestOutdoorFile = 16 * 1024 * 1024;
 
+// Dates and numbers are ASCII; a header line may be in any encoding, but a control character
+// other than tab and line ends means a binary file.
 bool IsText(const QByteArray& bytes)
 {
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 && u != '\n' && u != '\r' && u != '\t')
+        if ((u < 0x20 && u != '\n' && u != '\r' && u != '\t') || u == 0x7f)
             return false;
     }
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
+    return true;
 }
 
 QDate DateOf(const QString& text)
@@ -118,12 +117,10 @@ void OccupiedHours::SetSpan(int startMinute, int endMinute)
     end_ = endMinute;
 }
 
-bool OccupiedHours::HasDays() const
+void OccupiedHours::SetDays(const std::array<bool, 7>& days)
 {
-    for (const bool day : days_)
-        if (!day)
-            return true;
-    return false;
+    days_ = days;
+    hasDays_ = true;
 }
 
 QString OccupiedHours::SpanText() const
@@ -189,7 +186,9 @@ bool OutdoorTemperatures::Load(const QString& path, QString* error, QStringList*
         return false;
     }
 
-    const QStringList lines = QString::fromUtf8(bytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);  // a byte order mark before the first date
+    const QStringList lines = QString::fromLatin1(bytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     QSet<QDate> bad;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();

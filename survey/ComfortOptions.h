@@ -26,11 +26,11 @@ public:
 
     OccupiedHours() = default;  // every second of every day
 
-    void SetDays(const std::array<bool, 7>& days) { days_ = days; }
+    void SetDays(const std::array<bool, 7>& days);
     void SetSpan(int startMinute, int endMinute);
 
     bool HasSpan() const { return hasSpan_; }
-    bool HasDays() const;
+    bool HasDays() const { return hasDays_; }
     QString SpanText() const;       // "08:00-18:00"
     QStringList DayNames() const;   // in week order, "mon" first
 
@@ -41,6 +41,7 @@ private:
     bool DayCounts(QDate day) const { return days_[static_cast<std::size_t>(day.dayOfWeek() - 1)]; }
 
     bool hasSpan_ = false;
+    bool hasDays_ = false;
     int start_ = 0;
     int end_ = 1440;
     std::array<bool, 7> days_{true, true, true, true, true, true, true};

@@ -122,11 +122,12 @@ bool ParseTime(std::string_view line, bool withSeconds, RecordTime& time, std::s
 // swamp every sum it entered.
 constexpr double kLargestValue = 1e6;
 
-// One value and the comma after it.
-bool ParseField(const char*& p, const char* end, double& value)
+// One value and the comma after it; a value of the twelve quantities within +-kLargestValue.
+bool ParseField(const char*& p, const char* end, double& value, bool quantity = true)
 {
     const auto [stop, error] = std::from_chars(p, end, value, std::chars_format::general);
-    if (error != std::errc() || stop == end || *stop != ',' || !(std::fabs(value) <= kLargestValue))
+    if (error != std::errc() || stop == end || *stop != ',' || !std::isfinite(value) ||
+        (quantity && !(std::fabs(value) <= kLargestValue)))
         return false;
     p = stop + 1;
     return true;
@@ -172,7 +173,7 @@ bool ParseMinuteRow(std::string_view line, MinuteRecordRow& row)
     // A maintenance row: the further groups must be whole too.
     double ignored = 0;
     for (int i = 0; i < 3 * (kMaintenanceGroups - kStandardGroups); ++i)
-        if (!ParseField(p, end, ignored))
+        if (!ParseField(p, end, ignored, false))
             return false;
     return p == end;
 }

@@ -113,6 +113,10 @@ TEST(MinuteRecordRow, ReadsStandardAndMaintenanceRowsAndNothingInBetween)
     EXPECT_EQ(row.minimum[11], 11);
     ASSERT_TRUE(ParseMinuteRow(MinuteRow(32), row));
     EXPECT_EQ(row.average[0], 0.5);
+    // Counters of the maintenance groups may run past a million; only the twelve quantities may not.
+    ASSERT_TRUE(ParseMinuteRow(MinuteRow(31) + "4000000,4000000,4000000,", row));
+    EXPECT_FALSE(ParseMinuteRow("2026/12/11 09:41,2000000,1,0," + MinuteRow(12).substr(17 + 8), row));
+    EXPECT_TRUE(ParseMinuteRow("2026/12/11 09:41,1000000,1,0," + MinuteRow(12).substr(17 + 8), row));
 
     ASSERT_TRUE(ParseMinuteRow("2026/12/11 09:41,0.123400002717972,1E-6,-2.5E-7," + MinuteRow(11).substr(17), row));
     EXPECT_EQ(row.average[0], 0.123400002717972);
