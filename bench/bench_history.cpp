@@ -294,7 +294,13 @@ void BM_HistoryWindowMonth(benchmark::State& benchState)
 BENCHMARK(BM_SummaryMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
 BENCHMARK(BM_SummaryDay)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ComfortMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
-BENCHMARK(BM_SummaryYear)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(1);
+BENCHMARK(BM_SummaryYear)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
 BENCHMARK(BM_HistoryWindowMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 // The window benchmark needs an application; without a display it draws offscreen.

@@ -81,8 +81,8 @@ DraughtFigures DraughtOf(double meanWind, double windDeviation, double meanAirTe
     const double rate =
         (34.0 - meanAirTemp) * std::pow(v - 0.05, 0.62) * (0.37 * v * figures.turbulenceIntensity + 3.14);
     figures.draughtRate = std::clamp(rate, 0.0, 100.0);
-    figures.outsideModel = meanAirTemp < 20 || meanAirTemp > 26 || meanWind > 0.5 ||
-                           figures.turbulenceIntensity < 10 || figures.turbulenceIntensity > 60;
+    figures.outsideModel = meanAirTemp < 20 || meanAirTemp > 26 || meanWind > 0.5 || figures.turbulenceIntensity < 10 ||
+                           figures.turbulenceIntensity > 60;
     return figures;
 }
 

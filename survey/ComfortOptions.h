@@ -1,11 +1,11 @@
 #pragma once
 
+#include "survey/ComfortFormulas.h"
+
 #include <QDate>
 #include <QMap>
 #include <QString>
 #include <QStringList>
-
-#include "survey/ComfortFormulas.h"
 
 #include <array>
 #include <bitset>
@@ -31,8 +31,8 @@ public:
 
     bool HasSpan() const { return hasSpan_; }
     bool HasDays() const { return hasDays_; }
-    QString SpanText() const;       // "08:00-18:00"
-    QStringList DayNames() const;   // in week order, "mon" first
+    QString SpanText() const;      // "08:00-18:00"
+    QStringList DayNames() const;  // in week order, "mon" first
 
     // The minutes of `day` (0 = 00:00) that count.
     std::bitset<1440> MinutesOf(QDate day) const;

@@ -109,9 +109,9 @@ ComfortSecond ComfortWithoutWindows(const RecordValues& values)
     ComfortSecond figures;
     figures.pmv = Value(RecordQuantity::Pmv, values);
     figures.ppd = PpdOf(figures.pmv);
-    figures.operativeTemp = OperativeTemperature(Value(RecordQuantity::AirTemp, values),
-                                                 Value(RecordQuantity::RadiantTemp, values),
-                                                 Value(RecordQuantity::Wind, values));
+    figures.operativeTemp =
+        OperativeTemperature(Value(RecordQuantity::AirTemp, values), Value(RecordQuantity::RadiantTemp, values),
+                             Value(RecordQuantity::Wind, values));
     return figures;
 }
 

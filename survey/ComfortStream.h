@@ -41,7 +41,6 @@ public:
     static constexpr std::int64_t kEmptyEnd = kEmpty;
 
 private:
-
     void MoveEndTo(std::int64_t second);
 
     std::int64_t span_;

@@ -150,7 +150,6 @@ void AddShareLines(const SurveySummary& summary, Grid& lines)
     lines.Add({QStringLiteral("duplicate_rows"), QString::number(summary.DuplicateRows())});
 }
 
-
 }  // namespace
 
 const char* QuantityKey(RecordQuantity quantity) { return kQuantityKeys[QuantityIndex(quantity)]; }
@@ -220,10 +219,10 @@ QJsonObject SummaryJson(const SurveySummary& summary, const ComfortFigures& comf
     const auto share = [](std::int64_t part, std::int64_t whole) {
         return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
     };
-    object.insert(QStringLiteral("draught"),
-                  QJsonObject{{QStringLiteral("seconds"), Count(comfort.DraughtSeconds())},
-                              {QStringLiteral("outside_model"),
-                               share(comfort.OutsideModelSeconds(), comfort.DraughtSeconds())}});
+    object.insert(
+        QStringLiteral("draught"),
+        QJsonObject{{QStringLiteral("seconds"), Count(comfort.DraughtSeconds())},
+                    {QStringLiteral("outside_model"), share(comfort.OutsideModelSeconds(), comfort.DraughtSeconds())}});
     QJsonObject dr;
     QJsonObject overall;
     for (int i = 0; i < kPmvCategories; ++i) {
@@ -296,18 +295,17 @@ QString SummaryTable(const SurveySummary& summary, const ComfortFigures& comfort
     quantities.Add(RangeCells(QStringLiteral("turbulence_intensity"), comfort.TurbulenceIntensity()));
     AddShareLines(summary, tail);
 
-    tail.Add({QStringLiteral("selection"),
-              Pairs({{QStringLiteral("hours"), options.occupied.HasSpan() ? options.occupied.SpanText() : kNone},
-                     {QStringLiteral("days"), options.occupied.HasDays()
-                                                  ? options.occupied.DayNames().join(u',')
-                                                  : kNone},
-                     {QStringLiteral("category"), QLatin1String(CategoryName(options.category))}})});
+    tail.Add(
+        {QStringLiteral("selection"),
+         Pairs({{QStringLiteral("hours"), options.occupied.HasSpan() ? options.occupied.SpanText() : kNone},
+                {QStringLiteral("days"), options.occupied.HasDays() ? options.occupied.DayNames().join(u',') : kNone},
+                {QStringLiteral("category"), QLatin1String(CategoryName(options.category))}})});
     const auto share = [](std::int64_t part, std::int64_t whole) {
         return Share(whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0);
     };
-    tail.Add({QStringLiteral("draught"),
-              Pairs({{QStringLiteral("seconds"), QString::number(comfort.DraughtSeconds())},
-                     {QStringLiteral("outside_model"), share(comfort.OutsideModelSeconds(), comfort.DraughtSeconds())}})});
+    tail.Add({QStringLiteral("draught"), Pairs({{QStringLiteral("seconds"), QString::number(comfort.DraughtSeconds())},
+                                                {QStringLiteral("outside_model"),
+                                                 share(comfort.OutsideModelSeconds(), comfort.DraughtSeconds())}})});
     std::vector<Item> dr;
     std::vector<Item> overall;
     for (int i = 0; i < kPmvCategories; ++i) {
@@ -335,13 +333,13 @@ QString SummaryTable(const SurveySummary& summary, const ComfortFigures& comfort
                      {QStringLiteral("degree_hours"),
                       options.toRange ? Figure(comfort.DegreeSeconds() / 3600.0) : kNone}})});
     const auto peak = comfort.WbgtMaximum();
-    tail.Add({QStringLiteral("wbgt_twa"),
-              Pairs({{QStringLiteral("seconds"), QString::number(comfort.WbgtSeconds())},
-                     {QStringLiteral("max"), peak ? Figure(peak->average) : kNone},
-                     {QStringLiteral("max_at"), peak ? IsoLocalTime(peak->time) : kNone},
-                     {QStringLiteral("over_acclimatised"), share(comfort.WbgtOverAcclimatised(), comfort.WbgtSeconds())},
-                     {QStringLiteral("over_unacclimatised"),
-                      share(comfort.WbgtOverUnacclimatised(), comfort.WbgtSeconds())}})});
+    tail.Add({QStringLiteral("wbgt_twa"), Pairs({{QStringLiteral("seconds"), QString::number(comfort.WbgtSeconds())},
+                                                 {QStringLiteral("max"), peak ? Figure(peak->average) : kNone},
+                                                 {QStringLiteral("max_at"), peak ? IsoLocalTime(peak->time) : kNone},
+                                                 {QStringLiteral("over_acclimatised"),
+                                                  share(comfort.WbgtOverAcclimatised(), comfort.WbgtSeconds())},
+                                                 {QStringLiteral("over_unacclimatised"),
+                                                  share(comfort.WbgtOverUnacclimatised(), comfort.WbgtSeconds())}})});
     if (options.outdoor) {
         std::vector<Item> adaptive{{QStringLiteral("seconds"), QString::number(comfort.AdaptiveSeconds())}};
         for (int i = 0; i < kAdaptiveCategories; ++i)

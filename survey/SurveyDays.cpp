@@ -214,7 +214,8 @@ SurveyFigures SurveyDays::Range(QDate from, QDate to, int workers, const Counted
         days.push_back(day);
     std::vector<SurveyFigures> done(days.size(), SurveyFigures(options_));
     const bool observed = observer != nullptr && *observer;
-    const int threads = observed ? 1 : std::clamp<int>(workers, 1, static_cast<int>(std::max<std::size_t>(days.size(), 1)));
+    const int threads =
+        observed ? 1 : std::clamp<int>(workers, 1, static_cast<int>(std::max<std::size_t>(days.size(), 1)));
     if (threads == 1) {
         for (std::size_t i = 0; i < days.size(); ++i)
             done[i] = Day(days[i], observer);

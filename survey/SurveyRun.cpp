@@ -183,8 +183,8 @@ std::optional<SummaryRequest> ParseSummaryArguments(const QStringList& args, QSt
         QString reason;
         if (request.outdoorPath.isEmpty() || !outdoor->Load(request.outdoorPath, &reason, warnings))
             return fail(QStringLiteral("--outdoor %1: %2")
-                            .arg(request.outdoorPath, request.outdoorPath.isEmpty() ? QStringLiteral("no file named")
-                                                                                     : reason));
+                            .arg(request.outdoorPath,
+                                 request.outdoorPath.isEmpty() ? QStringLiteral("no file named") : reason));
         request.comfort.outdoor = std::move(outdoor);
     }
     return request;
@@ -239,9 +239,11 @@ int RunSurveySummary(const QStringList& args, const QString& defaultDataDir, QTe
     if (figures.filesRead == 0)
         return Failure(err, QStringLiteral("no record file from %1 in %2").arg(range, folder.Path()));
     if (figures.rowsRead == 0)
-        return Failure(err, QStringLiteral("no readable row in the record files from %1 in %2").arg(range, folder.Path()));
+        return Failure(err,
+                       QStringLiteral("no readable row in the record files from %1 in %2").arg(range, folder.Path()));
     if (request->json)
-        out << QString::fromUtf8(QJsonDocument(SummaryJson(figures.summary, figures.comfort)).toJson(QJsonDocument::Compact))
+        out << QString::fromUtf8(
+                   QJsonDocument(SummaryJson(figures.summary, figures.comfort)).toJson(QJsonDocument::Compact))
             << '\n';
     else
         out << SummaryTable(figures.summary, figures.comfort);

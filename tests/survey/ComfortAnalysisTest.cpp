@@ -177,7 +177,7 @@ TEST(ComfortFormulas, PutsEveryBoundaryInTheWorseCategory)
     const struct {
         double operative;
         AdaptiveCategory category;
-    } adaptive[] = {{comfort - 3, AdaptiveCategory::I},   {comfort + 2, AdaptiveCategory::I},
+    } adaptive[] = {{comfort - 3, AdaptiveCategory::I},    {comfort + 2, AdaptiveCategory::I},
                     {comfort + 2.5, AdaptiveCategory::II}, {comfort - 4, AdaptiveCategory::II},
                     {comfort + 4, AdaptiveCategory::III},  {comfort - 5.5, AdaptiveCategory::Outside}};
     for (const auto& c : adaptive)
@@ -291,8 +291,8 @@ TEST_F(ComfortSurveyTest, WorksOutTheLongTermFiguresOfTheCountedSeconds)
     EXPECT_DOUBLE_EQ(longTerm[QStringLiteral("hours")].toDouble(), 4 / 3600.0);
     EXPECT_DOUBLE_EQ(longTerm[QStringLiteral("hours_outside")].toDouble(), 3 / 3600.0) << "0.5 is on the limit";
     EXPECT_DOUBLE_EQ(longTerm[QStringLiteral("share_outside")].toDouble(), 0.75);
-    EXPECT_NEAR(longTerm[QStringLiteral("ppd_weighted_hours")].toDouble(),
-                (ppd[1] + ppd[2] + ppd[3]) / ppd[1] / 3600.0, 1e-15);
+    EXPECT_NEAR(longTerm[QStringLiteral("ppd_weighted_hours")].toDouble(), (ppd[1] + ppd[2] + ppd[3]) / ppd[1] / 3600.0,
+                1e-15);
     EXPECT_NEAR(longTerm[QStringLiteral("average_ppd")].toDouble(), (ppd[0] + ppd[1] + ppd[2] + ppd[3]) / 4, 1e-12);
     EXPECT_NEAR(longTerm[QStringLiteral("ppd_hours")].toDouble(), (ppd[0] + ppd[1] + ppd[2] + ppd[3]) / 3600, 1e-14);
     EXPECT_NEAR(longTerm[QStringLiteral("degree_hours")].toDouble(), (1.0 + 1.0) / 3600, 1e-15);
@@ -319,9 +319,8 @@ TEST_F(ComfortSurveyTest, CountsAnOvernightShiftOnTheDayItStarts)
                            Row(kFriday, 86399, {})});
     WriteSeconds(saturday, {Row(saturday, 0, {}), Row(saturday, 6 * 3600 - 1, {}), Row(saturday, 6 * 3600, {})});
     const QStringList range{QStringLiteral("2026/12/11"), QStringLiteral("2026/12/12")};
-    const SummaryRun run =
-        Summary(range + QStringList{QStringLiteral("--hours"), QStringLiteral("22:00-06:00"), QStringLiteral("--days"),
-                                    QStringLiteral("fri")});
+    const SummaryRun run = Summary(range + QStringList{QStringLiteral("--hours"), QStringLiteral("22:00-06:00"),
+                                                       QStringLiteral("--days"), QStringLiteral("fri")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.json()[QStringLiteral("rows")].toInteger(), 4);
     EXPECT_EQ(run.at("selection")[QStringLiteral("hours")].toString(), QStringLiteral("22:00-06:00"));
@@ -340,8 +339,8 @@ TEST_F(ComfortSurveyTest, ClassifiesAdaptiveComfortOnlyWhereTheRunningMeanIsKnow
     // Seven days of 20 degrees before Friday: running mean 20, comfort temperature 25.4. Saturday
     // misses Friday's temperature, which stands on a malformed line.
     data.write(QStringLiteral("outdoor.csv"), "date,mean\n2026/12/04,20\n2026-12-05,20\n2026/12/06,20\n"
-                                               "2026/12/07,20\n2026/12/08,20\n2026/12/09,20\n2026/12/10,20\n"
-                                               "2026/12/11,warm\n");
+                                              "2026/12/07,20\n2026/12/08,20\n2026/12/09,20\n2026/12/10,20\n"
+                                              "2026/12/11,warm\n");
     const QDate saturday = kFriday.addDays(1);
     auto at = [](double operative) {
         return [operative](int) {
@@ -430,8 +429,8 @@ TEST_F(ComfortSurveyTest, HandsEachCountedSecondToAnObserver)
         seconds += second.weight;
         draughts += second.draughtRate ? 1 : 0;
     };
-    const SurveyFigures figures = SurveyDays(folder, QStringLiteral("COM7"), options)
-                                      .Range(kFriday, kFriday.addDays(1), 2, &observer);
+    const SurveyFigures figures =
+        SurveyDays(folder, QStringLiteral("COM7"), options).Range(kFriday, kFriday.addDays(1), 2, &observer);
     EXPECT_EQ(seconds, 260);
     EXPECT_EQ(figures.summary.Rows(), 260);
     EXPECT_EQ(draughts, 200 - 161);

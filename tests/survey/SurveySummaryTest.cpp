@@ -209,9 +209,10 @@ TEST_F(SurveySummaryTest, ListsThePortsWhenSeveralWereRecordedAndTakesTheOneAske
     WriteRecord(QStringLiteral("RT_ttyUSB0_20261211.csv"),
                 SecondHeader(QStringLiteral("/dev/ttyUSB0")) + kBoundaryRows.mid(0, 3));
     // A port recorded only outside the range makes no choice necessary.
-    WriteRecord(QStringLiteral("RT_ttyS0_20261201.csv"),
-                SecondHeader(QStringLiteral("/dev/ttyS0")) +
-                    kBoundaryRows.join(u'\n').replace(QStringLiteral("2026/12/11"), QStringLiteral("2026/12/01")).split(u'\n'));
+    WriteRecord(
+        QStringLiteral("RT_ttyS0_20261201.csv"),
+        SecondHeader(QStringLiteral("/dev/ttyS0")) +
+            kBoundaryRows.join(u'\n').replace(QStringLiteral("2026/12/11"), QStringLiteral("2026/12/01")).split(u'\n'));
 
     const SummaryRun ambiguous = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
     EXPECT_EQ(ambiguous.exitCode, 2);
@@ -269,8 +270,7 @@ TEST_F(SurveySummaryTest, WritesOneJsonObjectWithExactlyTheAgreedKeys)
     EXPECT_EQ(objectKeys("en16798_category"), (Keys{"I", "II", "III", "IV", "outside"}));
     EXPECT_EQ(objectKeys("long_term"), (Keys{"category", "pmv_limit", "hours", "hours_outside", "share_outside",
                                              "ppd_weighted_hours", "average_ppd", "ppd_hours", "degree_hours"}));
-    EXPECT_EQ(objectKeys("wbgt_twa"),
-              (Keys{"seconds", "max", "max_at", "over_acclimatised", "over_unacclimatised"}));
+    EXPECT_EQ(objectKeys("wbgt_twa"), (Keys{"seconds", "max", "max_at", "over_acclimatised", "over_unacclimatised"}));
     EXPECT_TRUE(json[QStringLiteral("adaptive")].isNull());
     EXPECT_EQ(keys(json[QStringLiteral("pmv_category")].toObject()), (Keys{"A", "B", "C", "outside"}));
     EXPECT_EQ(keys(json[QStringLiteral("wbgt_level")].toObject()),
@@ -308,8 +308,9 @@ TEST_F(SurveySummaryTest, PrintsATableWithoutJson)
 TEST_F(SurveySummaryTest, PrintsAtMostSixSignificantDigitsInColumnsWideEnoughForThem)
 {
     WriteRecord(QStringLiteral("RT_20261211.RCD"),
-                kMinuteHeader + QStringList{MinuteRow("2026/12/11 09:00", "0.0174833333333333", "0.238", "-1234.56789012345"),
-                                            MinuteRow("2026/12/11 09:01", "0.723866666666666", "0.3", "20")});
+                kMinuteHeader +
+                    QStringList{MinuteRow("2026/12/11 09:00", "0.0174833333333333", "0.238", "-1234.56789012345"),
+                                MinuteRow("2026/12/11 09:01", "0.723866666666666", "0.3", "20")});
     const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
@@ -342,9 +343,10 @@ TEST_F(SurveySummaryTest, CountsEachSecondOnceWhateverTheOrderOrDamageOfTheRows)
     QStringList shuffled = kBoundaryRows;
     std::swap(shuffled[0], shuffled[5]);
     std::swap(shuffled[9], shuffled[2]);
-    const QString huge = QStringLiteral(
-        "2026/12/11 09:41:10,1e308,22.00,45.000,22.00,1.20,0.70,0.10,19.50,20.00,7.50,6.00,10.00,");
-    const QString otherDay = QString(kBoundaryRows[3]).replace(QStringLiteral("2026/12/11"), QStringLiteral("2026/12/10"));
+    const QString huge =
+        QStringLiteral("2026/12/11 09:41:10,1e308,22.00,45.000,22.00,1.20,0.70,0.10,19.50,20.00,7.50,6.00,10.00,");
+    const QString otherDay =
+        QString(kBoundaryRows[3]).replace(QStringLiteral("2026/12/11"), QStringLiteral("2026/12/10"));
     const struct {
         const char* name;
         QStringList rows;
@@ -354,8 +356,8 @@ TEST_F(SurveySummaryTest, CountsEachSecondOnceWhateverTheOrderOrDamageOfTheRows)
         {"every row twice", kBoundaryRows + kBoundaryRows, 10, 0, 10},
         {"a row of another day", kBoundaryRows + QStringList{otherDay}, 10, 1, 0},
         {"a value beyond a million", kBoundaryRows + QStringList{huge}, 10, 1, 0},
-        {"blank lines", QStringList{QString()} + kBoundaryRows.mid(0, 5) + QStringList{QString(), QString()} +
-                            kBoundaryRows.mid(5),
+        {"blank lines",
+         QStringList{QString()} + kBoundaryRows.mid(0, 5) + QStringList{QString(), QString()} + kBoundaryRows.mid(5),
          10, 0, 0},
     };
     for (const auto& c : cases) {
@@ -367,15 +369,18 @@ TEST_F(SurveySummaryTest, CountsEachSecondOnceWhateverTheOrderOrDamageOfTheRows)
         EXPECT_EQ(json[QStringLiteral("rows")].toInteger(), c.rows_) << c.name;
         EXPECT_EQ(json[QStringLiteral("skipped_rows")].toInteger(), c.skipped) << c.name;
         EXPECT_EQ(json[QStringLiteral("duplicate_rows")].toInteger(), c.duplicates) << c.name;
-        EXPECT_TRUE(json[QStringLiteral("first")].toString().startsWith(QStringLiteral("2026-12-11T09:41:00"))) << c.name;
-        EXPECT_TRUE(json[QStringLiteral("last")].toString().startsWith(QStringLiteral("2026-12-11T09:41:09"))) << c.name;
+        EXPECT_TRUE(json[QStringLiteral("first")].toString().startsWith(QStringLiteral("2026-12-11T09:41:00")))
+            << c.name;
+        EXPECT_TRUE(json[QStringLiteral("last")].toString().startsWith(QStringLiteral("2026-12-11T09:41:09")))
+            << c.name;
         const QJsonObject wind = json[QStringLiteral("quantities")].toObject()[QStringLiteral("wind")].toObject();
         EXPECT_NEAR(wind[QStringLiteral("avg")].toDouble(), 0.55, 1e-12) << c.name;
         EXPECT_EQ(wind[QStringLiteral("max")].toDouble(), 1.0) << c.name;
     }
 
     // Files without a single readable row are no summary.
-    WriteRecord(QStringLiteral("RT_COM7_20261211.csv"), SecondHeader(QStringLiteral("COM7")) + QStringList{huge, otherDay});
+    WriteRecord(QStringLiteral("RT_COM7_20261211.csv"),
+                SecondHeader(QStringLiteral("COM7")) + QStringList{huge, otherDay});
     const SummaryRun none = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.err.contains(QStringLiteral("no readable row"))) << none.err.toStdString();
@@ -386,9 +391,10 @@ TEST_F(SurveySummaryTest, RefusesAPortWithoutSecondRecordsWhereOthersHaveThem)
 {
     WriteBoundaryDay(QStringLiteral("COM7"));
     WriteBoundaryDay(QStringLiteral("ttyUSB0"));
-    WriteRecord(QStringLiteral("RT_20261211.RCD"), kMinuteHeader + QStringList{MinuteRow("2026/12/11 09:41", "5", "3", "40")});
-    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--port"),
-                                    QStringLiteral("COM3"), QStringLiteral("--json")});
+    WriteRecord(QStringLiteral("RT_20261211.RCD"),
+                kMinuteHeader + QStringList{MinuteRow("2026/12/11 09:41", "5", "3", "40")});
+    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"),
+                                    QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--json")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("COM3"))) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("COM7, ttyUSB0"))) << run.err.toStdString();
@@ -399,10 +405,13 @@ TEST_F(SurveySummaryTest, RefusesAPortWithoutSecondRecordsWhereOthersHaveThem)
 TEST_F(SurveySummaryTest, WritesJsonNumbersAsTheirShortestRoundTripText)
 {
     WriteBoundaryDay();
-    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
+    const SummaryRun run =
+        Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
     ASSERT_EQ(run.exitCode, 0);
-    const double average =
-        run.json()[QStringLiteral("quantities")].toObject()[QStringLiteral("ppd")].toObject()[QStringLiteral("avg")].toDouble();
+    const double average = run.json()[QStringLiteral("quantities")]
+                               .toObject()[QStringLiteral("ppd")]
+                               .toObject()[QStringLiteral("avg")]
+                               .toDouble();
     const QString text = QString::number(average, 'g', QLocale::FloatingPointShortest);
     EXPECT_GT(text.size(), 6) << "an average that needs more digits than the table shows";
     EXPECT_TRUE(run.out.contains(QStringLiteral("\"avg\":") + text)) << run.out.toStdString();
