@@ -86,8 +86,8 @@ double TrailingWindow::DeviationOfFirst() const
     // n²·variance exactly, in millionths squared.
     const Wide n = rows_;
     const Wide spread = n * sumFirstSquares_ - Wide{sumFirst_} * sumFirst_;
-    const auto variance = static_cast<long double>(spread) / static_cast<long double>(n * n);
-    return static_cast<double>(std::sqrt(variance)) / kUnits;
+    const double variance = static_cast<double>(spread) / static_cast<double>(n * n);
+    return std::sqrt(variance) / kUnits;
 }
 
 ComfortStream::ComfortStream() : draught_(kDraughtSpan, kDraughtRows), wbgt_(kWbgtSpan, kWbgtRows) {}
@@ -119,13 +119,28 @@ ComfortSecond ComfortStream::Add(std::int64_t second, const RecordValues& values
 {
     const bool inOrder = draught_.End() == TrailingWindow::kEmptyEnd || second > draught_.End();
     Feed(second, values);
-    ComfortSecond figures = ComfortWithoutWindows(values);
+    ComfortSecond figures;
+    figures.pmv = Value(RecordQuantity::Pmv, values);
+    if (!(ppd_.input == figures.pmv)) {
+        ppd_.input = figures.pmv;
+        ppd_.result = PpdOf(figures.pmv);
+    }
+    figures.ppd = ppd_.result;
+    figures.operativeTemp = OperativeTemperature(Value(RecordQuantity::AirTemp, values),
+                                                 Value(RecordQuantity::RadiantTemp, values),
+                                                 Value(RecordQuantity::Wind, values));
     if (!inOrder)
         return figures;
     if (draught_.Defined())
         figures.draught = DraughtOf(draught_.MeanOfFirst(), draught_.DeviationOfFirst(), draught_.MeanOfOther());
-    if (wbgt_.Defined())
-        figures.wbgt = ComfortSecond::WbgtAverage{wbgt_.MeanOfFirst(), WbgtLimitsFor(wbgt_.MeanOfOther())};
+    if (wbgt_.Defined()) {
+        const double meanMets = wbgt_.MeanOfOther();
+        if (!(limits_.input == meanMets)) {
+            limits_.input = meanMets;
+            limits_.result = WbgtLimitsFor(meanMets);
+        }
+        figures.wbgt = ComfortSecond::WbgtAverage{wbgt_.MeanOfFirst(), limits_.result};
+    }
     return figures;
 }
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -92,8 +93,19 @@ public:
     void Clear();
 
 private:
+    // The last inputs of the costly formulas and their results: values that stay put between
+    // seconds (a PMV to two decimals, the hour's mean METs) are worked out once. The results are
+    // the formulas' own, so they do not depend on what came before.
+    template <class Result>
+    struct Last {
+        double input = std::numeric_limits<double>::quiet_NaN();
+        Result result{};
+    };
+
     TrailingWindow draught_;
     TrailingWindow wbgt_;
+    Last<double> ppd_;
+    Last<WbgtLimits> limits_;
 };
 
 // The figures of a second from values alone: a minute row's averages, whose windows are not defined.
