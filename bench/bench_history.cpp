@@ -2,6 +2,8 @@
 // as `qemra-monitor --summary` does; bytes per second, and the memory the summary takes on top of
 // what the process held before it (it streams, so a day and a month should need the same).
 // The history window over the same month: from pressing 読込 to the five strips drawn.
+// The comfort analysis with every option over the month, and the summary over a year made of the
+// month's days with their dates moved, on one thread and on one per core.
 #include "common/Prompts.h"
 #include "recording/RecordFiles.h"
 #include "survey/SurveyRun.h"
@@ -131,19 +133,81 @@ bool ResetPeakMemory()
     return clear.good();
 }
 
-void Summarise(benchmark::State& benchState, int days)
+// A year of second record files: day i of 2025 is the month's day i % 31 with its dates moved.
+QString YearFolder()
 {
-    const QString folder = MonthFolder();
+    const QString month = MonthFolder();
+    if (month.isEmpty())
+        return {};
+    const QString folder = CacheFolder() + QStringLiteral("-year");
+    const QString stampPath = folder + QStringLiteral("/complete");
+    const QString stampText = kCacheStamp + QStringLiteral("year 2025 from the month\n");
+    QFile stamp(stampPath);
+    if (stamp.open(QIODevice::ReadOnly) && QString::fromUtf8(stamp.readAll()) == stampText)
+        return folder;
+    stamp.close();
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder + QStringLiteral("/Record"));
+    std::fprintf(stderr, "writing a year of record files into %s (once)...\n", QFile::encodeName(folder).constData());
+    for (QDate day(2025, 1, 1); day.year() == 2025; day = day.addDays(1)) {
+        const QDate source = FirstDay().addDays((day.dayOfYear() - 1) % kMonthDays);
+        QFile in(month + QStringLiteral("/Record/RT_COM7_") + source.toString(QStringLiteral("yyyyMMdd")) +
+                 QStringLiteral(".csv"));
+        QFile out(folder + QStringLiteral("/Record/RT_COM7_") + day.toString(QStringLiteral("yyyyMMdd")) +
+                  QStringLiteral(".csv"));
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+            return {};
+        const QByteArray from = source.toString(QStringLiteral("yyyy/MM/dd")).toLatin1();
+        const QByteArray to = day.toString(QStringLiteral("yyyy/MM/dd")).toLatin1();
+        QByteArray bytes = in.readAll();
+        bytes.replace(from, to);
+        if (out.write(bytes) != bytes.size())
+            return {};
+    }
+    if (!stamp.open(QIODevice::WriteOnly) || stamp.write(stampText.toUtf8()) < 0)
+        return {};
+    return folder;
+}
+
+// Daily mean outdoor temperatures for the month and the week before it.
+QString OutdoorFile(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/outdoor.csv");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    QByteArray text = "date,mean\n";
+    for (int d = -7; d < kMonthDays; ++d)
+        text += FirstDay().addDays(d).toString(QStringLiteral("yyyy-MM-dd")).toLatin1() + ',' +
+                QByteArray::number(18.0 + 0.25 * d) + '\n';
+    file.write(text);
+    return path;
+}
+
+qint64 FolderBytes(const QString& folder, QDate first, int days)
+{
+    qint64 bytes = 0;
+    for (int d = 0; d < days; ++d)
+        bytes += QFileInfo(folder + QStringLiteral("/Record/RT_COM7_") +
+                           first.addDays(d).toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv"))
+                     .size();
+    return bytes;
+}
+
+void Summarise(benchmark::State& benchState, const QString& folder, QDate first, int days, const QStringList& more,
+               int workers = 0)
+{
     if (folder.isEmpty()) {
-        benchState.SkipWithError("cannot write the month of record files");
+        benchState.SkipWithError("cannot write the record files");
         return;
     }
-    const QStringList args{QStringLiteral("--summary"),
-                           FirstDay().toString(QStringLiteral("yyyy/MM/dd")),
-                           FirstDay().addDays(days - 1).toString(QStringLiteral("yyyy/MM/dd")),
-                           QStringLiteral("--data-dir"),
-                           folder,
-                           QStringLiteral("--json")};
+    const QStringList args = QStringList{QStringLiteral("--summary"),
+                                         first.toString(QStringLiteral("yyyy/MM/dd")),
+                                         first.addDays(days - 1).toString(QStringLiteral("yyyy/MM/dd")),
+                                         QStringLiteral("--data-dir"),
+                                         folder,
+                                         QStringLiteral("--json")} +
+                             more;
     const bool peakReset = ResetPeakMemory();
     const double before = StatusMegabytes("VmRSS:");
     for (auto _ : benchState) {
@@ -151,22 +215,43 @@ void Summarise(benchmark::State& benchState, int days)
         QString err;
         QTextStream outStream(&out);
         QTextStream errStream(&err);
-        if (RunSurveySummary(args, QString(), outStream, errStream) != 0 || !err.isEmpty()) {
+        if (RunSurveySummary(args, QString(), outStream, errStream, workers) != 0 || !err.isEmpty()) {
             benchState.SkipWithError(qPrintable(QStringLiteral("summary failed: ") + err));
             return;
         }
         benchmark::DoNotOptimize(out.data());
     }
     const double peak = StatusMegabytes("VmHWM:");
-    benchState.SetBytesProcessed(static_cast<std::int64_t>(benchState.iterations()) * SecondFileBytes(folder, days));
-    benchState.counters["files_MB"] = static_cast<double>(SecondFileBytes(folder, days)) / 1e6;
+    const qint64 bytes = FolderBytes(folder, first, days);
+    benchState.SetBytesProcessed(static_cast<std::int64_t>(benchState.iterations()) * bytes);
+    benchState.counters["files_MB"] = static_cast<double>(bytes) / 1e6;
     benchState.counters["peak_rss_MB"] = peak;
     if (peakReset)
         benchState.counters["summary_extra_MB"] = peak - before;
 }
 
+void Summarise(benchmark::State& benchState, int days) { Summarise(benchState, MonthFolder(), FirstDay(), days, {}); }
+
 void BM_SummaryMonth(benchmark::State& benchState) { Summarise(benchState, kMonthDays); }
 void BM_SummaryDay(benchmark::State& benchState) { Summarise(benchState, 1); }
+
+// Every option on: occupied hours and days, a category, a range of operative temperatures and an
+// outdoor file.
+void BM_ComfortMonth(benchmark::State& benchState)
+{
+    const QString folder = MonthFolder();
+    const QString outdoor = folder.isEmpty() ? QString() : OutdoorFile(folder);
+    Summarise(benchState, outdoor.isEmpty() ? QString() : folder, FirstDay(), kMonthDays,
+              {QStringLiteral("--hours"), QStringLiteral("08:00-18:00"), QStringLiteral("--days"),
+               QStringLiteral("mon-fri"), QStringLiteral("--category"), QStringLiteral("B"),
+               QStringLiteral("--to-range"), QStringLiteral("20,26"), QStringLiteral("--outdoor"), outdoor});
+}
+
+// The argument is the number of threads reading days.
+void BM_SummaryYear(benchmark::State& benchState)
+{
+    Summarise(benchState, YearFolder(), QDate(2025, 1, 1), 365, {}, static_cast<int>(benchState.range(0)));
+}
 
 void BM_HistoryWindowMonth(benchmark::State& benchState)
 {
@@ -206,8 +291,16 @@ void BM_HistoryWindowMonth(benchmark::State& benchState)
 
 }  // namespace
 
-BENCHMARK(BM_SummaryMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_SummaryMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
 BENCHMARK(BM_SummaryDay)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ComfortMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+BENCHMARK(BM_SummaryYear)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
 BENCHMARK(BM_HistoryWindowMonth)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 // The window benchmark needs an application; without a display it draws offscreen.

@@ -118,11 +118,16 @@ bool ParseTime(std::string_view line, bool withSeconds, RecordTime& time, std::s
     return true;
 }
 
-// One value and the comma after it.
-bool ParseField(const char*& p, const char* end, double& value)
+// No quantity of the instrument comes near this; a larger value is a damaged line, and would
+// swamp every sum it entered.
+constexpr double kLargestValue = 1e6;
+
+// One value and the comma after it; a value of the twelve quantities within +-kLargestValue.
+bool ParseField(const char*& p, const char* end, double& value, bool quantity = true)
 {
     const auto [stop, error] = std::from_chars(p, end, value, std::chars_format::general);
-    if (error != std::errc() || stop == end || *stop != ',' || !std::isfinite(value))
+    if (error != std::errc() || stop == end || *stop != ',' || !std::isfinite(value) ||
+        (quantity && !(std::fabs(value) <= kLargestValue)))
         return false;
     p = stop + 1;
     return true;
@@ -168,7 +173,7 @@ bool ParseMinuteRow(std::string_view line, MinuteRecordRow& row)
     // A maintenance row: the further groups must be whole too.
     double ignored = 0;
     for (int i = 0; i < 3 * (kMaintenanceGroups - kStandardGroups); ++i)
-        if (!ParseField(p, end, ignored))
+        if (!ParseField(p, end, ignored, false))
             return false;
     return p == end;
 }
@@ -205,7 +210,7 @@ void BlockLineReader::Close()
     skipLf_ = false;
 }
 
-bool BlockLineReader::Open(const QString& path, QString* error)
+bool BlockLineReader::Open(const QString& path, QString* error, std::int64_t offset)
 {
     Close();
     readFailed_ = false;
@@ -220,6 +225,12 @@ bool BlockLineReader::Open(const QString& path, QString* error)
     if (failure != 0) {
         if (error != nullptr)
             *error = QString::fromLocal8Bit(std::strerror(failure));
+        return false;
+    }
+    if (offset > 0 && ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        if (error != nullptr)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
         return false;
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -306,6 +317,9 @@ bool RecordFileReader<Row>::Next(Row& row)
 {
     BlockLineReader::Line line;
     while (lines_.Next(line)) {
+        // A blank line holds no row to lose.
+        if (!line.overlong && line.text.empty())
+            continue;
         if (!line.overlong) {
             if constexpr (std::is_same_v<Row, SecondRecordRow>) {
                 if (ParseSecondRow(line.text, row))

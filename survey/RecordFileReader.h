@@ -60,8 +60,8 @@ struct MinuteRecordRow {
 
 // One line of a record file in its CP932 bytes, without its line end. A row is the time stamp, a
 // comma, then every value followed by a comma and nothing after; numbers are decimal texts with "."
-// as std::from_chars reads them, so a value is the double nearest to its text. False for anything
-// else, the header lines included.
+// as std::from_chars reads them, so a value is the double nearest to its text, and none beyond
+// +-1e6. False for anything else, the header lines included.
 bool ParseSecondRow(std::string_view line, SecondRecordRow& row);
 bool ParseMinuteRow(std::string_view line, MinuteRecordRow& row);
 
@@ -84,7 +84,8 @@ public:
     BlockLineReader& operator=(const BlockLineReader&) = delete;
 
     // False with `error` set when the file cannot be opened; any file open before is closed.
-    bool Open(const QString& path, QString* error = nullptr);
+    // Reading starts `offset` bytes into the file (in the middle of a line, likely).
+    bool Open(const QString& path, QString* error = nullptr, std::int64_t offset = 0);
 
     struct Line {
         std::string_view text;  // valid until the next call
@@ -111,17 +112,17 @@ private:
     std::int64_t bytesRead_ = 0;
 };
 
-// The rows of one record file in file order, in one pass; header lines are passed over, anything
-// else that is no row is counted and passed over.
+// The rows of one record file in file order, in one pass; header lines and blank lines are passed
+// over, anything else that is no row is counted and passed over.
 template <class Row>
 class RecordFileReader {
 public:
     explicit RecordFileReader(std::size_t blockBytes = BlockLineReader::kDefaultBlockBytes) : lines_(blockBytes) {}
 
-    bool Open(const QString& path, QString* error = nullptr)
+    bool Open(const QString& path, QString* error = nullptr, std::int64_t offset = 0)
     {
         skipped_ = 0;
-        return lines_.Open(path, error);
+        return lines_.Open(path, error, offset);
     }
     // False at the end of the file.
     bool Next(Row& row);

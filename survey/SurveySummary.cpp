@@ -4,19 +4,6 @@
 
 namespace qemra {
 
-PmvCategory PmvCategoryOf(double pmv)
-{
-    // The bounds are the doubles of their decimal texts, the same doubles a file's "0.2" reads as.
-    const double magnitude = std::fabs(pmv);
-    if (magnitude < 0.2)
-        return PmvCategory::A;
-    if (magnitude < 0.5)
-        return PmvCategory::B;
-    if (magnitude < 0.7)
-        return PmvCategory::C;
-    return PmvCategory::Outside;
-}
-
 WbgtLevel WbgtLevelOf(double wbgtIn)
 {
     if (wbgtIn < 21)
@@ -39,8 +26,12 @@ void SurveySummary::Add(const RecordTime& time, const RecordValues& values, std:
         maximum_ = values;
         origin_ = values;
         first_ = time;
+        last_ = time;
     }
-    last_ = time;
+    if (time < *first_)
+        first_ = time;
+    if (time > *last_)
+        last_ = time;
     const auto weight = static_cast<double>(seconds);
     for (std::size_t i = 0; i < values.size(); ++i) {
         const double value = values[i];
@@ -59,12 +50,17 @@ void SurveySummary::Append(const SurveySummary& later)
 {
     if (later.rows_ == 0 || rows_ == 0) {
         const std::int64_t skipped = skippedRows_ + later.skippedRows_;
+        const std::int64_t duplicates = duplicateRows_ + later.duplicateRows_;
         if (rows_ == 0)
             *this = later;
         skippedRows_ = skipped;
+        duplicateRows_ = duplicates;
         return;
     }
-    last_ = later.last_;
+    if (*later.first_ < *first_)
+        first_ = later.first_;
+    if (*later.last_ > *last_)
+        last_ = later.last_;
     for (std::size_t i = 0; i < sum_.size(); ++i) {
         if (later.minimum_[i] < minimum_[i])
             minimum_[i] = later.minimum_[i];
@@ -79,6 +75,7 @@ void SurveySummary::Append(const SurveySummary& later)
         wbgtSeconds_[i] += later.wbgtSeconds_[i];
     rows_ += later.rows_;
     skippedRows_ += later.skippedRows_;
+    duplicateRows_ += later.duplicateRows_;
 }
 
 double SurveySummary::Average(RecordQuantity quantity) const

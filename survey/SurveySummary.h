@@ -1,5 +1,6 @@
 #pragma once
 
+#include "survey/ComfortFormulas.h"
 #include "survey/RecordFileReader.h"
 
 #include <array>
@@ -7,11 +8,6 @@
 #include <optional>
 
 namespace qemra {
-
-// Comfort category by |PMV|: A below 0.2, B below 0.5, C below 0.7, outside from 0.7 on.
-enum class PmvCategory { A, B, C, Outside };
-inline constexpr int kPmvCategories = 4;
-PmvCategory PmvCategoryOf(double pmv);
 
 // Heat-stress level by indoor WBGT: safe below 21, caution below 25, warning below 28, severe
 // below 31, danger from 31 on.
@@ -25,12 +21,15 @@ public:
     // `seconds` seconds that held these values: 1 for a second row, 60 for a minute row's averages.
     void Add(const RecordTime& time, const RecordValues& values, std::int64_t seconds);
     void AddSkippedRows(std::int64_t rows) { skippedRows_ += rows; }
+    // Rows whose time was already counted that day.
+    void AddDuplicateRows(std::int64_t rows) { duplicateRows_ += rows; }
     // The figures of rows that came after all rows here, as if each had been added here.
     void Append(const SurveySummary& later);
 
     std::int64_t Rows() const { return rows_; }
     std::int64_t SkippedRows() const { return skippedRows_; }
-    // The time of the first and the last row added; empty before any.
+    std::int64_t DuplicateRows() const { return duplicateRows_; }
+    // The earliest and the latest time added, whatever the order of the rows; empty before any.
     std::optional<RecordTime> First() const { return first_; }
     std::optional<RecordTime> Last() const { return last_; }
 
@@ -46,6 +45,7 @@ public:
 private:
     std::int64_t rows_ = 0;
     std::int64_t skippedRows_ = 0;
+    std::int64_t duplicateRows_ = 0;
     std::optional<RecordTime> first_;
     std::optional<RecordTime> last_;
     RecordValues minimum_{};

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds bench_history and runs its month summary (31 second record files written by the recorder,
+# Builds bench_history and runs its month summary and comfort analysis (31 second record files written by the recorder,
 # read and summarised), then reads the very same files with pandas.read_csv (C engine, cp932) in
 # this run, and prints both throughputs in MB/s and their ratio. The files stay in the benchmark's
 # cache folder (QEMRA_BENCH_HISTORY_DIR, by default bench-history-cache in the build folder).
@@ -15,7 +15,7 @@ export QEMRA_BENCH_HISTORY_DIR="${QEMRA_BENCH_HISTORY_DIR:-$build/bench-history-
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
-"$build/bench/bench_history" --benchmark_filter='^BM_SummaryMonth(/|$)' --benchmark_repetitions=3 \
+"$build/bench/bench_history" --benchmark_filter='^BM_(Summary|Comfort)Month(/|$)' --benchmark_repetitions=3 \
   --benchmark_out="$results" --benchmark_out_format=json "$@"
 
 # Debian's interpreter, the one python3-pandas belongs to, even where another python3 comes first.
@@ -53,12 +53,17 @@ pandas_rate = total / statistics.median(times) / 1e6
 pandas_cpu_rate = total / statistics.median(cpu_times) / 1e6
 
 runs = json.load(open(results))["benchmarks"] if os.path.getsize(results) > 0 else []
-median = next((b for b in runs if b.get("aggregate_name") == "median"), None)
+def median_of(name):
+    return next((b for b in runs if b.get("aggregate_name") == "median" and b.get("run_name", "").startswith(name)),
+                None)
+median = median_of("BM_SummaryMonth")
+comfort = median_of("BM_ComfortMonth")
 if median is None:
     sys.exit("bench_history gave no BM_SummaryMonth result")
 summary_rate = median["bytes_per_second"] / 1e6
 seconds_per_unit = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[median["time_unit"]]
 summary_cpu_rate = total / (median["cpu_time"] * seconds_per_unit) / 1e6
+comfort_rate = comfort["bytes_per_second"] / 1e6 if comfort else None
 peaks = [b["peak_rss_MB"] for b in runs if b.get("run_type") == "iteration" and "peak_rss_MB" in b]
 extras = [b["summary_extra_MB"] for b in runs if b.get("run_type") == "iteration" and "summary_extra_MB" in b]
 
@@ -71,6 +76,9 @@ print(f"qemra summary (bench_history BM_SummaryMonth, median of 3): {summary_rat
 print(f"pandas {pandas.__version__} read_csv (C engine, cp932, median of 3): {pandas_rate:8.1f} MB/s"
       f"  ({pandas_cpu_rate:.1f} MB/s of CPU time)")
 print(f"ratio summary / pandas: {summary_rate / pandas_rate:.2f}  (CPU time: {summary_cpu_rate / pandas_cpu_rate:.2f})")
+if comfort_rate is not None:
+    print(f"comfort analysis, every option (BM_ComfortMonth, median of 3): {comfort_rate:8.1f} MB/s;"
+          f" / summary {comfort_rate / summary_rate:.2f}, / pandas {comfort_rate / pandas_rate:.2f}")
 if peaks:
     line = f"summary peak resident size: {max(peaks):.1f} MB"
     if extras:

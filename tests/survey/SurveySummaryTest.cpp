@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -208,7 +209,10 @@ TEST_F(SurveySummaryTest, ListsThePortsWhenSeveralWereRecordedAndTakesTheOneAske
     WriteRecord(QStringLiteral("RT_ttyUSB0_20261211.csv"),
                 SecondHeader(QStringLiteral("/dev/ttyUSB0")) + kBoundaryRows.mid(0, 3));
     // A port recorded only outside the range makes no choice necessary.
-    WriteRecord(QStringLiteral("RT_ttyS0_20261201.csv"), SecondHeader(QStringLiteral("/dev/ttyS0")) + kBoundaryRows);
+    WriteRecord(
+        QStringLiteral("RT_ttyS0_20261201.csv"),
+        SecondHeader(QStringLiteral("/dev/ttyS0")) +
+            kBoundaryRows.join(u'\n').replace(QStringLiteral("2026/12/11"), QStringLiteral("2026/12/01")).split(u'\n'));
 
     const SummaryRun ambiguous = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
     EXPECT_EQ(ambiguous.exitCode, 2);
@@ -244,14 +248,30 @@ TEST_F(SurveySummaryTest, WritesOneJsonObjectWithExactlyTheAgreedKeys)
         return Keys(list.begin(), list.end());
     };
     const QJsonObject json = document.object();
-    EXPECT_EQ(keys(json), (Keys{"rows", "first", "last", "quantities", "pmv_category", "wbgt_level", "skipped_rows"}));
+    EXPECT_EQ(keys(json), (Keys{"rows", "first", "last", "quantities", "pmv_category", "wbgt_level", "skipped_rows",
+                                "duplicate_rows", "selection", "draught", "dr_category", "comfort_category",
+                                "en16798_category", "long_term", "wbgt_twa", "adaptive"}));
     const QJsonObject quantities = json[QStringLiteral("quantities")].toObject();
     EXPECT_EQ(keys(quantities), (Keys{"wind", "air_temp", "rh", "radiant_temp", "mets", "clo", "pmv", "wbgt_out",
-                                      "wbgt_in", "abs_humidity", "dew_point", "wet_bulb"}));
+                                      "wbgt_in", "abs_humidity", "dew_point", "wet_bulb", "ppd", "operative_temp",
+                                      "draught_rate", "turbulence_intensity"}));
     for (const QString& key : quantities.keys()) {
         EXPECT_EQ(keys(quantities[key].toObject()), (Keys{"min", "avg", "max"})) << key.toStdString();
-        EXPECT_TRUE(quantities[key].toObject()[QStringLiteral("avg")].isDouble()) << key.toStdString();
+        // Ten seconds define no draught.
+        EXPECT_EQ(quantities[key].toObject()[QStringLiteral("avg")].isDouble(),
+                  key != QLatin1String("draught_rate") && key != QLatin1String("turbulence_intensity"))
+            << key.toStdString();
     }
+    const auto objectKeys = [&](const char* key) { return keys(json[QLatin1String(key)].toObject()); };
+    EXPECT_EQ(objectKeys("selection"), (Keys{"hours", "days", "category"}));
+    EXPECT_EQ(objectKeys("draught"), (Keys{"seconds", "outside_model"}));
+    EXPECT_EQ(objectKeys("dr_category"), (Keys{"A", "B", "C", "outside"}));
+    EXPECT_EQ(objectKeys("comfort_category"), (Keys{"A", "B", "C", "outside"}));
+    EXPECT_EQ(objectKeys("en16798_category"), (Keys{"I", "II", "III", "IV", "outside"}));
+    EXPECT_EQ(objectKeys("long_term"), (Keys{"category", "pmv_limit", "hours", "hours_outside", "share_outside",
+                                             "ppd_weighted_hours", "average_ppd", "ppd_hours", "degree_hours"}));
+    EXPECT_EQ(objectKeys("wbgt_twa"), (Keys{"seconds", "max", "max_at", "over_acclimatised", "over_unacclimatised"}));
+    EXPECT_TRUE(json[QStringLiteral("adaptive")].isNull());
     EXPECT_EQ(keys(json[QStringLiteral("pmv_category")].toObject()), (Keys{"A", "B", "C", "outside"}));
     EXPECT_EQ(keys(json[QStringLiteral("wbgt_level")].toObject()),
               (Keys{"safe", "caution", "warning", "severe", "danger"}));
@@ -273,13 +293,128 @@ TEST_F(SurveySummaryTest, PrintsATableWithoutJson)
     EXPECT_EQ(words[QStringLiteral("rows")], QStringList{QStringLiteral("10")});
     EXPECT_EQ(words[QStringLiteral("first")], QStringList{IsoLocalTime({2026, 12, 11, 9, 41, 0})});
     EXPECT_EQ(words[QStringLiteral("quantity")], (QStringList{"min", "avg", "max"}));
-    EXPECT_EQ(words[QStringLiteral("wind")], (QStringList{"0.1", "0.550", "1"}));
+    EXPECT_EQ(words[QStringLiteral("wind")], (QStringList{"0.1", "0.55", "1"}));
     EXPECT_EQ(words[QStringLiteral("wbgt_in")], (QStringList{"20.99", "26.596", "35"}));
     EXPECT_EQ(words[QStringLiteral("pmv_category")],
               (QStringList{"A", "0.1000", "B", "0.3000", "C", "0.3000", "outside", "0.3000"}));
     EXPECT_EQ(words[QStringLiteral("wbgt_level")], (QStringList{"safe", "0.1000", "caution", "0.3000", "warning",
                                                                 "0.2000", "severe", "0.2000", "danger", "0.2000"}));
     EXPECT_EQ(words[QStringLiteral("skipped_rows")], QStringList{QStringLiteral("0")});
+    EXPECT_EQ(words[QStringLiteral("draught_rate")], (QStringList{"-", "-", "-"}));
+    EXPECT_EQ(words[QStringLiteral("selection")], (QStringList{"hours", "-", "days", "-", "category", "B"}));
+}
+
+// Minute averages carry fifteen digits; the table keeps six, and every column stays apart.
+TEST_F(SurveySummaryTest, PrintsAtMostSixSignificantDigitsInColumnsWideEnoughForThem)
+{
+    WriteRecord(QStringLiteral("RT_20261211.RCD"),
+                kMinuteHeader +
+                    QStringList{MinuteRow("2026/12/11 09:00", "0.0174833333333333", "0.238", "-1234.56789012345"),
+                                MinuteRow("2026/12/11 09:01", "0.723866666666666", "0.3", "20")});
+    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
+        if (words.size() == 4 && line.startsWith(QStringLiteral("wind"))) {
+            EXPECT_EQ(words.mid(1), (QStringList{"0.0174833", "0.370675", "0.723867"})) << line.toStdString();
+        }
+        for (const QString& word : words) {
+            bool number = false;
+            word.toDouble(&number);
+            if (number) {
+                QString digits = word;
+                digits.remove(QRegularExpression(QStringLiteral("e.*$|[-.]")));
+                digits.remove(QRegularExpression(QStringLiteral("^0+")));
+                EXPECT_LE(digits.size(), 6) << word.toStdString() << " in: " << line.toStdString();
+            }
+        }
+    }
+    // The quantity rows line up: every value ends in the column of its heading.
+    const qsizetype header = lines.indexOf(QRegularExpression(QStringLiteral("quantity .*")));
+    ASSERT_GE(header, 0);
+    for (qsizetype i = header + 1; i < header + 17 && i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].size(), lines[header].size()) << lines[i].toStdString();
+}
+
+// Odd rows cannot fool the figures: each case is a day of the boundary rows with something wrong.
+TEST_F(SurveySummaryTest, CountsEachSecondOnceWhateverTheOrderOrDamageOfTheRows)
+{
+    QStringList shuffled = kBoundaryRows;
+    std::swap(shuffled[0], shuffled[5]);
+    std::swap(shuffled[9], shuffled[2]);
+    const QString huge =
+        QStringLiteral("2026/12/11 09:41:10,1e308,22.00,45.000,22.00,1.20,0.70,0.10,19.50,20.00,7.50,6.00,10.00,");
+    const QString otherDay =
+        QString(kBoundaryRows[3]).replace(QStringLiteral("2026/12/11"), QStringLiteral("2026/12/10"));
+    const struct {
+        const char* name;
+        QStringList rows;
+        qint64 rows_, skipped, duplicates;
+    } cases[] = {
+        {"shuffled rows", shuffled, 10, 0, 0},
+        {"every row twice", kBoundaryRows + kBoundaryRows, 10, 0, 10},
+        {"a row of another day", kBoundaryRows + QStringList{otherDay}, 10, 1, 0},
+        {"a value beyond a million", kBoundaryRows + QStringList{huge}, 10, 1, 0},
+        {"blank lines",
+         QStringList{QString()} + kBoundaryRows.mid(0, 5) + QStringList{QString(), QString()} + kBoundaryRows.mid(5),
+         10, 0, 0},
+    };
+    for (const auto& c : cases) {
+        WriteRecord(QStringLiteral("RT_COM7_20261211.csv"), SecondHeader(QStringLiteral("COM7")) + c.rows);
+        const SummaryRun run =
+            Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
+        ASSERT_EQ(run.exitCode, 0) << c.name;
+        const QJsonObject json = run.json();
+        EXPECT_EQ(json[QStringLiteral("rows")].toInteger(), c.rows_) << c.name;
+        EXPECT_EQ(json[QStringLiteral("skipped_rows")].toInteger(), c.skipped) << c.name;
+        EXPECT_EQ(json[QStringLiteral("duplicate_rows")].toInteger(), c.duplicates) << c.name;
+        EXPECT_TRUE(json[QStringLiteral("first")].toString().startsWith(QStringLiteral("2026-12-11T09:41:00")))
+            << c.name;
+        EXPECT_TRUE(json[QStringLiteral("last")].toString().startsWith(QStringLiteral("2026-12-11T09:41:09")))
+            << c.name;
+        const QJsonObject wind = json[QStringLiteral("quantities")].toObject()[QStringLiteral("wind")].toObject();
+        EXPECT_NEAR(wind[QStringLiteral("avg")].toDouble(), 0.55, 1e-12) << c.name;
+        EXPECT_EQ(wind[QStringLiteral("max")].toDouble(), 1.0) << c.name;
+    }
+
+    // Files without a single readable row are no summary.
+    WriteRecord(QStringLiteral("RT_COM7_20261211.csv"),
+                SecondHeader(QStringLiteral("COM7")) + QStringList{huge, otherDay});
+    const SummaryRun none = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("no readable row"))) << none.err.toStdString();
+    EXPECT_EQ(none.out, QString());
+}
+
+TEST_F(SurveySummaryTest, RefusesAPortWithoutSecondRecordsWhereOthersHaveThem)
+{
+    WriteBoundaryDay(QStringLiteral("COM7"));
+    WriteBoundaryDay(QStringLiteral("ttyUSB0"));
+    WriteRecord(QStringLiteral("RT_20261211.RCD"),
+                kMinuteHeader + QStringList{MinuteRow("2026/12/11 09:41", "5", "3", "40")});
+    const SummaryRun run = Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"),
+                                    QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--json")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("COM3"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("COM7, ttyUSB0"))) << run.err.toStdString();
+    EXPECT_EQ(run.out, QString());
+}
+
+// A JSON number is the shortest text that reads back as the very double computed.
+TEST_F(SurveySummaryTest, WritesJsonNumbersAsTheirShortestRoundTripText)
+{
+    WriteBoundaryDay();
+    const SummaryRun run =
+        Summary({QStringLiteral("2026/12/11"), QStringLiteral("2026/12/11"), QStringLiteral("--json")});
+    ASSERT_EQ(run.exitCode, 0);
+    const double average = run.json()[QStringLiteral("quantities")]
+                               .toObject()[QStringLiteral("ppd")]
+                               .toObject()[QStringLiteral("avg")]
+                               .toDouble();
+    const QString text = QString::number(average, 'g', QLocale::FloatingPointShortest);
+    EXPECT_GT(text.size(), 6) << "an average that needs more digits than the table shows";
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\"avg\":") + text)) << run.out.toStdString();
 }
 
 TEST_F(SurveySummaryTest, ReadsTheGivenDataFolderOverTheProgramOne)
