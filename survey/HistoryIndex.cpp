@@ -15,6 +15,27 @@ constexpr int kRowsPerStep = 4096;
 
 std::int64_t GapOf(bool minutes) { return minutes ? HistoryRows::kMinuteGap : HistoryRows::kSecondGap; }
 
+// LocalSeconds with the date's part kept from the row before: the rows of a file share their date.
+class RowSeconds {
+public:
+    std::int64_t Of(const RecordTime& time)
+    {
+        if (time.year != year_ || time.month != month_ || time.day != day_) {
+            year_ = time.year;
+            month_ = time.month;
+            day_ = time.day;
+            midnight_ = LocalSeconds(RecordTime{time.year, time.month, time.day, 0, 0, 0});
+        }
+        return midnight_ + std::int64_t{time.hour} * 3600 + std::int64_t{time.minute} * 60 + time.second;
+    }
+
+private:
+    int year_ = -1;
+    int month_ = -1;
+    int day_ = -1;
+    std::int64_t midnight_ = 0;
+};
+
 const RecordValues& ValuesOf(const SecondRecordRow& row) { return row.values; }
 // A minute row stands for its averages.
 const RecordValues& ValuesOf(const MinuteRecordRow& row) { return row.average; }
@@ -34,11 +55,12 @@ std::optional<HistoryDayReduction> Reduce(const QString& path, bool minutes, con
     const std::size_t count = series.size();
     std::int64_t last = 0;
     std::int64_t reported = 0;
+    RowSeconds rowSeconds;
     Row row;
     for (int n = 1; reader.Next(row); ++n) {
         const RecordValues& values = ValuesOf(row);
         summary.Add(row.time, values, weight);
-        const std::int64_t seconds = LocalSeconds(row.time);
+        const std::int64_t seconds = rowSeconds.Of(row.time);
         const bool first = day.offsets.empty();
         if (!first && seconds < last) {
             summary.AddSkippedRows(1);
@@ -334,10 +356,11 @@ void HistoryIndex::ReadBlocks(std::size_t begin, std::size_t end, HistoryRows& r
             if (!reader.Open(day.path, nullptr, offsets_[group]))
                 return;
             Row row;
+            RowSeconds rowSeconds;
             std::int64_t last = std::numeric_limits<std::int64_t>::min();
             std::size_t taken = 0;
             for (int n = 1; taken < wanted && reader.Next(row); ++n) {
-                const std::int64_t seconds = LocalSeconds(row.time);
+                const std::int64_t seconds = rowSeconds.Of(row.time);
                 // A file that no longer holds the block's first row where it was has changed.
                 if (taken == 0 && seconds != firsts_[group])
                     return;
