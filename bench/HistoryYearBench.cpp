@@ -220,4 +220,10 @@ void BM_HistoryWindowYear(benchmark::State& state) { HistoryWindowYear(state, st
 }  // namespace
 
 // Argument 0: the first open, which fills an empty cache; 1: opened again from the cache.
-BENCHMARK(BM_HistoryWindowYear)->ArgName("cached")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_HistoryWindowYear)
+    ->ArgName("cached")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);

@@ -79,7 +79,8 @@ QString ChooseHistoryCacheFolder(const AppLocation& location, const QProcessEnvi
 {
     // Only an installed program has a shipped data folder.
     if (location.shippedDataFolder.isEmpty())
-        return location.baseFolder.isEmpty() ? QString() : WithTrailingSlash(location.baseFolder) + QStringLiteral("HistoryCache/");
+        return location.baseFolder.isEmpty() ? QString()
+                                             : WithTrailingSlash(location.baseFolder) + QStringLiteral("HistoryCache/");
     QString cacheHome = CleanAbsolute(environment.value(QStringLiteral("XDG_CACHE_HOME")));
     if (cacheHome.isEmpty()) {
         const QString home = CleanAbsolute(environment.value(QStringLiteral("HOME")));

@@ -28,7 +28,8 @@ HistoryFigures HistoryFigures::Of(const SurveySummary& summary)
         figures.pmvSeconds[static_cast<std::size_t>(c)] =
             std::llround(summary.Share(static_cast<PmvCategory>(c)) * seconds);
     for (int l = 0; l < kWbgtLevels; ++l)
-        figures.wbgtSeconds[static_cast<std::size_t>(l)] = std::llround(summary.Share(static_cast<WbgtLevel>(l)) * seconds);
+        figures.wbgtSeconds[static_cast<std::size_t>(l)] =
+            std::llround(summary.Share(static_cast<WbgtLevel>(l)) * seconds);
     return figures;
 }
 
@@ -70,8 +71,9 @@ double HistoryFigures::Share(PmvCategory category) const
 
 double HistoryFigures::Share(WbgtLevel level) const
 {
-    return seconds > 0 ? static_cast<double>(wbgtSeconds[static_cast<std::size_t>(level)]) / static_cast<double>(seconds)
-                       : 0.0;
+    return seconds > 0
+               ? static_cast<double>(wbgtSeconds[static_cast<std::size_t>(level)]) / static_cast<double>(seconds)
+               : 0.0;
 }
 
 }  // namespace qemra

@@ -238,11 +238,11 @@ bool HistoryIndex::GapBetween(std::size_t a, std::size_t b) const
     return start != runStarts_.end() && *start <= b;
 }
 
-std::size_t HistoryIndex::RowsBetween(double from, double to) const
+std::size_t HistoryIndex::RowsBetween(double from, double to, std::size_t enough) const
 {
     std::size_t rows = 0;
     const std::size_t end = BlockStartingAfter(to);
-    for (std::size_t b = BlockEndingAtOrAfter(from); b < end; ++b)
+    for (std::size_t b = BlockEndingAtOrAfter(from); b < end && rows <= enough; ++b)
         rows += counts_[b];
     return rows;
 }
@@ -297,9 +297,9 @@ std::vector<QList<QPointF>> HistoryIndex::Reduce(double from, double to, int col
     long long previousColumn = -2;
     std::size_t previousEnd = 0;
     for (std::size_t block = first; block < last;) {
-        const long long column = std::clamp(
-            static_cast<long long>(std::floor((static_cast<double>(firsts_[block]) - from) / perColumn)), 0LL,
-            static_cast<long long>(columns) - 1);
+        const long long column =
+            std::clamp(static_cast<long long>(std::floor((static_cast<double>(firsts_[block]) - from) / perColumn)),
+                       0LL, static_cast<long long>(columns) - 1);
         std::size_t end =
             column + 1 >= columns ? last : BlockStartingAtOrAfter(from + static_cast<double>(column + 1) * perColumn);
         end = std::clamp(end, block + 1, last);

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -22,13 +23,13 @@ inline constexpr int kHistoryBlockRows = 64;
 // Rows earlier than the row before (a clock set back) are left out, as the drawing leaves them out;
 // a block ends where a run does (a gap longer than the rows' spacing), so a gap lies between blocks.
 struct HistoryDayReduction {
-    std::vector<std::int64_t> offsets;     // of the block's first row in the file
-    std::vector<std::int64_t> firsts;      // local seconds of its first row
-    std::vector<std::int32_t> spans;       // its last row's seconds after the first
-    std::vector<std::uint16_t> counts;     // rows, 1 to kHistoryBlockRows
-    std::vector<float> minimum;            // [block * series + s]; +inf when no finite value
-    std::vector<float> maximum;            // -inf when none
-    HistoryFigures figures;                // over every row of the file
+    std::vector<std::int64_t> offsets;  // of the block's first row in the file
+    std::vector<std::int64_t> firsts;   // local seconds of its first row
+    std::vector<std::int32_t> spans;    // its last row's seconds after the first
+    std::vector<std::uint16_t> counts;  // rows, 1 to kHistoryBlockRows
+    std::vector<float> minimum;         // [block * series + s]; +inf when no finite value
+    std::vector<float> maximum;         // -inf when none
+    HistoryFigures figures;             // over every row of the file
 
     std::size_t Blocks() const { return offsets.size(); }
     // Whether the parts agree with each other and with `series` series.
@@ -72,8 +73,8 @@ public:
     // The first and last row's seconds; only while not empty.
     std::int64_t FirstSeconds() const { return firsts_.front(); }
     std::int64_t LastSeconds() const { return firsts_.back() + spans_.back(); }
-    // The rows of the blocks that reach into [from, to].
-    std::size_t RowsBetween(double from, double to) const;
+    // The rows of the blocks that reach into [from, to]; counting stops once past `enough`.
+    std::size_t RowsBetween(double from, double to, std::size_t enough = std::numeric_limits<std::size_t>::max()) const;
     // Bytes the structure holds, roughly.
     std::size_t MemoryBytes() const;
 

@@ -40,7 +40,7 @@ HistoryView::Points HistoryView::Reduce(double from, double to, int columns)
     Points points;
     TakeArrived();
     const std::size_t finest = static_cast<std::size_t>(std::max(1, columns)) * kHistoryBlockRows * kBlocksPerColumn;
-    if (index_.Empty() || !(to > from) || index_.RowsBetween(from, to) > finest) {
+    if (index_.Empty() || !(to > from) || index_.RowsBetween(from, to, finest) > finest) {
         points.series = index_.Reduce(from, to, columns);
         return points;
     }
@@ -54,7 +54,7 @@ HistoryView::Points HistoryView::Reduce(double from, double to, int columns)
             waiting = reading_ && requested_.from <= from && requested_.to >= to;
         }
         if (!waiting) {
-            if (index_.RowsBetween(wantFrom, wantTo) <= kForegroundRows) {
+            if (index_.RowsBetween(wantFrom, wantTo, kForegroundRows) <= kForegroundRows) {
                 kept_ = {wantFrom, wantTo, std::make_unique<HistoryRows>(index_.ReadRows(wantFrom, wantTo))};
             } else {
                 // A read of a stretch no longer wanted gives way to this one.

@@ -61,8 +61,8 @@ private:
     std::function<void()> rowsReady_;
     Stretch kept_;
     std::mutex mutex_;
-    Stretch arrived_;     // handed over by the reading thread
-    Stretch requested_;   // what the reading thread reads; rows unused
+    Stretch arrived_;    // handed over by the reading thread
+    Stretch requested_;  // what the reading thread reads; rows unused
     bool reading_ = false;
     std::atomic<bool> cancel_{false};
     std::thread reader_;

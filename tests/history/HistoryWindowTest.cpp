@@ -12,15 +12,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
-#include <QFile>
-#include <QHeaderView>
-#include <QTableWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -169,7 +169,8 @@ TEST_F(HistoryWindowTest, SummaryIsATableOfEveryQuantityAndShareFullyInSight)
         EXPECT_LE(width, t->viewport()->width()) << t->objectName().toStdString();
         for (int r = 0; r < t->rowCount(); ++r)
             for (int c = 0; c < t->columnCount(); ++c)
-                EXPECT_GE(t->columnWidth(c), t->fontMetrics().horizontalAdvance(t->item(r, c)->text())) << r << "," << c;
+                EXPECT_GE(t->columnWidth(c), t->fontMetrics().horizontalAdvance(t->item(r, c)->text()))
+                    << r << "," << c;
     }
 }
 
@@ -278,10 +279,8 @@ TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
     EXPECT_GT(written, 50) << "the caption's text";
     // The temperature strip's plot, found where the chart sits in the image: its lines are drawn.
     HistoryChart& chart = form->Chart(2);
-    const QRect plot = chart.PlotRect()
-                           .toRect()
-                           .translated(chart.mapTo(Find<QWidget>("PStrips"), QPoint(0, 0)))
-                           .translated(0, band);
+    const QRect plot =
+        chart.PlotRect().toRect().translated(chart.mapTo(Find<QWidget>("PStrips"), QPoint(0, 0))).translated(0, band);
     QList<QColor> lines;
     for (int s = 0; s < chart.SeriesCount(); ++s)
         lines.append(chart.Series(s)->pen().color());

@@ -10,9 +10,9 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
-#include <QHeaderView>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -506,7 +506,8 @@ void THistoryForm::LoadDone(std::optional<HistoryLoad> load)
         loaded_ = std::make_unique<HistoryLoad>(std::move(*load));
         view_ = std::make_unique<HistoryView>(loaded_->rows, [this] {
             // Called on the reading thread: the strips are drawn again on this one.
-            QMetaObject::invokeMethod(this, [this] { RowsArrived(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { RowsArrived(); }, Qt::QueuedConnection);
         });
         PBLoad->setValue(kProgressSteps);
         QStringList notes;
@@ -624,9 +625,9 @@ void THistoryForm::ShowCursorValues()
     LCursorTime->setText(row ? TimeText(static_cast<double>(row->seconds))
                              : (cursor_ ? TimeText(*cursor_) : QStringLiteral("-")));
     for (std::size_t i = 0; i < cursorValues_.size(); ++i) {
-        cursorValues_[i]->setText(row ? FormatFloat(QString::fromUtf16(kHistorySeries[i].style.format),
-                                                    static_cast<double>(row->values[i]))
-                                      : QStringLiteral("-"));
+        cursorValues_[i]->setText(
+            row ? FormatFloat(QString::fromUtf16(kHistorySeries[i].style.format), static_cast<double>(row->values[i]))
+                : QStringLiteral("-"));
     }
 }
 
@@ -668,8 +669,8 @@ PdfTable THistoryForm::QuantityTable() const
         QString label = tr(row.label);
         if (*row.unit != 0)
             label += QStringLiteral(" [") + QString::fromUtf8(row.unit) + u']';
-        table.rows.append({label, Figure(figures.minimum[i]), Figure(figures.Average(row.quantity)),
-                           Figure(figures.maximum[i])});
+        table.rows.append(
+            {label, Figure(figures.minimum[i]), Figure(figures.Average(row.quantity)), Figure(figures.maximum[i])});
     }
     return table;
 }
@@ -681,11 +682,11 @@ PdfTable THistoryForm::ShareTable() const
         return table;
     const HistoryFigures& figures = loaded_->summary;
     for (int c = 0; c < kPmvCategories; ++c)
-        table.rows.append({tr(kPmvCategoryNames[static_cast<std::size_t>(c)]),
-                           Percent(figures.Share(static_cast<PmvCategory>(c)))});
+        table.rows.append(
+            {tr(kPmvCategoryNames[static_cast<std::size_t>(c)]), Percent(figures.Share(static_cast<PmvCategory>(c)))});
     for (int l = 0; l < kWbgtLevels; ++l)
-        table.rows.append({tr(kWbgtLevelNames[static_cast<std::size_t>(l)]),
-                           Percent(figures.Share(static_cast<WbgtLevel>(l)))});
+        table.rows.append(
+            {tr(kWbgtLevelNames[static_cast<std::size_t>(l)]), Percent(figures.Share(static_cast<WbgtLevel>(l)))});
     return table;
 }
 
@@ -742,8 +743,8 @@ QImage THistoryForm::ExportImage()
 
 void THistoryForm::BBSavePngClick()
 {
-    const QString path = prompts_.SaveFileName(ExportDialog(QStringLiteral("PNG保存"), QStringLiteral("PNG"),
-                                                            QStringLiteral("History")));
+    const QString path = prompts_.SaveFileName(
+        ExportDialog(QStringLiteral("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History")));
     if (path.isEmpty())
         return;
     if (!ExportImage().save(path, "PNG"))
@@ -752,8 +753,8 @@ void THistoryForm::BBSavePngClick()
 
 void THistoryForm::BBSavePdfClick()
 {
-    const QString path = prompts_.SaveFileName(ExportDialog(QStringLiteral("PDF保存"), QStringLiteral("PDF"),
-                                                            QStringLiteral("HistorySummary")));
+    const QString path = prompts_.SaveFileName(
+        ExportDialog(QStringLiteral("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary")));
     if (path.isEmpty())
         return;
     // The strips are painted onto the page as they paint themselves: lines and text, no picture.
