@@ -114,10 +114,10 @@ QString WrittenYear()
     return folder;
 }
 
-double SecondFileMegabytes(const QString& folder)
+double SecondFileMegabytes(const QString& folder, int days)
 {
     qint64 bytes = 0;
-    for (int d = 0; d < kYearDays; ++d)
+    for (int d = 0; d < days; ++d)
         bytes += QFileInfo(folder + QStringLiteral("/Record/RT_COM7_") +
                            FirstDay().addDays(d).toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv"))
                      .size();
@@ -159,9 +159,9 @@ bool OpenYear(THistoryForm& form)
     return loaded && form.Loaded() != nullptr && form.Loaded()->rows.Size() > 0;
 }
 
-// `cached`: the cache holds the year before the timed opens; else every open starts with an empty
-// cache folder and fills it.
-void HistoryWindowYear(benchmark::State& state, bool cached)
+// The first `days` days of the year. `cached`: the cache holds them before the timed opens; else
+// every open starts with an empty cache folder and fills it.
+void HistoryWindowYear(benchmark::State& state, int days, bool cached)
 {
     const QString folder = WrittenYear();
     if (folder.isEmpty()) {
@@ -186,7 +186,7 @@ void HistoryWindowYear(benchmark::State& state, bool cached)
         auto form = std::make_unique<THistoryForm>(folder, prompts, nullptr, cacheFolder);
         form->resize(1100, 680);
         form->show();
-        form->SetRange(FirstDay(), FirstDay().addDays(kYearDays - 1));
+        form->SetRange(FirstDay(), FirstDay().addDays(days - 1));
         if (cached && iteration == 0 && !OpenYear(*form)) {
             state.SkipWithError("the load did not finish");
             return;
@@ -207,7 +207,7 @@ void HistoryWindowYear(benchmark::State& state, bool cached)
         state.ResumeTiming();
     }
     const double peak = StatusMegabytes("VmHWM:");
-    state.counters["files_MB"] = SecondFileMegabytes(folder);
+    state.counters["files_MB"] = SecondFileMegabytes(folder, days);
     state.counters["days_from_cache"] = fromCache;
     state.counters["index_MB"] = static_cast<double>(indexBytes) / 1e6;
     state.counters["peak_rss_MB"] = peak;
@@ -215,15 +215,20 @@ void HistoryWindowYear(benchmark::State& state, bool cached)
         state.counters["window_extra_MB"] = peak - before;
 }
 
-void BM_HistoryWindowYear(benchmark::State& state) { HistoryWindowYear(state, state.range(0) != 0); }
+void BM_HistoryWindowYear(benchmark::State& state)
+{
+    HistoryWindowYear(state, static_cast<int>(state.range(0)), state.range(1) != 0);
+}
 
 }  // namespace
 
-// Argument 0: the first open, which fills an empty cache; 1: opened again from the cache.
+// cached 0: the first open, which fills an empty cache; 1: opened again from the cache. The month
+// (the year's first 31 days) is there to compare the window's memory with the month benchmark's.
 BENCHMARK(BM_HistoryWindowYear)
-    ->ArgName("cached")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"days", "cached"})
+    ->Args({kYearDays, 0})
+    ->Args({kYearDays, 1})
+    ->Args({31, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
