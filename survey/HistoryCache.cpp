@@ -16,7 +16,8 @@ namespace qemra {
 namespace {
 
 constexpr quint32 kMagic = 0x51484331;  // "QHC1"
-constexpr auto kChecksum = QCryptographicHash::Sha256;
+// A checksum against damage, not against intent: the fast one of the strong kind.
+constexpr auto kChecksum = QCryptographicHash::Blake2b_256;
 constexpr qsizetype kChecksumBytes = 32;
 // Larger than any day's reduction: a second every second of a day, one row a block.
 constexpr qint64 kLargestFile = qint64{1} << 30;
@@ -47,12 +48,20 @@ T FromStream(Streamed<T> value)
         return static_cast<T>(value);
 }
 
+// On a little-endian machine (the stream's order) a vector goes as its bytes in one piece.
+template <class T>
+constexpr bool kRawVector = std::endian::native == std::endian::little && sizeof(T) == sizeof(Streamed<T>);
+
 template <class T>
 void WriteVector(QDataStream& out, const std::vector<T>& values)
 {
     out << static_cast<quint64>(values.size());
-    for (const T& value : values)
-        out << ToStream(value);
+    if constexpr (kRawVector<T>) {
+        out.writeRawData(reinterpret_cast<const char*>(values.data()), static_cast<int>(values.size() * sizeof(T)));
+    } else {
+        for (const T& value : values)
+            out << ToStream(value);
+    }
 }
 
 template <class T>
@@ -63,12 +72,17 @@ bool ReadVector(QDataStream& in, std::vector<T>& values, quint64 limit)
     if (in.status() != QDataStream::Ok || size > limit / sizeof(Streamed<T>))
         return false;
     values.resize(static_cast<std::size_t>(size));
-    for (T& value : values) {
-        Streamed<T> read{};
-        in >> read;
-        value = FromStream<T>(read);
+    if constexpr (kRawVector<T>) {
+        const auto bytes = static_cast<int>(values.size() * sizeof(T));
+        return in.readRawData(reinterpret_cast<char*>(values.data()), bytes) == bytes;
+    } else {
+        for (T& value : values) {
+            Streamed<T> read{};
+            in >> read;
+            value = FromStream<T>(read);
+        }
+        return in.status() == QDataStream::Ok;
     }
-    return in.status() == QDataStream::Ok;
 }
 
 void WriteTime(QDataStream& out, const std::optional<RecordTime>& time)

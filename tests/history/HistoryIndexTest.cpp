@@ -196,7 +196,7 @@ TEST_F(HistoryIndexTest, ReductionFromTheCacheEqualsTheOneFromTheFile)
              QByteArray bytes = file.readAll().chopped(32);
              file.close();
              bytes[4] = static_cast<char>(bytes[4] + 1);
-             bytes += QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+             bytes += QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256);
              ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
              file.write(bytes);
          },
