@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "common/AppFolder.h"
+
 #include "windows/main/MainWindow.h"
 #include "recording/HistoryExport.h"
 #include "windows/recording/MonitorListWindow.h"
@@ -22,6 +24,16 @@ void ShowModal(QDialog& dialog)
     dialog.activateWindow();
 }
 
+// The running program keeps its history cache where its location says; a program given another
+// base folder (a test's) keeps it there.
+QString HistoryCacheFolder(const QString& baseFolder)
+{
+    const AppLocation running = RunningAppLocation();
+    if (WithTrailingSlash(running.baseFolder) == WithTrailingSlash(baseFolder))
+        return ChooseHistoryCacheFolder(running, QProcessEnvironment::systemEnvironment());
+    return baseFolder.isEmpty() ? QString() : WithTrailingSlash(baseFolder) + QStringLiteral("HistoryCache/");
+}
+
 }  // namespace
 
 Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
@@ -34,10 +46,10 @@ Program::Program(const Clock& clock, Prompts& prompts, QString baseFolder)
     SetParameterDefaults(writePrm_);
     sysSet_ = std::make_unique<TSysSetForm>(*core_, main_->CommCtrl(), writePrm_, clock_, prompts_);
     mon_ = std::make_unique<TMonForm>(*core_);
-    exporter_ = std::make_unique<HistoryExporter>(prompts_, core_->State().MesHistory);
+    exporter_ = std::make_unique<HistoryExporter>(prompts_, core_->State().MesHistory, baseFolder_);
     write_ = std::make_unique<TWriteForm>(core_->Poll(), writePrm_, main_.get());
     prmSet_ = std::make_unique<TPrmSetForm>(core_->Poll(), core_->State(), main_.get());
-    history_ = std::make_unique<THistoryForm>(baseFolder_, prompts_);
+    history_ = std::make_unique<THistoryForm>(baseFolder_, prompts_, nullptr, HistoryCacheFolder(baseFolder_));
     Wire();
 }
 

@@ -75,6 +75,22 @@ AppLocation RunningAppLocation()
     return ChooseAppLocation(QCoreApplication::applicationDirPath(), environment, layout);
 }
 
+QString ChooseHistoryCacheFolder(const AppLocation& location, const QProcessEnvironment& environment)
+{
+    // Only an installed program has a shipped data folder.
+    if (location.shippedDataFolder.isEmpty())
+        return location.baseFolder.isEmpty() ? QString()
+                                             : WithTrailingSlash(location.baseFolder) + QStringLiteral("HistoryCache/");
+    QString cacheHome = CleanAbsolute(environment.value(QStringLiteral("XDG_CACHE_HOME")));
+    if (cacheHome.isEmpty()) {
+        const QString home = CleanAbsolute(environment.value(QStringLiteral("HOME")));
+        if (home.isEmpty())
+            return {};
+        cacheHome = home + QStringLiteral("/.cache");
+    }
+    return WithTrailingSlash(QDir::cleanPath(cacheHome + u'/' + kAppName));
+}
+
 QString AppBaseFolder() { return AppBaseFolder(RunningAppLocation()); }
 
 QString AppBaseFolder(const AppLocation& location)

@@ -37,6 +37,11 @@ AppLocation ChooseAppLocation(const QString& executableFolder, const QProcessEnv
 // The running program's location, from its own path, its environment and the configured layout.
 AppLocation RunningAppLocation();
 
+// Where the history window keeps its reduction cache, ending with "/": for an installed program
+// $XDG_CACHE_HOME/qemra-monitor (~/.cache/qemra-monitor when that is unset or not absolute; with
+// no home either, none: empty), for any other beside its data, in "HistoryCache" of its base folder.
+QString ChooseHistoryCacheFolder(const AppLocation& location, const QProcessEnvironment& environment);
+
 // The base folder of a location, created when missing; ends with "/" (empty: the working folder).
 QString AppBaseFolder(const AppLocation& location);
 // The running program's base folder, created when missing.

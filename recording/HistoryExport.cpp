@@ -89,9 +89,10 @@ bool WriteShortLog(const TMesHistory& history, const QString& path, QString* err
     return WriteWhole(path, ShortLogLines(history, decimalSeparator), errorText, io);
 }
 
-FileDialogOptions HistoryExporter::SaveDlgOptions()
+FileDialogOptions HistoryExporter::SaveDlgOptions(const QString& folder)
 {
     FileDialogOptions options;
+    options.directory = folder;
     options.filter = QStringLiteral("CSV File (*.csv)");
     options.defaultSuffix = QStringLiteral("csv");
     options.confirmOverwrite = true;
@@ -104,7 +105,7 @@ void HistoryExporter::BBSaveFileClick() { Export(&WriteShortLog); }
 
 void HistoryExporter::Export(Writer write)
 {
-    const QString path = prompts_.SaveFileName(SaveDlgOptions());
+    const QString path = prompts_.SaveFileName(SaveDlgOptions(folder_));
     if (path.isEmpty())
         return;
     // The ring is read after the dialog has closed, so what was pushed meanwhile is included.

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace qemra {
 
 // The two exports of the history ring as CSV (CP932, CR LF): a label line, a unit line, then one
@@ -34,9 +36,13 @@ bool WriteShortLog(const TMesHistory& history, const QString& path, QString* err
 // error message.
 class HistoryExporter {
 public:
-    HistoryExporter(Prompts& prompts, const TMesHistory& history) : prompts_(prompts), history_(history) {}
+    // The save dialogs open in `folder` (the data folder; empty: the working folder).
+    HistoryExporter(Prompts& prompts, const TMesHistory& history, QString folder = QString())
+        : prompts_(prompts), history_(history), folder_(std::move(folder))
+    {
+    }
 
-    static FileDialogOptions SaveDlgOptions();
+    static FileDialogOptions SaveDlgOptions(const QString& folder = QString());
 
     void SaveGraphData();
     void BBSaveFileClick();
@@ -47,6 +53,7 @@ private:
 
     Prompts& prompts_;
     const TMesHistory& history_;
+    QString folder_;
 };
 
 }  // namespace qemra

@@ -6,23 +6,20 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#include <type_traits>
 
 namespace qemra {
 
 namespace {
 
-// Rows between looks at the cancel flag and updates of the bytes read.
-constexpr int kRowsPerStep = 4096;
-// Fewer bytes than any row of a record file takes: room reserved by the file sizes is never too
-// small, and what is left over is only address space, never touched.
-constexpr std::int64_t kFewestBytesPerRow = 64;
+// Fewer bytes than any row of a record file takes, times the rows of a block: room reserved by the
+// file sizes is rarely too small, and what is left over is only address space, never touched.
+constexpr std::int64_t kFewestBytesPerBlock = 64 * kHistoryBlockRows;
 
 }  // namespace
 
 HistoryLoader::HistoryLoader(const RecordFolder& folder, const QString& port, QDate from, QDate to,
-                             std::vector<RecordQuantity> quantities)
-    : quantities_(std::move(quantities))
+                             std::vector<RecordQuantity> quantities, const HistoryCache* cache, QDate today)
+    : quantities_(std::move(quantities)), cache_(cache), today_(today)
 {
     for (QDate date = from; date.isValid() && date <= to; date = date.addDays(1)) {
         Day day;
@@ -39,59 +36,32 @@ HistoryLoader::HistoryLoader(const RecordFolder& folder, const QString& port, QD
     }
 }
 
-template <class Reader, class Row>
-void HistoryLoader::ReadRows(Reader& reader, const Day& day, DayLoad& load)
-{
-    if (!reader.Open(day.path, &load.error))
-        return;
-    load.read = true;
-    // A minute row stands for the sixty seconds it averages.
-    const std::int64_t weight = day.minutes ? 60 : 1;
-    const std::int64_t gap = day.minutes ? HistoryRows::kMinuteGap : HistoryRows::kSecondGap;
-    std::int64_t reported = 0;
-    Row row;
-    for (int count = 1; reader.Next(row); ++count) {
-        const RecordValues* values = nullptr;
-        if constexpr (std::is_same_v<Row, MinuteRecordRow>)
-            values = &row.average;
-        else
-            values = &row.values;
-        load.summary.Add(row.time, *values, weight);
-        if (!load.rows.Append(LocalSeconds(row.time), *values, gap))
-            load.summary.AddSkippedRows(1);
-        if (count % kRowsPerStep == 0) {
-            bytesRead_.fetch_add(reader.BytesRead() - reported, std::memory_order_relaxed);
-            reported = reader.BytesRead();
-            if (Cancelled())
-                return;
-        }
-    }
-    bytesRead_.fetch_add(reader.BytesRead() - reported, std::memory_order_relaxed);
-    load.summary.AddSkippedRows(reader.SkippedRows());
-    if (reader.ReadFailed())
-        load.error = QStringLiteral("reading stopped early");
-}
-
 HistoryLoader::DayLoad HistoryLoader::LoadDay(const Day& day)
 {
-    DayLoad load{HistoryRows(quantities_), {}, false, {}};
+    DayLoad load;
     if (day.path.isEmpty())
         return load;
-    load.rows.Reserve(static_cast<std::size_t>(day.bytes / kFewestBytesPerRow));
-    if (day.minutes) {
-        MinuteRecordReader reader;
-        ReadRows<MinuteRecordReader, MinuteRecordRow>(reader, day, load);
-    } else {
-        SecondRecordReader reader;
-        ReadRows<SecondRecordReader, SecondRecordRow>(reader, day, load);
+    // Today's file is still being written: its reduction would be stale at once.
+    const bool cacheable = cache_ != nullptr && day.date < today_;
+    if (cacheable) {
+        load.reduction = cache_->Load(day.path, day.minutes, quantities_);
+        if (load.reduction) {
+            load.fromCache = true;
+            bytesRead_.fetch_add(day.bytes, std::memory_order_relaxed);
+            return load;
+        }
     }
+    const std::optional<HistoryCache::Stamp> before = HistoryCache::StampOf(day.path);
+    load.reduction = ReduceRecordFile(day.path, day.minutes, quantities_, &load.error, &cancelled_, &bytesRead_);
+    if (cacheable && load.reduction && load.error.isEmpty() && before && !Cancelled())
+        cache_->Store(day.path, day.minutes, quantities_, *before, *load.reduction);
     return load;
 }
 
 std::optional<HistoryLoad> HistoryLoader::Run(int workers)
 {
-    HistoryLoad result{HistoryRows(quantities_), {}, 0, {}, {}, {}};
-    result.rows.Reserve(static_cast<std::size_t>(totalBytes_ / kFewestBytesPerRow));
+    HistoryLoad result{HistoryIndex(quantities_), {}, 0, 0, {}, {}, {}};
+    result.rows.Reserve(static_cast<std::size_t>(totalBytes_ / kFewestBytesPerBlock + 2 * days_.size()));
     std::vector<std::optional<DayLoad>> done(days_.size());
     std::mutex mutex;
     std::condition_variable dayDone;
@@ -116,7 +86,7 @@ std::optional<HistoryLoad> HistoryLoader::Run(int workers)
         }
         dayDone.notify_all();
     };
-    // The calling thread only joins, so a day's rows are let go as soon as the next one is due.
+    // The calling thread only joins, so a day's reduction is let go as soon as it is joined.
     std::vector<std::thread> threads;
     for (int i = 0; i < std::max(1, workers); ++i)
         threads.emplace_back(work);
@@ -134,15 +104,16 @@ std::optional<HistoryLoad> HistoryLoader::Run(int workers)
         const Day& day = days_[index];
         if (!load->error.isEmpty())
             result.errors.append(day.path + QStringLiteral(": ") + load->error);
-        if (!load->read) {
+        if (!load->reduction) {
             result.missingDays.append(day.date);
             continue;
         }
         ++result.filesRead;
+        result.daysFromCache += load->fromCache ? 1 : 0;
         if (day.minutes)
             result.minuteDays.append(day.date);
-        result.rows.AppendRows(load->rows);
-        result.summary.Append(load->summary);
+        result.rows.Append(day.path, day.minutes, *load->reduction);
+        result.summary.Append(load->reduction->figures);
     }
     for (std::thread& thread : threads)
         thread.join();

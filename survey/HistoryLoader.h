@@ -1,8 +1,8 @@
 #pragma once
 
-#include "survey/HistoryRows.h"
+#include "survey/HistoryCache.h"
+#include "survey/HistoryIndex.h"
 #include "survey/RecordFolder.h"
-#include "survey/SurveySummary.h"
 
 #include <QDate>
 #include <QList>
@@ -16,24 +16,27 @@
 
 namespace qemra {
 
-// What a load of a stretch of days gives: the rows of the chosen quantities and the summary of
-// all twelve, with the days that came from minute record files or had none.
+// What a load of a stretch of days gives: the reduction of the chosen series and the figures of
+// all twelve quantities, with the days that came from minute record files or had none.
 struct HistoryLoad {
-    HistoryRows rows;
-    SurveySummary summary;
+    HistoryIndex rows;
+    HistoryFigures summary;
     int filesRead = 0;
+    int daysFromCache = 0;
     QList<QDate> minuteDays;   // no second record file of the port: the minute rows stand in
     QList<QDate> missingDays;  // neither file
     QStringList errors;        // files that could not be read, or not to their end
 };
 
 // Reads the days from `from` to `to` as the survey summary counts them: each day's second record
-// file of the port, or else its minute record file. Run() may be called on any thread, once;
-// BytesRead() and Cancel() from any other meanwhile.
+// file of the port, or else its minute record file; a day before `today` comes from the cache when
+// it holds a sound reduction of the file as it is, and goes into it otherwise. Run() may be called
+// on any thread, once; BytesRead() and Cancel() from any other meanwhile.
 class HistoryLoader {
 public:
     HistoryLoader(const RecordFolder& folder, const QString& port, QDate from, QDate to,
-                  std::vector<RecordQuantity> quantities);
+                  std::vector<RecordQuantity> quantities, const HistoryCache* cache = nullptr,
+                  QDate today = QDate::currentDate());
 
     // The bytes of all files to read, known before reading.
     std::int64_t TotalBytes() const { return totalBytes_; }
@@ -41,8 +44,8 @@ public:
     void Cancel() { cancelled_.store(true, std::memory_order_relaxed); }
     bool Cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
 
-    // Reads the days on `workers` threads of its own, each taking the next unread day, and joins
-    // them on the calling thread in date order as they are done. Empty when cancelled.
+    // Reduces the days on `workers` threads of its own, each taking the next day nobody has taken,
+    // and joins them on the calling thread in date order as they are done. Empty when cancelled.
     std::optional<HistoryLoad> Run(int workers = 1);
 
 private:
@@ -53,18 +56,17 @@ private:
         std::int64_t bytes = 0;
     };
     struct DayLoad {
-        HistoryRows rows;
-        SurveySummary summary;
-        bool read = false;
+        std::optional<HistoryDayReduction> reduction;  // empty: not read
+        bool fromCache = false;
         QString error;
     };
 
     DayLoad LoadDay(const Day& day);
-    template <class Reader, class Row>
-    void ReadRows(Reader& reader, const Day& day, DayLoad& load);
 
     std::vector<Day> days_;
     std::vector<RecordQuantity> quantities_;
+    const HistoryCache* cache_;
+    QDate today_;
     std::int64_t totalBytes_ = 0;
     std::atomic<std::int64_t> bytesRead_{0};
     std::atomic<bool> cancelled_{false};

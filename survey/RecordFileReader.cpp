@@ -215,11 +215,16 @@ bool BlockLineReader::Open(const QString& path, QString* error, std::int64_t off
     Close();
     readFailed_ = false;
     bytesRead_ = 0;
+    blockOffset_ = offset;
+    lineOffset_ = offset;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     int failure = fd < 0 ? errno : 0;
     struct stat info {};
     if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         failure = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+    } else if (fd >= 0 && offset != 0 && ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) != offset) {
+        failure = errno != 0 ? errno : EINVAL;
         ::close(fd);
     }
     if (failure != 0) {
@@ -245,6 +250,7 @@ bool BlockLineReader::Refill()
         return false;
     if (begin_ > 0) {
         std::memmove(block_.get(), block_.get() + begin_, end_ - begin_);
+        blockOffset_ += static_cast<std::int64_t>(begin_);
         end_ -= begin_;
         begin_ = 0;
     }
@@ -283,6 +289,7 @@ bool BlockLineReader::Next(Line& line)
         const char* from = base + begin_;
         const char* to = base + end_;
         if (const char* stop = FindLineEnd(from, to); stop != nullptr) {
+            lineOffset_ = blockOffset_ + (from - base);
             line.text = overlong ? std::string_view() : std::string_view(from, static_cast<std::size_t>(stop - from));
             line.overlong = overlong;
             begin_ = static_cast<std::size_t>(stop - base) + 1;
@@ -298,6 +305,7 @@ bool BlockLineReader::Next(Line& line)
             // A last line without line end: a file cut short, or one still being written.
             if (begin_ == end_ && !overlong)
                 return false;
+            lineOffset_ = blockOffset_ + (from - base);
             line.text = overlong ? std::string_view() : std::string_view(from, static_cast<std::size_t>(to - from));
             line.overlong = overlong;
             begin_ = end_;
@@ -306,6 +314,7 @@ bool BlockLineReader::Next(Line& line)
         if (begin_ == 0 && end_ == capacity_) {
             // No line end in a whole block: drop what there is and look for the end of this line.
             overlong = true;
+            blockOffset_ += static_cast<std::int64_t>(end_);
             end_ = 0;
         }
         Refill();

@@ -84,7 +84,7 @@ public:
     BlockLineReader& operator=(const BlockLineReader&) = delete;
 
     // False with `error` set when the file cannot be opened; any file open before is closed.
-    // Reading starts `offset` bytes into the file (in the middle of a line, likely).
+    // Reading starts `offset` bytes into the file, where a line must begin.
     bool Open(const QString& path, QString* error = nullptr, std::int64_t offset = 0);
 
     struct Line {
@@ -96,6 +96,8 @@ public:
 
     std::int64_t BytesRead() const { return bytesRead_; }
     bool ReadFailed() const { return readFailed_; }
+    // Where in the file the line last handed out begins.
+    std::int64_t LineOffset() const { return lineOffset_; }
 
 private:
     bool Refill();  // false when nothing more could be read
@@ -110,6 +112,8 @@ private:
     bool skipLf_ = false;  // the last line ended with a CR at the very end of the block
     bool readFailed_ = false;
     std::int64_t bytesRead_ = 0;
+    std::int64_t blockOffset_ = 0;  // where in the file block_[0] was read from
+    std::int64_t lineOffset_ = 0;
 };
 
 // The rows of one record file in file order, in one pass; header lines and blank lines are passed
@@ -129,6 +133,8 @@ public:
 
     std::int64_t SkippedRows() const { return skipped_; }
     std::int64_t BytesRead() const { return lines_.BytesRead(); }
+    // Where in the file the row last handed out begins.
+    std::int64_t RowOffset() const { return lines_.LineOffset(); }
     // Reading stopped early at an error of the file system.
     bool ReadFailed() const { return lines_.ReadFailed(); }
 

@@ -56,6 +56,31 @@ TEST(AppFolder, InstalledProgramKeepsItsFilesInTheUsersDataFolder)
     }
 }
 
+TEST(AppFolder, HistoryCacheLiesInTheUsersCacheFolderOrBesideTheData)
+{
+    struct Case {
+        const char* executableFolder;
+        const char* xdgCacheHome;  // nullptr: unset
+        const char* home;
+        const char* cache;
+    };
+    const Case cases[] = {
+        {"/work/build/app", "/x/cache", "/home/u", "/work/build/app/HistoryCache/"},
+        {"/usr/bin", "/x/cache", "/home/u", "/x/cache/qemra-monitor/"},
+        {"/usr/bin", nullptr, "/home/u", "/home/u/.cache/qemra-monitor/"},
+        {"/usr/bin", "relative", "/home/u", "/home/u/.cache/qemra-monitor/"},
+        {"/usr/bin", nullptr, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        QProcessEnvironment environment = Environment(nullptr, c.home);
+        if (c.xdgCacheHome != nullptr)
+            environment.insert("XDG_CACHE_HOME", c.xdgCacheHome);
+        const AppLocation location = ChooseAppLocation(c.executableFolder, environment, kLayout);
+        EXPECT_EQ(ChooseHistoryCacheFolder(location, environment), QString(c.cache))
+            << c.executableFolder << " " << (c.xdgCacheHome != nullptr ? c.xdgCacheHome : "unset");
+    }
+}
+
 TEST(AppFolder, InstalledProgramCreatesItsFolderInATemporaryHome)
 {
     TempFolder home;

@@ -176,12 +176,29 @@ TEST(HistoryLoader, SummaryOfTheLoadedDaysIsTheCommandLineSummary)
 
     QString ignored;
     QTextStream err(&ignored);
-    const QJsonObject expected = SummaryJson(SummariseDays(records, QStringLiteral("COM7"), from, to, err));
+    const SurveySummary expected = SummariseDays(records, QStringLiteral("COM7"), from, to, err);
     for (const int workers : {1, 2, 3}) {
         HistoryLoader loader(records, QStringLiteral("COM7"), from, to, kTwo);
         const std::optional<HistoryLoad> load = loader.Run(workers);
         ASSERT_TRUE(load.has_value());
-        EXPECT_EQ(SummaryJson(load->summary), expected) << workers << " workers";
+        const HistoryFigures& figures = load->summary;
+        EXPECT_EQ(figures.seconds, expected.Rows()) << workers << " workers";
+        EXPECT_EQ(figures.skippedRows, expected.SkippedRows());
+        EXPECT_EQ(figures.first, expected.First());
+        EXPECT_EQ(figures.last, expected.Last());
+        for (int q = 0; q < kRecordQuantities; ++q) {
+            const auto quantity = static_cast<RecordQuantity>(q);
+            EXPECT_EQ(figures.minimum[static_cast<std::size_t>(q)], expected.Minimum(quantity)) << q;
+            EXPECT_EQ(figures.maximum[static_cast<std::size_t>(q)], expected.Maximum(quantity)) << q;
+            // Joined day by day: the same average up to the rounding of the sums.
+            EXPECT_NEAR(figures.Average(quantity), expected.Average(quantity),
+                        1e-12 * std::max(1.0, std::abs(expected.Average(quantity))))
+                << q;
+        }
+        for (int c = 0; c < kPmvCategories; ++c)
+            EXPECT_DOUBLE_EQ(figures.Share(static_cast<PmvCategory>(c)), expected.Share(static_cast<PmvCategory>(c)));
+        for (int l = 0; l < kWbgtLevels; ++l)
+            EXPECT_DOUBLE_EQ(figures.Share(static_cast<WbgtLevel>(l)), expected.Share(static_cast<WbgtLevel>(l)));
         EXPECT_EQ(load->rows.Size(), 400u + 290u + 4u) << "the seconds, and the four minute rows of day 3";
         EXPECT_EQ(load->filesRead, 3);
         EXPECT_EQ(load->minuteDays, QList<QDate>{QDate(2026, 12, 3)});

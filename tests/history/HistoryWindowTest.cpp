@@ -12,13 +12,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -110,7 +112,7 @@ TEST_F(HistoryWindowTest, LoadsTheRangeIntoTheFiveStripsInTheLiveColoursWithItsS
 
     ASSERT_NE(form->Loaded(), nullptr);
     EXPECT_EQ(form->Loaded()->rows.Size(), 3u * kRunSeconds);
-    EXPECT_EQ(form->Loaded()->summary.Rows(), 3 * kRunSeconds);
+    EXPECT_EQ(form->Loaded()->summary.seconds, 3 * kRunSeconds);
     EXPECT_EQ(form->ViewFrom(), ChartSeconds(2026, 12, 1, 8, 0, 0));
     EXPECT_EQ(form->ViewTo(), ChartSeconds(2026, 12, 3, 9, 59, 59));
     EXPECT_EQ(Find<QProgressBar>("PBLoad")->value(), Find<QProgressBar>("PBLoad")->maximum());
@@ -131,10 +133,45 @@ TEST_F(HistoryWindowTest, LoadsTheRangeIntoTheFiveStripsInTheLiveColoursWithItsS
         breaks += std::isfinite(p.y()) ? 0 : 1;
     EXPECT_EQ(breaks, 2);
 
-    const QString summary = Find<QPlainTextEdit>("MSummary")->toPlainText();
-    EXPECT_TRUE(summary.contains(QStringLiteral("rows          21600"))) << summary.toStdString();
-    EXPECT_TRUE(summary.contains(QStringLiteral("air_temp"))) << summary.toStdString();
-    EXPECT_TRUE(summary.contains(QStringLiteral("pmv_category"))) << summary.toStdString();
+    const QString summary = Find<QLabel>("LSummary")->text();
+    EXPECT_TRUE(summary.contains(QStringLiteral("21600"))) << summary.toStdString();
+}
+
+TEST_F(HistoryWindowTest, SummaryIsATableOfEveryQuantityAndShareFullyInSight)
+{
+    ASSERT_TRUE(Load());
+    auto* table = Find<QTableWidget>("TSummary");
+    ASSERT_EQ(table->columnCount(), 4);
+    EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "最小");
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "平均");
+    EXPECT_EQ(table->horizontalHeaderItem(3)->text(), "最大");
+    ASSERT_EQ(table->rowCount(), kRecordQuantities);
+    // The air temperature runs 22.0 to 25.6 in steps of a tenth over periods of 37 seconds.
+    EXPECT_EQ(table->item(1, 0)->text(), "気温 [℃]");
+    EXPECT_EQ(table->item(1, 1)->text(), "22");
+    EXPECT_EQ(table->item(1, 3)->text(), "25.6");
+    EXPECT_LE(table->item(1, 2)->text().size(), 7) << "at most six significant digits";
+    auto* shares = Find<QTableWidget>("TShares");
+    ASSERT_EQ(shares->rowCount(), kPmvCategories + kWbgtLevels);
+    EXPECT_TRUE(shares->item(0, 0)->text().startsWith("PMV")) << shares->item(0, 0)->text().toStdString();
+    EXPECT_TRUE(shares->item(0, 1)->text().endsWith(" %"));
+
+    // Nothing cut off: every column and row of both tables lies inside the window.
+    for (QTableWidget* t : {table, shares}) {
+        const QRect inWindow(t->mapTo(form.get(), QPoint(0, 0)), t->size());
+        EXPECT_TRUE(form->rect().contains(inWindow)) << t->objectName().toStdString();
+        int width = 0;
+        for (int c = 0; c < t->columnCount(); ++c) {
+            width += t->columnWidth(c);
+            const QString longest = t->horizontalHeaderItem(c)->text();
+            EXPECT_GE(t->columnWidth(c), t->fontMetrics().horizontalAdvance(longest)) << c;
+        }
+        EXPECT_LE(width, t->viewport()->width()) << t->objectName().toStdString();
+        for (int r = 0; r < t->rowCount(); ++r)
+            for (int c = 0; c < t->columnCount(); ++c)
+                EXPECT_GE(t->columnWidth(c), t->fontMetrics().horizontalAdvance(t->item(r, c)->text()))
+                    << r << "," << c;
+    }
 }
 
 TEST_F(HistoryWindowTest, WheelZoomsAroundTheMouseDragPansAndFitAllShowsTheWholeRange)
@@ -208,6 +245,7 @@ TEST_F(HistoryWindowTest, CursorFollowsTheMouseAndReadsTheValuesRecordedAtThatSe
 TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
 {
     ASSERT_TRUE(Load());
+    form->SetCursorAt(ChartSeconds(2026, 12, 2, 8, 40, 17));
     TempFolder out;
     prompts.fileAnswers = {out.file("view.png"), out.file("summary.pdf")};
     Find<QPushButton>("BBSavePng")->click();
@@ -215,13 +253,34 @@ TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
     ASSERT_EQ(prompts.dialogs.size(), 2u);
     EXPECT_EQ(prompts.dialogs[0].filter, "PNG (*.png)");
     EXPECT_EQ(prompts.dialogs[1].filter, "PDF (*.pdf)");
+    for (const FileDialogOptions& dialog : prompts.dialogs)
+        EXPECT_EQ(dialog.directory, folder_->path()) << "the data folder, not the working folder";
     EXPECT_TRUE(prompts.messages.empty());
+
+    // The picture says what it shows: the range, the port and the cursor's second.
+    const QString caption = form->ExportCaption();
+    EXPECT_TRUE(caption.contains("2026/12/01 08:00:00") && caption.contains("2026/12/03 09:59:59"))
+        << caption.toStdString();
+    EXPECT_TRUE(caption.contains("COM7")) << caption.toStdString();
+    EXPECT_TRUE(caption.contains("2026/12/02 08:40:17")) << caption.toStdString();
+    EXPECT_FALSE(caption.contains(" - ")) << caption.toStdString();
+    form->ClearCursor();
+    EXPECT_FALSE(form->ExportCaption().contains("カーソル")) << "no cursor, no placeholder for it";
 
     const QImage png(out.file("view.png"));
     ASSERT_FALSE(png.isNull());
+    const QImage strips = form->StripsImage();
+    const int band = png.height() - strips.height();
+    ASSERT_GT(band, 0) << "a caption line above the strips";
+    int written = 0;
+    for (int y = 0; y < band; ++y)
+        for (int x = 0; x < png.width(); ++x)
+            written += png.pixelColor(x, y) != png.pixelColor(0, 0) ? 1 : 0;
+    EXPECT_GT(written, 50) << "the caption's text";
     // The temperature strip's plot, found where the chart sits in the image: its lines are drawn.
     HistoryChart& chart = form->Chart(2);
-    const QRect plot = chart.PlotRect().toRect().translated(chart.mapTo(Find<QWidget>("PStrips"), QPoint(0, 0)));
+    const QRect plot =
+        chart.PlotRect().toRect().translated(chart.mapTo(Find<QWidget>("PStrips"), QPoint(0, 0))).translated(0, band);
     QList<QColor> lines;
     for (int s = 0; s < chart.SeriesCount(); ++s)
         lines.append(chart.Series(s)->pen().color());
@@ -237,7 +296,23 @@ TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
 
     const QString text = PdfText(out.file("summary.pdf"));
     EXPECT_TRUE(text.contains(QStringLiteral("21600"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("wbgt_level"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("平均"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("厳重警戒"))) << text.toStdString();
+    // The strips are painted as lines and text: no picture in the file, and their labels are text.
+    QFile pdf(out.file("summary.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(pdf.readAll().contains("/Subtype /Image"));
+    EXPECT_TRUE(text.contains(QStringLiteral("WBGT 内"))) << text.toStdString();
+    const QImage page = PdfImage(out.file("summary.pdf"), 50);
+    ASSERT_FALSE(page.isNull());
+    const QColor temperature = form->Chart(2).Series(0)->pen().color();
+    int red = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+        }
+    EXPECT_GT(red, 20) << "the air temperature's line on the page, " << temperature.name().toStdString();
 }
 
 TEST_F(HistoryWindowTest, EveryPixelColumnOverARunHoldsItsLineWhateverTheZoom)

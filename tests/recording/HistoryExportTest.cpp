@@ -119,7 +119,7 @@ protected:
     TempFolder temp;
     TMesHistory history;
     RecordingPrompts prompts;
-    HistoryExporter exporter{prompts, history};
+    HistoryExporter exporter{prompts, history, temp.path()};
 };
 
 TEST_F(HistoryExporterTest, EachButtonAsksForAFileAndWritesItsLayoutOverAnyOldFile)
@@ -134,6 +134,7 @@ TEST_F(HistoryExporterTest, EachButtonAsksForAFileAndWritesItsLayoutOverAnyOldFi
         EXPECT_EQ(dialog.filter, QStringLiteral("CSV File (*.csv)"));
         EXPECT_EQ(dialog.defaultSuffix, QStringLiteral("csv"));
         EXPECT_TRUE(dialog.confirmOverwrite);
+        EXPECT_EQ(dialog.directory, temp.path()) << "the data folder, not the working folder";
     }
     EXPECT_EQ(LinesOf(temp.read(QStringLiteral("graph.csv"))), GraphDataLines(history));
     EXPECT_EQ(LinesOf(temp.read(QStringLiteral("short.csv"))), ShortLogLines(history));

@@ -2,7 +2,6 @@
 
 #include "common/NumberText.h"
 #include "common/Prompts.h"
-#include "survey/SummaryReport.h"
 #include "windows/history/HistoryChart.h"
 #include "windows/history/HistorySummaryPdf.h"
 #include "windows/main/TrendStrips.h"
@@ -10,16 +9,16 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
-#include <QPlainTextEdit>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSplitter>
+#include <QTableWidget>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -39,16 +38,126 @@ constexpr int kProgressMs = 50;
 constexpr int kDefaultDays = 7;
 const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
 
-// The record quantity of each series of the strips, in kTrendSeries order.
-constexpr std::array<RecordQuantity, kTrendSeries.size()> kSeriesQuantities{
-    RecordQuantity::Pmv,         RecordQuantity::WbgtIn,   RecordQuantity::WbgtOut, RecordQuantity::AirTemp,
-    RecordQuantity::RadiantTemp, RecordQuantity::DewPoint, RecordQuantity::Rh,      RecordQuantity::Wind,
+// The strips from top to bottom: a strip is added here, with its series below.
+struct HistoryStrip {
+    const char* name;   // of the strip's panel
+    const char* chart;  // of its chart
+};
+constexpr std::array<HistoryStrip, THistoryForm::kStrips> kHistoryStrips{{
+    {"PStripPMV", kTrendChartNames[0]},
+    {"PStripWBGT", kTrendChartNames[1]},
+    {"PStripAT", kTrendChartNames[2]},
+    {"PStripRH", kTrendChartNames[3]},
+    {"PStripWS", kTrendChartNames[4]},
+}};
+
+// Each series: the record quantity it draws, its line and value as the live strips show them
+// (TrendSeriesStyle::chart is its strip), and its cursor value label.
+struct HistorySeries {
+    RecordQuantity quantity;
+    TrendSeriesStyle style;
+    const char* cursorName;
+};
+constexpr std::array<HistorySeries, 8> kHistorySeries{{
+    {RecordQuantity::Pmv, kTrendSeries[0], "LCurPMV"},
+    {RecordQuantity::WbgtIn, kTrendSeries[1], "LCurWBGTi"},
+    {RecordQuantity::WbgtOut, kTrendSeries[2], "LCurWBGTo"},
+    {RecordQuantity::AirTemp, kTrendSeries[3], "LCurAirTemp"},
+    {RecordQuantity::RadiantTemp, kTrendSeries[4], "LCurBGTemp"},
+    {RecordQuantity::DewPoint, kTrendSeries[5], "LCurDewTemp"},
+    {RecordQuantity::Rh, kTrendSeries[6], "LCurAirHumid"},
+    {RecordQuantity::Wind, kTrendSeries[7], "LCurWindSpeed"},
+}};
+
+std::vector<RecordQuantity> SeriesQuantities()
+{
+    std::vector<RecordQuantity> quantities;
+    for (const HistorySeries& series : kHistorySeries)
+        quantities.push_back(series.quantity);
+    return quantities;
+}
+
+// The rows of the quantity table, in the record files' column order, with the files' own labels
+// and units.
+struct QuantityRow {
+    RecordQuantity quantity;
+    const char* label;
+    const char* unit;
+};
+const std::array<QuantityRow, kRecordQuantities> kQuantityRows{{
+    {RecordQuantity::Wind, QT_TRANSLATE_NOOP("qemra::THistoryForm", "風速"), "m/s."},
+    {RecordQuantity::AirTemp, QT_TRANSLATE_NOOP("qemra::THistoryForm", "気温"), "℃"},
+    {RecordQuantity::Rh, QT_TRANSLATE_NOOP("qemra::THistoryForm", "湿度"), "％"},
+    {RecordQuantity::RadiantTemp, QT_TRANSLATE_NOOP("qemra::THistoryForm", "輻射熱"), "℃"},
+    {RecordQuantity::Mets, "METs", ""},
+    {RecordQuantity::Clo, "clo", ""},
+    {RecordQuantity::Pmv, "PMV", ""},
+    {RecordQuantity::WbgtOut, "WBGTo", "℃"},
+    {RecordQuantity::WbgtIn, "WBGTi", "℃"},
+    {RecordQuantity::AbsHumidity, QT_TRANSLATE_NOOP("qemra::THistoryForm", "絶対湿度"), "g/kg"},
+    {RecordQuantity::DewPoint, QT_TRANSLATE_NOOP("qemra::THistoryForm", "露点温度"), "℃"},
+    {RecordQuantity::WetBulb, QT_TRANSLATE_NOOP("qemra::THistoryForm", "湿球温度"), "℃"},
+}};
+
+constexpr std::array<const char*, kPmvCategories> kPmvCategoryNames{
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "PMV 区分A (|PMV| < 0.2)"),
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "PMV 区分B (|PMV| < 0.5)"),
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "PMV 区分C (|PMV| < 0.7)"),
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "PMV 区分外 (|PMV| ≥ 0.7)"),
+};
+constexpr std::array<const char*, kWbgtLevels> kWbgtLevelNames{
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "WBGT ほぼ安全 (< 21 ℃)"),
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "WBGT 注意 (21〜25 ℃)"),
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "WBGT 警戒 (25〜28 ℃)"),
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "WBGT 厳重警戒 (28〜31 ℃)"),
+    QT_TRANSLATE_NOOP("qemra::THistoryForm", "WBGT 危険 (≥ 31 ℃)"),
 };
 
-constexpr std::array<const char*, THistoryForm::kStrips> kStripNames{"PStripPMV", "PStripWBGT", "PStripAT", "PStripRH",
-                                                                     "PStripWS"};
-constexpr std::array<const char*, kTrendSeries.size()> kCursorNames{
-    "LCurPMV", "LCurWBGTi", "LCurWBGTo", "LCurAirTemp", "LCurBGTemp", "LCurDewTemp", "LCurAirHumid", "LCurWindSpeed"};
+// A figure of the tables: at most six significant digits, so columns stay narrow.
+QString Figure(double value) { return std::isfinite(value) ? QString::number(value, 'g', 6) : QStringLiteral("NaN"); }
+
+QString Percent(double share) { return QString::number(share * 100.0, 'f', 1) + QStringLiteral(" %"); }
+
+// A read-only table that shows all of itself: no scroll bars, as tall and wide as its cells.
+QTableWidget* FigureTable(const char* name, const QString& accessible, const QStringList& columns)
+{
+    auto* table = new QTableWidget(0, static_cast<int>(columns.size()));
+    table->setObjectName(QString::fromLatin1(name));
+    table->setAccessibleName(accessible);
+    table->setHorizontalHeaderLabels(columns);
+    table->verticalHeader()->setVisible(false);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    table->setWordWrap(false);
+    return table;
+}
+
+void FillTable(QTableWidget* table, const PdfTable& content)
+{
+    table->setRowCount(static_cast<int>(content.rows.size()));
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QStringList& cells = content.rows[r];
+        for (int c = 0; c < std::min(table->columnCount(), static_cast<int>(cells.size())); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment((c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+            table->setItem(r, c, item);
+        }
+    }
+    table->resizeColumnsToContents();
+    table->resizeRowsToContents();
+    // Every cell in sight: the table asks for the room its cells take.
+    int width = 2 * table->frameWidth();
+    for (int c = 0; c < table->columnCount(); ++c)
+        width += table->columnWidth(c);
+    int height = 2 * table->frameWidth() + table->horizontalHeader()->height();
+    for (int r = 0; r < table->rowCount(); ++r)
+        height += table->rowHeight(r);
+    table->setFixedSize(width, height);
+}
 
 // "yyyy/MM/dd hh:mm:ss" of chart seconds.
 QString TimeText(double seconds)
@@ -62,6 +171,17 @@ QString TimeText(double seconds)
                                                                         .arg(ofDay % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString RecordTimeText(const RecordTime& time)
+{
+    return QStringLiteral("%1/%2/%3 %4:%5:%6")
+        .arg(time.year, 4, 10, QLatin1Char('0'))
+        .arg(time.month, 2, 10, QLatin1Char('0'))
+        .arg(time.day, 2, 10, QLatin1Char('0'))
+        .arg(time.hour, 2, 10, QLatin1Char('0'))
+        .arg(time.minute, 2, 10, QLatin1Char('0'))
+        .arg(time.second, 2, 10, QLatin1Char('0'));
+}
+
 QString DaysText(const QList<QDate>& days)
 {
     QStringList texts;
@@ -70,25 +190,25 @@ QString DaysText(const QList<QDate>& days)
     return texts.join(QStringLiteral(", "));
 }
 
-// The export dialogs offer "<base>_<from>_<to>.<kind>" for the range on screen.
-FileDialogOptions ExportDialog(const QString& title, const QString& kind, const QString& base, const QDate& from,
-                               const QDate& to)
+}  // namespace
+
+// The export dialogs offer "<base>_<from>_<to>.<kind>" for the range on screen, in the data folder.
+FileDialogOptions THistoryForm::ExportDialog(const QString& title, const QString& kind, const QString& base) const
 {
     const QString suffix = kind.toLower();
     FileDialogOptions options;
     options.title = title;
     options.filter = QStringLiteral("%1 (*.%2)").arg(kind, suffix);
     options.defaultSuffix = suffix;
-    options.fileName =
-        QStringLiteral("%1_%2_%3.%4")
-            .arg(base, from.toString(QStringLiteral("yyyyMMdd")), to.toString(QStringLiteral("yyyyMMdd")), suffix);
+    options.directory = dataFolder_;
+    options.fileName = QStringLiteral("%1_%2_%3.%4")
+                           .arg(base, loadedFrom_.toString(QStringLiteral("yyyyMMdd")),
+                                loadedTo_.toString(QStringLiteral("yyyyMMdd")), suffix);
     return options;
 }
 
-}  // namespace
-
-THistoryForm::THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), dataFolder_(std::move(dataFolder)), prompts_(prompts)
+THistoryForm::THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent, QString cacheFolder)
+    : QWidget(parent), dataFolder_(std::move(dataFolder)), prompts_(prompts), cache_(std::move(cacheFolder))
 {
     setObjectName(QStringLiteral("THistoryForm"));
     setWindowFlag(Qt::Window);
@@ -104,6 +224,7 @@ THistoryForm::~THistoryForm()
         loader_->Cancel();
         worker_->wait();
     }
+    view_.reset();
 }
 
 void THistoryForm::BuildWindow()
@@ -124,19 +245,25 @@ void THistoryForm::BuildWindow()
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName(QStringLiteral("SplitterHistory"));
     split->addWidget(BuildStrips());
-    MSummary = new QPlainTextEdit();
-    MSummary->setObjectName(QStringLiteral("MSummary"));
-    MSummary->setAccessibleName(tr("サマリ"));
-    MSummary->setReadOnly(true);
-    MSummary->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    MSummary->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Wide enough for the table of minima, averages and maxima; the share lines may scroll.
-    constexpr int kTableColumns = 52;
-    MSummary->setMinimumWidth(QFontMetrics(MSummary->font()).horizontalAdvance(QString(kTableColumns, u'0')) + 24);
-    split->addWidget(MSummary);
+    auto* summary = new QWidget();
+    summary->setObjectName(QStringLiteral("PSummary"));
+    auto* summaryLayout = new QVBoxLayout(summary);
+    summaryLayout->setContentsMargins(4, 0, 0, 0);
+    LSummary = new QLabel();
+    LSummary->setObjectName(QStringLiteral("LSummary"));
+    LSummary->setAccessibleName(tr("サマリ"));
+    LSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summaryLayout->addWidget(LSummary);
+    TSummary = FigureTable("TSummary", tr("項目ごとの最小・平均・最大"), QuantityTable().columns);
+    summaryLayout->addWidget(TSummary);
+    TShares = FigureTable("TShares", tr("区分ごとの割合"), ShareTable().columns);
+    summaryLayout->addWidget(TShares);
+    summaryLayout->addStretch(1);
+    split->addWidget(summary);
+    // The strips give way to the tables, never the other way round.
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
-    split->setSizes({760, 340});
+    split->setCollapsible(1, false);
     layout->addWidget(split, 1);
 
     LStatus = new QLabel();
@@ -228,18 +355,19 @@ QWidget* THistoryForm::BuildStrips()
     auto* split = new QSplitter(Qt::Vertical);
     split->setHandleWidth(3);
     split->setChildrenCollapsible(false);
+    cursorValues_.assign(kHistorySeries.size(), nullptr);
     for (int c = 0; c < kStrips; ++c) {
-        auto* chart = new HistoryChart(QString::fromLatin1(kTrendChartNames[static_cast<std::size_t>(c)]));
+        auto* chart = new HistoryChart(QString::fromLatin1(kHistoryStrips[static_cast<std::size_t>(c)].chart));
         charts_[static_cast<std::size_t>(c)] = chart;
         auto* strip = new QWidget();
-        strip->setObjectName(QString::fromLatin1(kStripNames[static_cast<std::size_t>(c)]));
+        strip->setObjectName(QString::fromLatin1(kHistoryStrips[static_cast<std::size_t>(c)].name));
         auto* left = new QWidget(strip);
         left->setFixedWidth(150);
         auto* leftLayout = new QVBoxLayout(left);
         leftLayout->setContentsMargins(2, 2, 2, 2);
         leftLayout->setSpacing(0);
-        for (std::size_t i = 0; i < kTrendSeries.size(); ++i) {
-            const TrendSeriesStyle& def = kTrendSeries[i];
+        for (std::size_t i = 0; i < kHistorySeries.size(); ++i) {
+            const TrendSeriesStyle& def = kHistorySeries[i].style;
             if (def.chart != c)
                 continue;
             chart->AddSeries(QString::fromLatin1(def.code), QColor(def.color));
@@ -247,7 +375,7 @@ QWidget* THistoryForm::BuildStrips()
             auto* caption = new QLabel(TrendCaption(def), left);
             caption->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(QColor(def.color).name()));
             auto* value = new QLabel(QStringLiteral("-"), left);
-            value->setObjectName(QString::fromLatin1(kCursorNames[i]));
+            value->setObjectName(QString::fromLatin1(kHistorySeries[i].cursorName));
             value->setAccessibleName(TrendCaption(def));
             value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             cursorValues_[i] = value;
@@ -333,8 +461,7 @@ void THistoryForm::BBLoadClick()
     }
     const RecordFolder folder(dataFolder_);
     const QString port = CBPort->currentText();
-    loader_ = std::make_unique<HistoryLoader>(
-        folder, port, from, to, std::vector<RecordQuantity>(kSeriesQuantities.begin(), kSeriesQuantities.end()));
+    loader_ = std::make_unique<HistoryLoader>(folder, port, from, to, SeriesQuantities(), &cache_);
     loadedFrom_ = from;
     loadedTo_ = to;
     loadedPort_ = port;
@@ -374,10 +501,19 @@ void THistoryForm::LoadDone(std::optional<HistoryLoad> load)
     loader_.reset();
     const bool loaded = load.has_value();
     if (loaded) {
+        // The view reads through the old reduction: it goes first.
+        view_.reset();
         loaded_ = std::make_unique<HistoryLoad>(std::move(*load));
+        view_ = std::make_unique<HistoryView>(loaded_->rows, [this] {
+            // Called on the reading thread: the strips are drawn again on this one.
+            QMetaObject::invokeMethod(
+                this, [this] { RowsArrived(); }, Qt::QueuedConnection);
+        });
         PBLoad->setValue(kProgressSteps);
         QStringList notes;
         notes.append(tr("%1 行").arg(loaded_->rows.Size()));
+        if (loaded_->daysFromCache > 0)
+            notes.append(tr("%1 日分は前回の読込から").arg(loaded_->daysFromCache));
         if (!loaded_->minuteDays.isEmpty())
             notes.append(tr("分記録で表示: ") + DaysText(loaded_->minuteDays));
         if (!loaded_->missingDays.isEmpty())
@@ -387,8 +523,8 @@ void THistoryForm::LoadDone(std::optional<HistoryLoad> load)
         LStatus->setText(notes.join(QStringLiteral("  ")));
         ShowSummary();
         if (!loaded_->rows.Empty()) {
-            viewFrom_ = static_cast<double>(loaded_->rows.SecondsAt(0));
-            viewTo_ = static_cast<double>(loaded_->rows.SecondsAt(loaded_->rows.Size() - 1));
+            viewFrom_ = static_cast<double>(loaded_->rows.FirstSeconds());
+            viewTo_ = static_cast<double>(loaded_->rows.LastSeconds());
         }
         SetView(viewFrom_, viewTo_);
     } else {
@@ -408,9 +544,8 @@ void THistoryForm::SetView(double from, double to)
         Redraw();
         return;
     }
-    const auto first = static_cast<double>(loaded_->rows.SecondsAt(0));
-    const double last =
-        std::max(first + kNarrowestView, static_cast<double>(loaded_->rows.SecondsAt(loaded_->rows.Size() - 1)));
+    const auto first = static_cast<double>(loaded_->rows.FirstSeconds());
+    const double last = std::max(first + kNarrowestView, static_cast<double>(loaded_->rows.LastSeconds()));
     double width = std::clamp(to - from, kNarrowestView, last - first);
     from = std::clamp(from, first, last - width);
     viewFrom_ = from;
@@ -429,8 +564,7 @@ void THistoryForm::PanBy(double seconds) { SetView(viewFrom_ + seconds, viewTo_ 
 void THistoryForm::BBFitAllClick()
 {
     if (loaded_ && !loaded_->rows.Empty())
-        SetView(static_cast<double>(loaded_->rows.SecondsAt(0)),
-                static_cast<double>(loaded_->rows.SecondsAt(loaded_->rows.Size() - 1)));
+        SetView(static_cast<double>(loaded_->rows.FirstSeconds()), static_cast<double>(loaded_->rows.LastSeconds()));
 }
 
 void THistoryForm::Redraw()
@@ -440,12 +574,16 @@ void THistoryForm::Redraw()
     // All strips share the width of their plots: one reduction serves them all.
     const int columns = std::max(1, static_cast<int>(charts_[0]->PlotRect().width()));
     std::vector<QList<QPointF>> reduced;
-    if (loaded_)
-        reduced = loaded_->rows.Reduce(viewFrom_, viewTo_, columns);
-    reduced.resize(kTrendSeries.size());
+    waitingForRows_ = false;
+    if (view_) {
+        HistoryView::Points drawn = view_->Reduce(viewFrom_, viewTo_, columns);
+        reduced = std::move(drawn.series);
+        waitingForRows_ = drawn.waiting;
+    }
+    reduced.resize(kHistorySeries.size());
     std::array<std::vector<QList<QPointF>>, kStrips> points;
-    for (std::size_t i = 0; i < kTrendSeries.size(); ++i)
-        points[static_cast<std::size_t>(kTrendSeries[i].chart)].push_back(std::move(reduced[i]));
+    for (std::size_t i = 0; i < kHistorySeries.size(); ++i)
+        points[static_cast<std::size_t>(kHistorySeries[i].style.chart)].push_back(std::move(reduced[i]));
     for (std::size_t c = 0; c < charts_.size(); ++c)
         charts_[c]->Refill(viewFrom_, viewTo_, points[c]);
     ShowCursorValues();
@@ -467,20 +605,28 @@ void THistoryForm::ClearCursor()
     ShowCursorValues();
 }
 
+void THistoryForm::RowsArrived()
+{
+    if (!waitingForRows_)
+        return;
+    Redraw();
+    if (!waitingForRows_)
+        emit RowsDrawn();
+}
+
 void THistoryForm::ShowCursorValues()
 {
-    std::optional<std::size_t> row;
-    if (cursor_ && loaded_) {
+    std::optional<HistoryRowValues> row;
+    if (cursor_ && view_) {
         // Off the rows, a value is read only within two pixel columns of one.
         const double perColumn = (viewTo_ - viewFrom_) / std::max(1.0, charts_[0]->PlotRect().width());
-        row = loaded_->rows.RowAt(*cursor_, std::max(1.0, 2 * perColumn));
+        row = view_->RowAt(*cursor_, std::max(1.0, 2 * perColumn));
     }
-    LCursorTime->setText(row ? TimeText(static_cast<double>(loaded_->rows.SecondsAt(*row)))
+    LCursorTime->setText(row ? TimeText(static_cast<double>(row->seconds))
                              : (cursor_ ? TimeText(*cursor_) : QStringLiteral("-")));
     for (std::size_t i = 0; i < cursorValues_.size(); ++i) {
         cursorValues_[i]->setText(
-            row ? FormatFloat(TrendFormat(kTrendSeries[i]),
-                              static_cast<double>(loaded_->rows.ValueAt(static_cast<int>(i), *row)))
+            row ? FormatFloat(TrendFormat(kHistorySeries[i].style), static_cast<double>(row->values[i]))
                 : QStringLiteral("-"));
     }
 }
@@ -498,37 +644,127 @@ QStringList THistoryForm::SummaryLines() const
 {
     if (!loaded_)
         return {};
-    QStringList lines = SummaryTable(loaded_->summary).split(u'\n');
-    while (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
+    const HistoryFigures& figures = loaded_->summary;
+    QStringList lines;
+    lines.append(tr("秒数 %1").arg(figures.seconds));
+    if (figures.first && figures.last)
+        lines.append(tr("最初 %1  最後 %2").arg(RecordTimeText(*figures.first), RecordTimeText(*figures.last)));
+    if (figures.skippedRows > 0)
+        lines.append(tr("読み飛ばした行 %1").arg(figures.skippedRows));
     if (!loaded_->minuteDays.isEmpty())
-        lines.append(QStringLiteral("minute rows   ") + DaysText(loaded_->minuteDays));
+        lines.append(tr("分記録で表示: ") + DaysText(loaded_->minuteDays));
     if (!loaded_->missingDays.isEmpty())
-        lines.append(QStringLiteral("no records    ") + DaysText(loaded_->missingDays));
+        lines.append(tr("記録なし: ") + DaysText(loaded_->missingDays));
     return lines;
 }
 
-void THistoryForm::ShowSummary() { MSummary->setPlainText(SummaryHeading() + u'\n' + SummaryLines().join(u'\n')); }
+PdfTable THistoryForm::QuantityTable() const
+{
+    PdfTable table{{tr("項目"), tr("最小"), tr("平均"), tr("最大")}, {}};
+    if (!loaded_ || loaded_->summary.seconds <= 0)
+        return table;
+    const HistoryFigures& figures = loaded_->summary;
+    for (const QuantityRow& row : kQuantityRows) {
+        const std::size_t i = QuantityIndex(row.quantity);
+        QString label = tr(row.label);
+        if (*row.unit != 0)
+            label += QStringLiteral(" [") + QString::fromUtf8(row.unit) + u']';
+        table.rows.append(
+            {label, Figure(figures.minimum[i]), Figure(figures.Average(row.quantity)), Figure(figures.maximum[i])});
+    }
+    return table;
+}
+
+PdfTable THistoryForm::ShareTable() const
+{
+    PdfTable table{{tr("区分"), tr("割合")}, {}};
+    if (!loaded_ || loaded_->summary.seconds <= 0)
+        return table;
+    const HistoryFigures& figures = loaded_->summary;
+    for (int c = 0; c < kPmvCategories; ++c)
+        table.rows.append(
+            {tr(kPmvCategoryNames[static_cast<std::size_t>(c)]), Percent(figures.Share(static_cast<PmvCategory>(c)))});
+    for (int l = 0; l < kWbgtLevels; ++l)
+        table.rows.append(
+            {tr(kWbgtLevelNames[static_cast<std::size_t>(l)]), Percent(figures.Share(static_cast<WbgtLevel>(l)))});
+    return table;
+}
+
+void THistoryForm::ShowSummary()
+{
+    LSummary->setText(SummaryHeading() + u'\n' + SummaryLines().join(u'\n'));
+    FillTable(TSummary, QuantityTable());
+    FillTable(TShares, ShareTable());
+}
 
 QImage THistoryForm::StripsImage() const { return strips_->grab().toImage(); }
+
+QString THistoryForm::ExportCaption() const
+{
+    QStringList parts;
+    parts.append(tr("表示範囲 %1 〜 %2").arg(TimeText(viewFrom_), TimeText(viewTo_)));
+    if (!loadedPort_.isEmpty())
+        parts.append(tr("ポート %1").arg(loadedPort_));
+    if (cursor_)
+        parts.append(tr("カーソル %1").arg(LCursorTime->text()));
+    return parts.join(QStringLiteral("    "));
+}
+
+QImage THistoryForm::ExportImage()
+{
+    // A value the cursor has none of is left blank in the picture rather than shown as "-".
+    std::vector<QLabel*> blanked;
+    for (QLabel* label : cursorValues_)
+        if (label->text() == QStringLiteral("-"))
+            blanked.push_back(label);
+    if (LCursorTime->text() == QStringLiteral("-"))
+        blanked.push_back(LCursorTime);
+    for (QLabel* label : blanked)
+        label->setText(QString());
+    const QImage strips = StripsImage();
+    for (QLabel* label : blanked)
+        label->setText(QStringLiteral("-"));
+
+    const QString caption = ExportCaption();
+    const QFontMetrics metrics(font());
+    const int band = metrics.height() * 2;
+    QImage image(strips.width(), strips.height() + band, QImage::Format_RGB32);
+    image.setDevicePixelRatio(strips.devicePixelRatio());
+    image.fill(palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    const double ratio = strips.devicePixelRatio();
+    painter.drawText(QRectF(6, 0, strips.width() / ratio - 12, band), Qt::AlignLeft | Qt::AlignVCenter, caption);
+    painter.drawImage(QPointF(0, band), strips);
+    painter.end();
+    return image;
+}
 
 void THistoryForm::BBSavePngClick()
 {
     const QString path = prompts_.SaveFileName(
-        ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History"), loadedFrom_, loadedTo_));
+        ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History")));
     if (path.isEmpty())
         return;
-    if (!StripsImage().save(path, "PNG"))
+    if (!ExportImage().save(path, "PNG"))
         prompts_.Error(tr("%1 に保存できません").arg(path));
 }
 
 void THistoryForm::BBSavePdfClick()
 {
     const QString path = prompts_.SaveFileName(
-        ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary"), loadedFrom_, loadedTo_));
+        ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary")));
     if (path.isEmpty())
         return;
-    const QByteArray pdf = HistorySummaryPdf(SummaryHeading(), SummaryLines(), StripsImage());
+    // The strips are painted onto the page as they paint themselves: lines and text, no picture.
+    const PdfStrips strips{QSizeF(strips_->size()), [this](QPainter& painter, const QRectF& target) {
+                               painter.translate(target.topLeft());
+                               painter.scale(target.width() / strips_->width(), target.height() / strips_->height());
+                               strips_->render(&painter, QPoint(), QRegion(),
+                                               QWidget::DrawChildren | QWidget::DrawWindowBackground);
+                           }};
+    const QByteArray pdf = HistorySummaryPdf(SummaryHeading(), SummaryLines(), {QuantityTable(), ShareTable()}, strips);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
         prompts_.Error(tr("%1 に保存できません").arg(path));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "survey/HistoryLoader.h"
+#include "survey/HistoryView.h"
+#include "windows/history/HistorySummaryPdf.h"
 
 #include <QDate>
 #include <QImage>
@@ -10,33 +12,36 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QComboBox;
 class QDateEdit;
 class QLabel;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
+class QTableWidget;
 class QThread;
 class QTimer;
 
 namespace qemra {
 
+struct FileDialogOptions;
 class HistoryChart;
 class Prompts;
 
-// THistoryForm, the history window: the five strips of the main window over a range of days read
-// back from the record files of the data folder, with the survey summary beside them. The files
-// are read on threads of the loader while a progress bar shows how far it got and "中止" stops it;
-// the strips draw the per-pixel extremes the loaded rows give for the visible range.
+// THistoryForm, the history window: the strips of the main window over a range of days read back
+// from the record files of the data folder, with the survey figures beside them. The days are
+// reduced on threads of the loader (or taken from the reduction cache in `cacheFolder`, none when
+// empty) while a progress bar shows how far it got and "中止" stops it; the strips draw the
+// per-pixel extremes of the blocks, or of the rows read again for a view finer than the blocks.
 class THistoryForm : public QWidget {
     Q_OBJECT
 
 public:
     static constexpr int kStrips = 5;
 
-    THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent = nullptr);
+    THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent = nullptr, QString cacheFolder = QString());
     ~THistoryForm() override;
 
     // The range of the date edits, both days included.
@@ -52,8 +57,10 @@ public:
     void BBSavePdfClick();
 
     bool Loading() const { return worker_ != nullptr; }
-    // The rows and summary shown; null before the first load that finished.
+    // The reduction and figures shown; null before the first load that finished.
     const HistoryLoad* Loaded() const { return loaded_.get(); }
+    // Whether the strips wait for rows read in the background.
+    bool WaitingForRows() const { return waitingForRows_; }
 
     // The visible time range in chart seconds (local seconds since 1899-12-30).
     double ViewFrom() const { return viewFrom_; }
@@ -70,13 +77,23 @@ public:
     HistoryChart& Chart(int index) { return *charts_.at(static_cast<std::size_t>(index)); }
     // The strips as the window shows them.
     QImage StripsImage() const;
+    // The picture "PNG保存..." writes: a line with the visible range, the port and the cursor's
+    // time above the strips, no placeholder where a value is missing.
+    QImage ExportImage();
+    QString ExportCaption() const;
     // The heading and lines of the summary, as shown beside the strips and written to the PDF.
     QString SummaryHeading() const;
     QStringList SummaryLines() const;
+    // The tables beside the strips: per quantity its least, average and greatest value, and the
+    // shares of the comfort categories and heat-stress levels.
+    PdfTable QuantityTable() const;
+    PdfTable ShareTable() const;
 
 signals:
     // A load ended; `loaded` false when it was cancelled. The strips have their new points.
     void LoadFinished(bool loaded);
+    // Rows read in the background are drawn.
+    void RowsDrawn();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -92,15 +109,23 @@ private:
     void Redraw();
     void ShowCursorValues();
     void ShowSummary();
+    // Rows read in the background are there: drawn when the strips still wait for them.
+    void RowsArrived();
+
+    // The export dialogs start in the data folder.
+    FileDialogOptions ExportDialog(const QString& title, const QString& kind, const QString& base) const;
 
     QString dataFolder_;
     Prompts& prompts_;
+    HistoryCache cache_;
     bool rangeChosen_ = false;
+    bool waitingForRows_ = false;
 
     std::unique_ptr<HistoryLoader> loader_;
     std::unique_ptr<QThread> worker_;
     std::optional<HistoryLoad> pending_;  // the worker's result, taken on this thread when it ends
     std::unique_ptr<HistoryLoad> loaded_;
+    std::unique_ptr<HistoryView> view_;  // over loaded_->rows
     QDate loadedFrom_;
     QDate loadedTo_;
     QString loadedPort_;
@@ -121,9 +146,11 @@ private:
     QLabel* LStatus = nullptr;
     QLabel* LCursorTime = nullptr;
     QWidget* strips_ = nullptr;
-    QPlainTextEdit* MSummary = nullptr;
+    QLabel* LSummary = nullptr;
+    QTableWidget* TSummary = nullptr;
+    QTableWidget* TShares = nullptr;
     std::array<HistoryChart*, kStrips> charts_{};
-    std::array<QLabel*, 8> cursorValues_{};
+    std::vector<QLabel*> cursorValues_;
     QTimer* progressTimer_ = nullptr;
     QTimer* redrawTimer_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QLineSeries>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QResizeEvent>
@@ -115,7 +116,8 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
         auto label = timeLabels_.find(tick);
         if (label == timeLabels_.end())
             label = timeLabels_.insert(tick, Prepared(TickLabel(at)));
-        painter->drawImage(QPointF(std::round(x - label->width / 2.0), plot.bottom() + kLabelTop), label->image);
+        DrawLabel(*painter, QPointF(std::round(x - label->width / 2.0), plot.bottom() + kLabelTop), *label,
+                  TickLabel(at));
     }
     // A line, a tick and a label on each value step, the label right-aligned to the tick.
     const std::vector<double> values = ValueTicks();
@@ -127,9 +129,10 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
         auto label = valueLabels_.find(text);
         if (label == valueLabels_.end())
             label = valueLabels_.insert(text, Prepared(text));
-        painter->drawImage(QPointF(std::round(plot.left() - kTickLength - kLabelGap - label->width),
-                                   std::round(y - label->height / 2.0)),
-                           label->image);
+        DrawLabel(*painter,
+                  QPointF(std::round(plot.left() - kTickLength - kLabelGap - label->width),
+                          std::round(y - label->height / 2.0)),
+                  *label, text);
     }
 }
 
@@ -184,6 +187,21 @@ QRect TrendChart::PlotPixels() const
     // QRect's right() and bottom() are the last pixel column and row inside it.
     return QRect(QPoint(left, top),
                  QPoint(static_cast<int>(std::lround(area.right())), static_cast<int>(std::lround(area.bottom()))));
+}
+
+void TrendChart::DrawLabel(QPainter& painter, const QPointF& topLeft, const Label& label, const QString& text) const
+{
+    // A page (PDF, printer) keeps the text as text, sharp at any size.
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine != nullptr && (engine->type() == QPaintEngine::Pdf || engine->type() == QPaintEngine::Picture)) {
+        painter.save();
+        painter.setFont(labelFont_);
+        painter.setPen(labelColor_);
+        painter.drawText(topLeft + QPointF(0, QFontMetricsF(labelFont_).ascent()), text);
+        painter.restore();
+        return;
+    }
+    painter.drawImage(topLeft, label.image);
 }
 
 TrendChart::Label TrendChart::Prepared(const QString& text) const

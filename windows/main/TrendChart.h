@@ -96,6 +96,8 @@ private:
         double width = 0;
         double height = 0;
     };
+    // The label's image, or on a page its text.
+    void DrawLabel(QPainter& painter, const QPointF& topLeft, const Label& label, const QString& text) const;
     Label Prepared(const QString& text) const;
     // Each multiple of the step inside the value range.
     std::vector<double> ValueTicks() const;
