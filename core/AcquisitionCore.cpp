@@ -23,7 +23,7 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
         if (hooks.ShowValues)
             hooks.ShowValues();
         // The first seconds after a connect still hold values from before any answer.
-        if (publisher_ && poll_->WarmupCount > 3)
+        if (publisher_ && poll_->WarmupCount > 3 && poll_->AllGroupsAnswered())
             publisher_->PublishLive(state_->CurMes, clock_.Now());
     };
     poll_->hooks.SecondStep = [this] {
@@ -51,6 +51,10 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
     reconnectTimer_.setInterval(kReconnectMs);
     connect(&reconnectTimer_, &QTimer::timeout, this, [this] { TryReconnect(); });
     connect(link_.get(), &SerialLink::Lost, this, [this] { PortLost(); });
+    connect(&link_->ComPortM(), &TComPort::OnConnection, this, [this](bool open) {
+        if (open)
+            poll_->PortOpened();
+    });
 
     const QString publishIni = baseFolder_ + QStringLiteral("Publish.ini");
     const PublishSettings publishing = LoadPublishSettings(publishIni, QStringLiteral("Port0"));
@@ -85,21 +89,31 @@ void AcquisitionCore::PortLost()
 
 void AcquisitionCore::ReconnectLater()
 {
+    if (reconnectTimer_.isActive())
+        return;
+    reconnectTimer_.start();
+    emit WaitingForPort(true);
+}
+
+void AcquisitionCore::StopReconnecting()
+{
     if (!reconnectTimer_.isActive())
-        reconnectTimer_.start();
+        return;
+    reconnectTimer_.stop();
+    emit WaitingForPort(false);
 }
 
 void AcquisitionCore::TryReconnect()
 {
     if (link_->LinkOpen()) {
-        reconnectTimer_.stop();
+        StopReconnecting();
         return;
     }
     // The same path each time; a settings file that cannot be read keeps the last settings.
     link_->LoadPortSettings();
     if (!link_->OpenLink())
         return;
-    reconnectTimer_.stop();
+    StopReconnecting();
     poll_->WarmupCount = 0;
     freshSeconds_ = 2;
     emit Event(QStringLiteral("port back: ") + link_->ComPortM().Port());
@@ -137,7 +151,9 @@ void AcquisitionCore::CheckSecond()
         hooks.ShowSecond();
     if (freshSeconds_ > 0 && link_->LinkOpen()) {
         --freshSeconds_;
-    } else {
+    } else if (!link_->LinkOpen() || poll_->AllGroupsAnswered()) {
+        // An open port whose poll groups have not all answered yet would record the values the
+        // record held before them (zeros after a start).
         AnnounceNewDayFiles(true);
         records_->RecordSecond();
         AnnounceNewDayFiles(false);

@@ -73,6 +73,8 @@ public:
     // Starts reopening the port now (a start whose first connect failed).
     void ReconnectLater();
     bool Reconnecting() const { return reconnectTimer_.isActive(); }
+    // The user closed the port: no more reopening until asked again.
+    void StopReconnecting();
     static constexpr int kReconnectMs = 2000;
 
     // Publishing to the broker "Publish.ini" names; null when it names none.
@@ -83,6 +85,8 @@ public:
 signals:
     // One line per event worth a log: port opened, lost and back, day files started, the broker.
     void Event(const QString& line);
+    // The port is closed and reopened every 2 s (true) or no longer (false).
+    void WaitingForPort(bool waiting);
 
 private:
     void CheckSecond();

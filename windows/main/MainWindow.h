@@ -113,6 +113,7 @@ private:
     QSplitter* splitter_ = nullptr;
     QStatusBar* SBStatus = nullptr;
     QLabel* LPublish = nullptr;  // the broker's state, while publishing
+    QLabel* LPortWait = nullptr;  // shown while the port is reopened every 2 s
     QLabel* LMETs = nullptr;
     QLabel* Lclo = nullptr;
     QPushButton* BBPrmChange = nullptr;
