@@ -158,9 +158,11 @@ double RoundStep(double rough)
 int DecimalsFor(double step) { return std::max(0, int(std::ceil(-std::log10(step) - 1e-9))); }
 
 // A value scale: whole steps outside the readings, and never narrower than `narrowest`, so a
-// steady reading shows as the flat line it is rather than as magnified noise.
+// steady reading shows as the flat line it is rather than as magnified noise. The readings keep a
+// margin from the limits, so a line exactly on a whole step is not drawn onto the frame.
 Scale ValueScale(double lo, double hi, double narrowest)
 {
+    constexpr double kMargin = 0.08;
     if (!(lo <= hi)) {
         lo = 0;
         hi = 1;
@@ -170,6 +172,9 @@ Scale ValueScale(double lo, double hi, double narrowest)
         lo = centre - narrowest / 2;
         hi = centre + narrowest / 2;
     }
+    const double margin = (hi - lo) * kMargin;
+    lo -= margin;
+    hi += margin;
     Scale scale;
     scale.Step = RoundStep((hi - lo) / 4);
     scale.Min = std::floor(lo / scale.Step + 1e-9) * scale.Step;
@@ -469,8 +474,9 @@ private:
         for (double t = 0; t >= -span - 1e-9; t -= xStep) {
             s_.Line(px(t), top, px(t), bottom, 0.1, kGrid);
             const QString text = t == 0 ? QStringLiteral("0 s") : TickText(t, DecimalsFor(xStep));
-            const double tw = 12.0;
-            const double tx = std::clamp(px(t) - tw / 2, x, x + w - tw);
+            // Kept between the plot's sides: beyond them stand the value scales' lowest labels.
+            const double tw = std::min(s_.Width(text, tickFont) + 0.4, plotWidth);
+            const double tx = std::clamp(px(t) - tw / 2, left, plotRight - tw);
             s_.Text(tx, bottom + 0.3, tw, 3.4, text, tickFont, Qt::AlignHCenter, kMuted);
         }
         for (std::size_t side = 0; side < (right ? 2u : 1u); ++side) {
