@@ -147,13 +147,14 @@ void AcquisitionCore::CheckSecond()
     // Once per new wall-clock second, whether or not the instrument is connected.
     if (!recordTicker_.NewSecond(clock_.Now()))
         return;
-    if (hooks.ShowSecond)
+    // An open port whose poll groups have not all answered yet would show and record the values
+    // the record held before them (zeros after a start).
+    const bool answered = !link_->LinkOpen() || poll_->AllGroupsAnswered();
+    if (hooks.ShowSecond && answered)
         hooks.ShowSecond();
     if (freshSeconds_ > 0 && link_->LinkOpen()) {
         --freshSeconds_;
-    } else if (!link_->LinkOpen() || poll_->AllGroupsAnswered()) {
-        // An open port whose poll groups have not all answered yet would record the values the
-        // record held before them (zeros after a start).
+    } else if (answered) {
         AnnounceNewDayFiles(true);
         records_->RecordSecond();
         AnnounceNewDayFiles(false);
