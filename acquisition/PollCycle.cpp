@@ -35,7 +35,7 @@ void PollCycle::MainTimerTimer()
             // The first seconds after a start are shown but kept out of the history.
             if (WarmupCount <= 3)
                 ++WarmupCount;
-            else
+            else if (AllGroupsAnswered())
                 state_.MesHistory.Push(state_.CurMes, now);
             if (hooks.ShowValues)
                 hooks.ShowValues();
@@ -65,8 +65,11 @@ void PollCycle::PollStep()
             const TKeyValue& answer = AnsList[static_cast<std::size_t>(i)];
             StoreValue(state_.CurMes, answer.Key, answer.Value);
         }
+        if (requestedGroup_ >= 0)
+            answeredGroups_ |= 1u << requestedGroup_;
     }
     SendReadRequest();
+    requestedGroup_ = group;
 }
 
 void PollCycle::SendReadRequest()
@@ -81,6 +84,8 @@ void PollCycle::SendReadRequest()
     text.prepend("RD,");
     AnsReady = false;
     ClearAnsList();
+    awaiting_ = Awaiting::ReadAnswer;
+    requestedGroup_ = -1;
     link_.SetOnFrame([this] { OnFrameReceived(); });
     link_.SendFrame(text);
 }
@@ -113,6 +118,8 @@ void PollCycle::SendWriteRequest()
     text.prepend("RW,");
     AnsReady = false;
     ClearAnsList();
+    awaiting_ = Awaiting::WriteAnswer;
+    requestedGroup_ = -1;
     link_.SetOnFrame([this] { OnFrameReceived(); });
     link_.SendFrame(text);
 }
@@ -183,11 +190,25 @@ void PollCycle::OnFrameReceived()
     frame = frame.size() >= 2 ? frame.mid(1, frame.size() - 2) : QByteArray();
     const QByteArray command = frame.left(2);
     const QByteArray rest = frame.mid(3);
-    if (command == "AW" || command == "AD") {
+    // A read answer that comes after a write request was sent (the instrument was slow, or the
+    // write went out between a read request and its answer) belongs to the read and is dropped,
+    // and the same for a write answer after a read request.
+    const bool expected = (command == "AD" && awaiting_ == Awaiting::ReadAnswer) ||
+                          (command == "AW" && awaiting_ == Awaiting::WriteAnswer);
+    if (expected) {
         if (!AnsReady)
             SplitPairs(rest, AnsList.data(), kPairListSize);
         AnsReady = true;
     }
+}
+
+void PollCycle::PortOpened()
+{
+    AnsReady = false;
+    ClearAnsList();
+    awaiting_ = Awaiting::Nothing;
+    requestedGroup_ = -1;
+    answeredGroups_ = 0;
 }
 
 }  // namespace qemra

@@ -52,6 +52,13 @@ public:
     bool VerifyWriteEcho(int n);
     void OnFrameReceived();
 
+    // The port has just been opened: answers from before do not count, and every poll group has to
+    // answer afresh before a second is taken into the history or the records.
+    void PortOpened();
+    // Every poll group has answered since the port opened, so the record holds no value from
+    // before the first answers.
+    bool AllGroupsAnswered() const { return answeredGroups_ == kAllGroups; }
+
     // The writers (setpoint dialog, grouped write, calibration) share CmdList and AnsList. A writer
     // claims the lists before each send; when another writer still holds them, that writer's
     // `abandon` runs first so it stops waiting for an echo that will never be its own.
@@ -63,12 +70,20 @@ public:
     bool WriteQueueHeld() const { return writer_ != nullptr; }
 
 private:
+    // Which answer the outstanding request waits for; the other kind is a late answer to an
+    // earlier request and must not stand in for this one's.
+    enum class Awaiting { Nothing, ReadAnswer, WriteAnswer };
+    static constexpr unsigned kAllGroups = 0x3F;
+
     SharedState& state_;
     FrameLink& link_;
     const Clock& clock_;
     TraceLog& traceLog_;
     const void* writer_ = nullptr;
     WriterAbandon abandonWriter_;
+    Awaiting awaiting_ = Awaiting::Nothing;
+    int requestedGroup_ = -1;  // the poll group of the outstanding read request, -1 for none
+    unsigned answeredGroups_ = 0;
 };
 
 }  // namespace qemra

@@ -47,6 +47,7 @@ void CalProcedure::Start(const QString& serialNumber)
         return;
     prm_.SerialNo = serialNumber;
     prm_.CalStart = clock_.Now();
+    CalStarted = true;
     if (TempRevOnly())
         return;
     CalStep = 1;
@@ -62,6 +63,8 @@ void CalProcedure::Start(const QString& serialNumber)
 
 void CalProcedure::ConfirmTemperatures(bool useReference, const QString& referenceText)
 {
+    if (!ConfirmationsOpen())
+        return;
     const TWritePrm before = prm_;
     prm_.ATRevice0 = float(double(stats_.ATRevCal0) - 0.35);
     prm_.ATRevice1 = float(double(stats_.ATRevCal1) - 0.35);
@@ -114,6 +117,8 @@ void CalProcedure::ClearTemperatures()
 
 void CalProcedure::ConfirmWDT()
 {
+    if (!ConfirmationsOpen())
+        return;
     if (TempRevOnly())
         return;
     const TWritePrm before = prm_;
@@ -131,6 +136,8 @@ void CalProcedure::ConfirmWDT()
 
 void CalProcedure::Confirm0m()
 {
+    if (!ConfirmationsOpen())
+        return;
     if (TempRevOnly())
         return;
     const TWritePrm before = prm_;
@@ -147,6 +154,8 @@ void CalProcedure::Confirm0m()
 
 void CalProcedure::ConfirmNm()
 {
+    if (!ConfirmationsOpen())
+        return;
     if (TempRevOnly())
         return;
     const TWritePrm before = prm_;

@@ -47,6 +47,9 @@ public:
 
     std::int32_t CalStep = 0;
     std::int32_t InitRetry = 0;
+    // A start has taken the serial number and start time since the program started (also in the
+    // air-temperature-only mode, which stays at step 0).
+    bool CalStarted = false;
 
     CalWriteBack& WriteBack() { return writeBack_; }
 
@@ -58,6 +61,11 @@ public:
     void Confirm0m();
     void ConfirmNm();
     void Finish();
+
+    // Before any start the instrument is still locked and no work file has a serial number or
+    // start time, so a confirmation would only write files for nobody and resend a write the
+    // instrument refuses for ever.
+    bool ConfirmationsOpen() const { return CalStarted; }
 
     // One check of the write under way; every 400 ms.
     void CalWriteTick();

@@ -24,7 +24,7 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
         if (hooks.ShowValues)
             hooks.ShowValues();
         // The first seconds after a connect still hold values from before any answer.
-        if (publisher_ && poll_->WarmupCount > 3) {
+        if (publisher_ && poll_->WarmupCount > 3 && poll_->AllGroupsAnswered()) {
             publisher_->SetDevice(DeviceOf(state_->CurMes));
             publisher_->PublishLive(state_->CurMes, clock_.Now());
         }
@@ -63,6 +63,10 @@ AcquisitionCore::AcquisitionCore(const Clock& clock, Prompts& prompts, QString b
     reconnectTimer_.setInterval(kReconnectMs);
     connect(&reconnectTimer_, &QTimer::timeout, this, [this] { TryReconnect(); });
     connect(link_.get(), &SerialLink::Lost, this, [this] { PortLost(); });
+    connect(&link_->ComPortM(), &TComPort::OnConnection, this, [this](bool open) {
+        if (open)
+            poll_->PortOpened();
+    });
 
     const QString publishIni = baseFolder_ + QStringLiteral("Publish.ini");
     const PublishSettings publishing = LoadPublishSettings(publishIni, link_->ComPortM().Port());
@@ -99,21 +103,31 @@ void AcquisitionCore::PortLost()
 
 void AcquisitionCore::ReconnectLater()
 {
+    if (reconnectTimer_.isActive())
+        return;
+    reconnectTimer_.start();
+    emit WaitingForPort(true);
+}
+
+void AcquisitionCore::StopReconnecting()
+{
     if (!reconnectTimer_.isActive())
-        reconnectTimer_.start();
+        return;
+    reconnectTimer_.stop();
+    emit WaitingForPort(false);
 }
 
 void AcquisitionCore::TryReconnect()
 {
     if (link_->LinkOpen()) {
-        reconnectTimer_.stop();
+        StopReconnecting();
         return;
     }
     // The same path each time; a settings file that cannot be read keeps the last settings.
     link_->LoadPortSettings();
     if (!link_->OpenLink())
         return;
-    reconnectTimer_.stop();
+    StopReconnecting();
     poll_->WarmupCount = 0;
     freshSeconds_ = 2;
     emit Event(QStringLiteral("port back: ") + link_->ComPortM().Port());
@@ -147,11 +161,14 @@ void AcquisitionCore::CheckSecond()
     // Once per new wall-clock second, whether or not the instrument is connected.
     if (!recordTicker_.NewSecond(clock_.Now()))
         return;
-    if (hooks.ShowSecond)
+    // An open port whose poll groups have not all answered yet would show and record the values
+    // the record held before them (zeros after a start).
+    const bool answered = !link_->LinkOpen() || poll_->AllGroupsAnswered();
+    if (hooks.ShowSecond && answered)
         hooks.ShowSecond();
     if (freshSeconds_ > 0 && link_->LinkOpen()) {
         --freshSeconds_;
-    } else {
+    } else if (answered) {
         AnnounceNewDayFiles(true);
         records_->RecordSecond();
         AnnounceNewDayFiles(false);

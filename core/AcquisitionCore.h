@@ -73,6 +73,8 @@ public:
     // Starts reopening the port now (a start whose first connect failed).
     void ReconnectLater();
     bool Reconnecting() const { return reconnectTimer_.isActive(); }
+    // The user closed the port: no more reopening until asked again.
+    void StopReconnecting();
     static constexpr int kReconnectMs = 2000;
 
     // Publishing to the broker "Publish.ini" names; null when it names none.
@@ -86,6 +88,8 @@ signals:
     // Rows stopped reaching a record file (`failing`, with the file and the reason) or reach it
     // again; once per change, not once per row.
     void RecordWriteChanged(bool failing, const QString& path, const QString& reason);
+    // The port is closed and reopened every 2 s (true) or no longer (false).
+    void WaitingForPort(bool waiting);
 
 private:
     void CheckSecond();

@@ -19,6 +19,9 @@ namespace {
 
 using namespace pdf;
 
+// The traces keep this share of their span from the plot's frame.
+constexpr double kValueMargin = 0.08;
+
 class ReportPainter {
     Q_DECLARE_TR_FUNCTIONS(CalReportPdf)
 
@@ -287,7 +290,7 @@ private:
                 hi[side] = std::max(hi[side], p.y());
             }
         }
-        const std::array<Scale, 2> scales = {ValueScale(lo[0], hi[0], 0.1), ValueScale(lo[1], hi[1], 0.1)};
+        const std::array<Scale, 2> scales = {ValueScale(lo[0], hi[0], 0.1, kValueMargin), ValueScale(lo[1], hi[1], 0.1, kValueMargin)};
         const double span = std::max(30.0, -oldest);
         const double xStep = RoundStep(span / 5);
         const auto px = [&](double seconds) { return left + (seconds + span) / span * plotWidth; };
@@ -299,8 +302,9 @@ private:
         for (double t = 0; t >= -span - 1e-9; t -= xStep) {
             s_.Line(px(t), top, px(t), bottom, 0.1, kGrid);
             const QString text = t == 0 ? QStringLiteral("0 s") : TickText(t, DecimalsFor(xStep));
-            const double tw = 12.0;
-            const double tx = std::clamp(px(t) - tw / 2, x, x + w - tw);
+            // Kept between the plot's sides: beyond them stand the value scales' lowest labels.
+            const double tw = std::min(s_.Width(text, tickFont) + 0.4, plotWidth);
+            const double tx = std::clamp(px(t) - tw / 2, left, plotRight - tw);
             s_.Text(tx, bottom + 0.3, tw, 3.4, text, tickFont, Qt::AlignHCenter, kMuted);
         }
         for (std::size_t side = 0; side < (right ? 2u : 1u); ++side) {

@@ -95,7 +95,7 @@ double RoundStep(double rough)
 
 int DecimalsFor(double step) { return std::max(0, int(std::ceil(-std::log10(step) - 1e-9))); }
 
-Scale ValueScale(double lo, double hi, double narrowest)
+Scale ValueScale(double lo, double hi, double narrowest, double margin)
 {
     if (!(lo <= hi)) {
         lo = 0;
@@ -106,6 +106,9 @@ Scale ValueScale(double lo, double hi, double narrowest)
         lo = centre - narrowest / 2;
         hi = centre + narrowest / 2;
     }
+    const double room = (hi - lo) * margin;
+    lo -= room;
+    hi += room;
     Scale scale;
     scale.Step = RoundStep((hi - lo) / 4);
     scale.Min = std::floor(lo / scale.Step + 1e-9) * scale.Step;

@@ -94,8 +94,10 @@ double RoundStep(double rough);
 int DecimalsFor(double step);
 
 // A value scale: whole steps outside the readings, and never narrower than `narrowest`, so a
-// steady reading shows as the flat line it is rather than as magnified noise.
-Scale ValueScale(double lo, double hi, double narrowest);
+// steady reading shows as the flat line it is rather than as magnified noise. `margin` (a share of
+// the span) keeps the readings off the limits, so a line exactly on a whole step is not drawn onto
+// the frame.
+Scale ValueScale(double lo, double hi, double narrowest, double margin = 0.0);
 
 QString TickText(double value, int decimals);
 

@@ -44,12 +44,6 @@ bool OccupiedSeconds::Counts(const RecordTime& time) const
                                      : minute >= startMinute_ || minute < endMinute_;
 }
 
-double OperativeTemperature(double airTemp, double radiantTemp, double wind)
-{
-    const double a = wind < 0.2 ? 0.5 : wind < 0.6 ? 0.6 : 0.7;
-    return a * airTemp + (1 - a) * radiantTemp;
-}
-
 SurveyReportSources ReadSurveyReportSources(const RecordFolder& folder, const QString& port, QDate from, QDate to,
                                             const QJsonObject& summary)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/SurveyReportPdf.h"
+#include "survey/ComfortFormulas.h"
 #include "survey/RecordFolder.h"
 #include "survey/ReportDistributions.h"
 
@@ -24,9 +25,6 @@ private:
     bool allHours_ = true;
     std::array<bool, 7> days_{true, true, true, true, true, true, true};  // Monday first
 };
-
-// The operative temperature of a record row: A·ta + (1 − A)·tr with A by the air speed.
-double OperativeTemperature(double airTemp, double radiantTemp, double wind);
 
 // What the report shows beyond the summary, read from the record files the summary counted: the
 // files with their sizes, the days read from minute files or missing, and the distributions of the

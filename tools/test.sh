@@ -15,3 +15,5 @@ export QT_QPA_PLATFORM=offscreen
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 300 "$@"
 if command -v clang++ >/dev/null; then bash "$root/tools/fuzz.sh" --short; fi
+# The recorder over three minutes of a misbehaving line and a broker that comes and goes.
+bash "$root/tools/soak.sh" 3

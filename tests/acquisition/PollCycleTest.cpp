@@ -83,7 +83,7 @@ TEST_F(PollCycleTest, StoresTheFirstEightCodePairsOfAnAnswerAtTheNextTick)
     };
     const Case cases[] = {
         {"AD,M11=24.5,M01=0.25,", {{"M11", 24.5}, {"M01", 0.25}}},
-        {"AW,H50=1,H82=2,", {{"H50", 1}, {"H82", 2}}},
+        {"AW,H50=1,H82=2,", {}},  // a write's answer is no answer to a read request
         {"AD;S00=1234,C52=12.9,", {{"S00", 1234}, {"C52", 12}}},  // the separator is not looked at
         {"AD,M00=7,M00=8,m01=3,X99=4,", {}},
         {"XX,M01=5,", {}},
@@ -120,7 +120,7 @@ TEST_F(PollCycleTest, AcceptsOnlyReadAndWriteAnswersAndSurvivesShortBuffers)
         {"<A>", false, ""},
         {"<AD>", true, ""},
         {"<AD,>", true, ""},
-        {"<AW,E01=1,>", true, "E01"},
+        {"<AW,E01=1,>", false, ""},
         {"<RD,M01,>", false, ""},
         {"<ad,M01=1,>", false, ""},
     };
@@ -329,6 +329,7 @@ TEST_F(PollCycleTest, FirstFourSecondsAreShownButKeptOutOfTheHistory)
         for (int tick = 0; tick < 5; ++tick) {
             clock.Set(EncodeDateTime(2024, 1, 15, 9, 5, second, 100 + 200 * tick));
             poll.MainTimerTimer();
+            link.Deliver("AD,");
         }
     };
     for (int second = 10; second < 14; ++second)
@@ -340,6 +341,7 @@ TEST_F(PollCycleTest, FirstFourSecondsAreShownButKeptOutOfTheHistory)
     state->CurMes.M11 = 21.5f;
     clock.Set(EncodeDateTime(2024, 1, 15, 9, 5, 14, 100));
     poll.MainTimerTimer();
+    link.Deliver("AD,");
     EXPECT_EQ(counts.show, 5);
     EXPECT_EQ(state->MesHistory[0].Measuring, 1);
     EXPECT_EQ(state->MesHistory[0].Stamp, clock.Now());
@@ -351,6 +353,51 @@ TEST_F(PollCycleTest, FirstFourSecondsAreShownButKeptOutOfTheHistory)
     EXPECT_EQ(state->MesHistory[1].Measuring, 1);
     EXPECT_EQ(counts.show, 6);
     EXPECT_EQ(counts.tick, 31);
+}
+
+TEST_F(PollCycleTest, TakesOnlyTheAnswerKindTheOutstandingRequestWaitsFor)
+{
+    // A read answer that arrives after a write request went out is late; the write's echo follows.
+    poll.MainTimerTimer();
+    FillCmd({{"H51", "0.8"}, {"H82", "2"}});
+    poll.SendWriteRequest();
+    link.Deliver("AD,H50=1,H51=0.5,H82=1,C13=0,");
+    EXPECT_FALSE(poll.AnsReady) << "a late read answer is no echo";
+    link.Deliver("AW,H51=0.8,H82=2,");
+    ASSERT_TRUE(poll.AnsReady);
+    EXPECT_TRUE(poll.VerifyWriteEcho(2));
+
+    // And a late write answer is no read answer.
+    poll.MainTimerTimer();
+    link.Deliver("AW,H51=0.8,H82=2,");
+    EXPECT_FALSE(poll.AnsReady);
+    link.Deliver("AD,M01=0.25,");
+    EXPECT_TRUE(poll.AnsReady);
+    EXPECT_EQ(poll.AnsList[0].Key, "M01");
+}
+
+TEST_F(PollCycleTest, HistoryWaitsUntilEveryGroupHasAnsweredSinceThePortOpened)
+{
+    // One tick a second, so the warm-up is long past before the groups are all in.
+    auto tickAt = [&](int second, const QByteArray& answer) {
+        clock.Set(EncodeDateTime(2024, 1, 15, 9, 6, second, 100));
+        poll.MainTimerTimer();
+        if (!answer.isEmpty())
+            link.Deliver(answer);
+    };
+    int second = 0;
+    for (int i = 0; i < 8; ++i)
+        tickAt(second++, i == 2 ? QByteArray() : QByteArray("AD,"));  // group 3 stays unanswered
+    EXPECT_FALSE(poll.AllGroupsAnswered());
+    EXPECT_EQ(state->MesHistory[0].Measuring, 0) << "values from before the first answers";
+    for (int i = 0; i < 6; ++i)
+        tickAt(second++, "AD,");
+    EXPECT_TRUE(poll.AllGroupsAnswered());
+    EXPECT_EQ(state->MesHistory[0].Measuring, 1);
+
+    poll.PortOpened();
+    EXPECT_FALSE(poll.AllGroupsAnswered()) << "answers from before the port opened do not count";
+    EXPECT_FALSE(poll.AnsReady);
 }
 
 }  // namespace

@@ -117,6 +117,29 @@ TEST_F(WriteEndToEndTest, SetpointDialogWritesTheOperatingValuesWhichTheMainWind
     EXPECT_EQ(main.findChild<QLabel*>("Lclo")->text(), "clo値: 0.80");
 }
 
+TEST_F(WriteEndToEndTest, AReadAnswerArrivingAfterTheWriteWentOutIsNotTakenAsItsEcho)
+{
+    // Every answer leaves 300 ms late, past the next tick's request, so the write below goes out
+    // while a read request still waits for its answer.
+    Start({"--delay", "300"});
+    TMainForm& main = program->Main();
+    main.findChild<QToolButton*>("BBStart")->click();
+    ASSERT_TRUE(main.CommCtrl().LinkOpen());
+    for (int i = 0; i < 6; ++i)
+        Tick();
+
+    main.MainTimerTimer();  // its answer is on its way when the write is sent
+    main.findChild<QPushButton*>("BBPrmChange")->click();
+    TPrmSetForm& dialog = program->PrmSet();
+    dialog.findChild<QLineEdit*>("EMETs")->setText("1.7");
+    dialog.findChild<QPushButton*>("BBWrite")->click();
+    dialog.findChild<QPushButton*>("BBOk")->click();
+    WaitForAnswer();
+    dialog.Timer1Timer();
+    EXPECT_EQ(dialog.Memo()->toPlainText().toStdString(), " 書込み成功！") << "the first check, with no resend";
+    EXPECT_EQ(sim->Ask("held H52"), "H52=1.7");
+}
+
 TEST_F(WriteEndToEndTest, GroupedWriteLeavesEveryParameterInTheInstrumentAndLocksItAgain)
 {
     Start({});

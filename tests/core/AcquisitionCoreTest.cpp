@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace qemra;
 
 namespace {
@@ -35,6 +37,47 @@ TEST(AcquisitionCoreTest, PollsAndRecordsAMinuteWithoutAnyWindow)
     EXPECT_TRUE(minute[2].startsWith("2024/05/20 11:00")) << minute[2].toStdString();
     const QStringList second = QString::fromLatin1(folder.read("Record/RT_sim.tty_20240520.csv")).split("\r\n");
     EXPECT_GE(second.size(), 2 + 55) << "a row for every second after the warm-up";
+}
+
+// The first minute row after a connect holds only what the instrument said: its figures are those of
+// the second rows of the same seconds, none of which holds the record's zeros from before the answers.
+TEST(AcquisitionCoreTest, TheFirstMinuteRowAfterAConnectHoldsOnlyTheInstrumentsValues)
+{
+    TempFolder folder;
+    const auto sim = StartSeededInstrument(folder);
+    FakeClock clock{EncodeDateTime(2024, 5, 20, 10, 59, 58) + 0.1 / 86400.0};
+    RecordingPrompts prompts;
+    AcquisitionCore core(clock, prompts, folder.path());
+    ASSERT_TRUE(core.Connect()) << core.ErrorText().toStdString();
+    PollFor(clock, core.Poll(), [&core] { core.Tick(); }, 10);
+
+    // The row of 11:00 is written at 11:00:06 and covers every second row up to then.
+    const QStringList minute = QString::fromLatin1(folder.read("Record/RT_20240520.RCD")).split("\r\n");
+    ASSERT_EQ(minute.size(), 4) << minute.join('|').toStdString();
+    const QStringList figures = minute[2].split(u',');
+    QList<QStringList> seconds;
+    for (const QString& line : QString::fromLatin1(folder.read("Record/RT_sim.tty_20240520.csv")).split("\r\n")) {
+        if (line.startsWith("2024/05/20 ") && line.mid(11, 8) <= "11:00:06")
+            seconds << line.split(u',');
+    }
+    ASSERT_GE(seconds.size(), 5);
+    // The second rows hold the first twelve quantities of the minute row, in the same order.
+    for (int q = 0; q < 12; ++q) {
+        SCOPED_TRACE(q);
+        double low = 1e9, high = -1e9, sum = 0;
+        for (const QStringList& row : seconds) {
+            const double v = row[1 + q].toDouble();
+            low = std::min(low, v);
+            high = std::max(high, v);
+            sum += v;
+        }
+        // Second rows are rounded to two or three decimals.
+        EXPECT_NEAR(figures[1 + 3 * q].toDouble(), sum / seconds.size(), 0.0051);
+        EXPECT_NEAR(figures[2 + 3 * q].toDouble(), high, 0.0051);
+        EXPECT_NEAR(figures[3 + 3 * q].toDouble(), low, 0.0051);
+    }
+    EXPECT_GT(figures[3 + 3 * 1].toDouble(), 20.0) << "the lowest air temperature is the room's, not a zero";
+    EXPECT_GT(figures[3 + 3 * 2].toDouble(), 20.0) << "the lowest humidity is the room's, not a zero";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace qemra;
@@ -95,6 +96,15 @@ CalReport Crowded()
             row = {"-123.456", "-123.456", "-123.456", "100.125"};
     }
     r.Stages[1] = Stage("風速器差確定", "", {3, 4}, "", 0);
+    // Still air over the shortest time axis: "-30" at the left corner, "0 s" at the right one
+    // beside the wind scale's "0.0x".
+    r.Stages[2] = Stage("0m/s.調整確定", "14:09:40", {5, 0}, "49.981", 30);
+    for (CalReportTrace& trace : r.Stages[2].Traces) {
+        if (trace.RightAxis) {
+            for (QPointF& p : trace.Points)
+                p.setY(0.03 + 0.02 * std::cos(p.x()));
+        }
+    }
     r.Average15 = QStringLiteral("5.020");
     r.Deviation15 = QStringLiteral("+0.400");
     r.Passed = false;
@@ -160,15 +170,40 @@ TEST(CalReportPdfTest, KeepsEveryWordOnAnA4PageAndClearOfTheOthers)
         const QRectF printable(20, 20, page.Size.width() - 40, page.Size.height() - 40);
         for (const PdfWord& word : page.Words)
             EXPECT_TRUE(printable.contains(word.Box)) << word.Text.toStdString() << " runs off the page";
-        // Text boxes include the fonts' line gaps, so neighbours may touch; they may not run into each other.
+        // No two words' boxes may meet: not a table's neighbours, nor the labels at a plot's corners
+        // where the time axis meets the value scales.
         for (std::size_t i = 0; i < page.Words.size(); ++i) {
             for (std::size_t j = i + 1; j < page.Words.size(); ++j) {
                 const QRectF overlap = page.Words[i].Box.intersected(page.Words[j].Box);
-                EXPECT_FALSE(overlap.width() > 0.5 && overlap.height() > 1.5)
+                EXPECT_FALSE(overlap.width() > 0.1 && overlap.height() > 0.1)
                     << page.Words[i].Text.toStdString() << " runs into " << page.Words[j].Text.toStdString();
             }
         }
     }
+}
+
+// Readings exactly on whole steps of the scale still lie inside it, clear of the frame.
+TEST(CalReportPdfTest, ValueScalesLeaveAMarginAroundTheReadings)
+{
+    CalReport report = Finished();
+    CalReportStage& stage = report.Stages[1];
+    stage.Traces = {{QStringLiteral("風速温度１"), false, {}}, {QStringLiteral("風速温度２"), false, {}}};
+    for (int k = 120; k >= 1; --k) {
+        stage.Traces[0].Points.emplace_back(-k, 40.0);
+        stage.Traces[1].Points.emplace_back(-k, 40.3);
+    }
+    TempFolder folder;
+    const PdfPage page = PdfWords(Written(folder, report));
+    std::vector<double> ticks;
+    for (const PdfWord& word : page.Words) {
+        bool number = false;
+        const double v = word.Text.toDouble(&number);
+        if (number && v > 39.0 && v < 41.5)
+            ticks.push_back(v);
+    }
+    ASSERT_FALSE(ticks.empty()) << "the plot's value labels";
+    EXPECT_LT(*std::min_element(ticks.begin(), ticks.end()), 40.0 - 1e-9);
+    EXPECT_GT(*std::max_element(ticks.begin(), ticks.end()), 40.3 + 1e-9);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ TEST(CalProcedureTest, TemperatureConfirmationTakesTheReferenceOrTheComputedCorr
         rig.stats.BGTRevCal0 = 0.05f;
         rig.stats.WinAvg[kChAT1] = 24.8;
         rig.stats.WinAvg[kChBGT1] = 25.3;
+        rig.procedure.CalStarted = true;
         rig.procedure.ConfirmTemperatures(c.useReference, c.referenceText);
         EXPECT_EQ(rig.prm.ATRevice0, c.expectedAT1) << c.name;
         EXPECT_EQ(rig.prm.BGT_Revice0, c.expectedBGT1) << c.name;
@@ -57,6 +58,7 @@ TEST(CalProcedureTest, ImplausibleTemperatureCorrectionStopsTheConfirmation)
         CalRig rig;
         rig.atCheck = c.atCheck;
         rig.stats.BBTRevCal1 = c.bbt2;
+        rig.procedure.CalStarted = true;
         rig.procedure.ConfirmTemperatures(false, QString());
         EXPECT_EQ(rig.link.sent.size(), c.sent ? 1u : 0u) << c.bbt2;
         EXPECT_EQ(rig.procedure.CalStep, c.sent ? 6 : 0) << c.bbt2;
@@ -161,6 +163,7 @@ TEST(CalProcedureTest, AReferenceTemperatureOutsideTheSensorsRangeIsRefusedAndNo
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         CalRig rig;
+        rig.procedure.CalStarted = true;
         rig.procedure.CalStep = 4;
         rig.prm.ATRevice0 = 0.125f;
         rig.procedure.ConfirmTemperatures(true, QString::fromLatin1(c.text));
@@ -178,6 +181,7 @@ TEST(CalProcedureTest, AReferenceTemperatureOutsideTheSensorsRangeIsRefusedAndNo
     // A text that is no number at all keeps its warning and goes on with the computed corrections,
     // which are finite.
     CalRig rig;
+    rig.procedure.CalStarted = true;
     rig.procedure.ConfirmTemperatures(true, "NaN");
     EXPECT_EQ(rig.prompts.texts(), QStringList{"数字でない文字が含まれます"});
     ASSERT_EQ(rig.link.sent.size(), 1u);
@@ -213,6 +217,7 @@ TEST(CalProcedureTest, ABatchThatCannotGoOutInOneRequestStopsItsStageInsteadOfRe
     {
         CalRig rig;
         rig.atCheck = false;
+        rig.procedure.CalStarted = true;
         rig.procedure.CalStep = 4;
         rig.stats.ATRevCal0 = rig.stats.ATRevCal1 = rig.stats.BGTRevCal0 = rig.stats.BGTRevCal1 = 3e38f;
         rig.stats.BBTRevCal0 = rig.stats.BBTRevCal1 = 3e38f;

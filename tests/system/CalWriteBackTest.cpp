@@ -129,6 +129,7 @@ TEST(CalWriteBackTest, AirTemperatureOnlySendsTheTemperatureCorrectionsAlone)
 TEST(CalWriteBackTest, CheckBeforeTheEchoFailsAndTheStepResendsTheBatch)
 {
     CalRig rig;
+    rig.procedure.CalStarted = true;
     rig.procedure.ConfirmTemperatures(false, QString());
     ASSERT_EQ(rig.procedure.CalStep, 6);
     ASSERT_EQ(rig.link.sent.size(), 1u);

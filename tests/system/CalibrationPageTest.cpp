@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QDir>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -125,6 +126,7 @@ TEST(CalibrationPageTest, ConfirmationsAreEnabledByTheirFlagsUntilTheirStageIsPa
         rig.page.ShowCalStatus();
         return rig.find<QPushButton>(name)->isEnabled();
     };
+    rig.page.Procedure().CalStarted = true;
     EXPECT_FALSE(enabled("BBATRcvFin"));
     s.AT1Stable = s.AT2Stable = s.BGT1Stable = s.BGT2Stable = s.BBT1Stable = s.BBT2Stable = 1;
     EXPECT_TRUE(enabled("BBATRcvFin"));
@@ -146,6 +148,32 @@ TEST(CalibrationPageTest, ConfirmationsAreEnabledByTheirFlagsUntilTheirStageIsPa
     EXPECT_FALSE(enabled("BB4mCalFin"));
     EXPECT_TRUE(enabled("BBATRcvClr"));
     EXPECT_TRUE(enabled("BBCalStart"));
+}
+
+TEST(CalibrationPageTest, BeforeAnyStartNoConfirmationIsEnabledAndPressingOneWritesNothing)
+{
+    PageRig rig;
+    CalStats& s = rig.page.Stats();
+    s.AT1Stable = s.AT2Stable = s.BGT1Stable = s.BGT2Stable = s.BBT1Stable = s.BBT2Stable = 1;
+    s.WDT1Stable = s.WDT2Stable = s.DifTStable = s.WSStable = 1;
+    s.SumMax.DifT = s.SumMin.DifT = 20.0;
+    for (const double wind : {0.2, 0.8}) {
+        s.WinMax[kChWind] = wind;
+        rig.page.ShowCalStatus();
+        for (const char* name : {"BBATRcvFin", "BBWSTRcvFin", "BB0mCalFin", "BB4mCalFin"})
+            EXPECT_FALSE(rig.find<QPushButton>(name)->isEnabled()) << name << " at wind " << wind;
+        EXPECT_TRUE(rig.find<QPushButton>("BBCalStart")->isEnabled());
+    }
+    const QStringList before = QDir(rig.folder.path()).entryList(QDir::Files);
+    rig.page.BBATRcvFinClick();
+    rig.page.BBWSTRcvFinClick();
+    rig.page.BB0mCalFinClick();
+    rig.page.BB4mCalFinClick();
+    EXPECT_EQ(rig.page.CalStep(), 0);
+    EXPECT_TRUE(rig.core.Poll().Acquiring) << "no write was begun";
+    EXPECT_TRUE(rig.page.Memo()->toPlainText().isEmpty());
+    EXPECT_EQ(QDir(rig.folder.path()).entryList(QDir::Files), before) << "no work log or work file";
+    EXPECT_TRUE(rig.prompts.messages.empty());
 }
 
 TEST(CalibrationPageTest, StatusLinesAccumulateInTheMemo)

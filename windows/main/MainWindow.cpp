@@ -190,6 +190,15 @@ void TMainForm::FormCreate()
                 LRecordWrite->setText(failing ? tr("記録ファイル書込不可: %1 (%2)").arg(path, reason) : QString());
                 LRecordWrite->setVisible(failing);
             });
+    LPortWait = new QLabel(SBStatus);
+    LPortWait->setObjectName(QStringLiteral("LPortWait"));
+    LPortWait->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    LPortWait->hide();
+    SBStatus->addPermanentWidget(LPortWait);
+    connect(&core_, &AcquisitionCore::WaitingForPort, this, [this](bool waiting) {
+        LPortWait->setText(waiting ? tr("ポート待機中: %1").arg(core_.Link().ComPortM().Port()) : QString());
+        LPortWait->setVisible(waiting);
+    });
 }
 
 void TMainForm::BuildWindow()
@@ -456,9 +465,9 @@ void TMainForm::BBStartClick()
 {
     if (hooks.ConnectPort) {
         hooks.ConnectPort();
-    } else if (commCtrl_->LoadPortSettings()) {
+    } else if (commCtrl_->LoadPortSettings() && !commCtrl_->OpenLink()) {
         // A settings file that failed to load has shown its error; the port stays closed.
-        commCtrl_->OpenLink();
+        prompts_.Error(tr("ポートを開けません: %1: %2").arg(commCtrl_->ComPortM().Port(), commCtrl_->ComPortM().ErrorText()));
     }
     core_.Poll().Acquiring = true;
     core_.Poll().WarmupCount = 0;
@@ -466,6 +475,7 @@ void TMainForm::BBStartClick()
 
 void TMainForm::BBStopClick()
 {
+    core_.StopReconnecting();
     commCtrl_->CloseLink();
     core_.Poll().Acquiring = false;
 }

@@ -114,6 +114,7 @@ private:
     QStatusBar* SBStatus = nullptr;
     QLabel* LPublish = nullptr;      // the broker's state, while publishing
     QLabel* LRecordWrite = nullptr;  // shown while rows cannot be written to a record file
+    QLabel* LPortWait = nullptr;     // shown while the port is reopened every 2 s
     QLabel* LMETs = nullptr;
     QLabel* Lclo = nullptr;
     QPushButton* BBPrmChange = nullptr;

@@ -266,23 +266,24 @@ void TCalPage::ShowCalStatus()
     const CalStats& s = stats_;
     const std::int32_t step = procedure_->CalStep;
 
+    const bool open = procedure_->ConfirmationsOpen();
     const bool temperatureDone = step >= 6;
-    BBATRcvFin->setEnabled(!temperatureDone && s.AT1Stable && s.AT2Stable && s.BGT1Stable && s.BGT2Stable &&
+    BBATRcvFin->setEnabled(open && !temperatureDone && s.AT1Stable && s.AT2Stable && s.BGT1Stable && s.BGT2Stable &&
                            s.BBT1Stable && s.BBT2Stable);
     SetBackground(panels_.PATRevSet, temperatureDone ? kSilver : ButtonFace());
     SetBackground(panels_.PBTRevSet, temperatureDone ? kSilver : ButtonFace());
 
     const bool wdtDone = step >= 8;
-    BBWSTRcvFin->setEnabled(!wdtDone && s.WDT1Stable && s.WDT2Stable);
+    BBWSTRcvFin->setEnabled(open && !wdtDone && s.WDT1Stable && s.WDT2Stable);
     SetBackground(panels_.PWTRevSet, wdtDone ? kSilver : ButtonFace());
 
     const double windMax = s.WinMax[kChWind];
     const bool zeroDone = step >= 10;
-    BB0mCalFin->setEnabled(!zeroDone && s.DifTStable && s.WSStable && windMax < 0.5);
+    BB0mCalFin->setEnabled(open && !zeroDone && s.DifTStable && s.WSStable && windMax < 0.5);
     SetBackground(panels_.PWS0CalSet, zeroDone ? kSilver : ButtonFace());
 
     SetBackground(panels_.PWS4CalSet, step == 12 ? kSilver : ButtonFace());
-    BB4mCalFin->setEnabled(s.DifTStable && windMax > 0.5 && (s.SumMax.DifT - s.SumMin.DifT) < 0.015);
+    BB4mCalFin->setEnabled(open && s.DifTStable && windMax > 0.5 && (s.SumMax.DifT - s.SumMin.DifT) < 0.015);
 
     if (step == 12) {
         SetBackground(PFinish, kDone);

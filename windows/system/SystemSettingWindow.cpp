@@ -368,17 +368,26 @@ void TSysSetForm::ReadDirectPage()
     }
 }
 
-void TSysSetForm::ConnectPort()
+bool TSysSetForm::ConnectPort()
 {
     TCommCtrlForm& link = commCtrl_;
     // A settings file that failed to load has shown its error; opening the port with the old
     // settings would then connect somewhere the user did not ask for.
     if (!link.LoadPortSettings()) {
         SBDisconnection->setChecked(true);
-        return;
+        return false;
     }
-    link.OpenLink();
-    SBConnection->setChecked(true);
+    if (link.OpenLink()) {
+        SBConnection->setChecked(true);
+        return true;
+    }
+    // A port that did not open is said so, and the button shows the link closed; with automatic
+    // reconnection the retries go on and the main window's status bar shows the wait.
+    SBDisconnection->setChecked(true);
+    prompts_.Error(tr("ポートを開けません: %1: %2").arg(link.ComPortM().Port(), link.ComPortM().ErrorText()));
+    if (link.ComPortM().AutoReconnect())
+        core_.ReconnectLater();
+    return false;
 }
 
 void TSysSetForm::SecondStep()
@@ -407,6 +416,7 @@ void TSysSetForm::SBConnectionClick()
 
 void TSysSetForm::SBDisconnectionClick()
 {
+    core_.StopReconnecting();
     commCtrl_.CloseLink();
     SBDisconnection->setChecked(true);
     core_.Poll().Acquiring = false;

@@ -65,8 +65,9 @@ public:
     // number ends it (with a warning), leaving that field and all later ones as they were.
     void ReadDirectPage();
 
-    // Port settings reloaded, port opened, SBConnection shown pressed whether or not it opened.
-    void ConnectPort();
+    // Port settings reloaded, port opened, SBConnection shown pressed when it opened.
+    // False, after an error box naming the port and the reason, when the port did not open.
+    bool ConnectPort();
     // Once per new second while polling; every tick of the main timer.
     void SecondStep();
     void TickStep();
