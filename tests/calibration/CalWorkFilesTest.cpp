@@ -2,7 +2,7 @@
 
 #include "common/Cp932File.h"
 #include "common/FloatText.h"
-#include "tests/system/CalRig.h"
+#include "tests/support/CalRig.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

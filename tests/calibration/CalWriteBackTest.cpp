@@ -1,6 +1,6 @@
 #include "calibration/CalWriteBack.h"
 
-#include "tests/system/CalRig.h"
+#include "tests/support/CalRig.h"
 
 #include <gtest/gtest.h>
 

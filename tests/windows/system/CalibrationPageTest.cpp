@@ -4,7 +4,7 @@
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "tests/support/TempFolder.h"
-#include "tests/system/CalRig.h"
+#include "tests/support/CalRig.h"
 
 #include <QApplication>
 #include <QLabel>

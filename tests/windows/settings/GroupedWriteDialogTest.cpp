@@ -4,7 +4,7 @@
 #include "settings/SetpointWrite.h"
 #include "windows/settings/GroupedWriteDialog.h"
 #include "parameters/ParameterSet.h"
-#include "tests/settings/WriterFixture.h"
+#include "tests/windows/settings/WriterFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,7 +26,7 @@ const std::vector<QByteArray> kDefaultRequests = {
     "RW,E91=0,P99=0,",
 };
 
-class WriteFormTest : public ::testing::Test, public WriterFixture {
+class GroupedWriteDialogTest : public ::testing::Test, public WriterFixture {
 protected:
     TWritePrm prm;
     TWriteForm form{poll, prm};
@@ -51,7 +51,7 @@ protected:
     }
 };
 
-TEST_F(WriteFormTest, AVerifiedRunSendsTheSevenGroupsInFifteenTicksAndResumesPolling)
+TEST_F(GroupedWriteDialogTest, AVerifiedRunSendsTheSevenGroupsInFifteenTicksAndResumesPolling)
 {
     prm.DIV[9] = 12.345f;
     prm.VAL[0] = -1.5f;
@@ -87,7 +87,7 @@ TEST_F(WriteFormTest, AVerifiedRunSendsTheSevenGroupsInFifteenTicksAndResumesPol
     EXPECT_TRUE(Button("BBCancel")->isEnabled());
 }
 
-TEST_F(WriteFormTest, AGroupWithoutAnswerIsSentFourTimesThenTheSequenceStops)
+TEST_F(GroupedWriteDialogTest, AGroupWithoutAnswerIsSentFourTimesThenTheSequenceStops)
 {
     Button("BBDo")->click();
     for (int tick = 0; tick < 9; ++tick)
@@ -102,7 +102,7 @@ TEST_F(WriteFormTest, AGroupWithoutAnswerIsSentFourTimesThenTheSequenceStops)
     EXPECT_FALSE(poll.Acquiring) << "polling waits until the dialog is closed";
 }
 
-TEST_F(WriteFormTest, EchoChecksDecideWhetherTheSequenceGoesOn)
+TEST_F(GroupedWriteDialogTest, EchoChecksDecideWhetherTheSequenceGoesOn)
 {
     struct Case {
         const char* name;
@@ -141,7 +141,7 @@ TEST_F(WriteFormTest, EchoChecksDecideWhetherTheSequenceGoesOn)
     }
 }
 
-TEST_F(WriteFormTest, ClosingResumesPollingUnlessTheWriteNeverSuspendedIt)
+TEST_F(GroupedWriteDialogTest, ClosingResumesPollingUnlessTheWriteNeverSuspendedIt)
 {
     struct Case {
         const char* name;
@@ -177,7 +177,7 @@ TEST_F(WriteFormTest, ClosingResumesPollingUnlessTheWriteNeverSuspendedIt)
     }
 }
 
-TEST_F(WriteFormTest, AWriterThatStartsSendingEndsTheOtherWritersPendingWrite)
+TEST_F(GroupedWriteDialogTest, AWriterThatStartsSendingEndsTheOtherWritersPendingWrite)
 {
     TPrmSetForm setpoint{poll, state};
     setpoint.Timer1().stop();
@@ -213,7 +213,7 @@ TEST_F(WriteFormTest, AWriterThatStartsSendingEndsTheOtherWritersPendingWrite)
     EXPECT_FALSE(poll.Acquiring) << "the pending setpoint write keeps polling suspended";
 }
 
-TEST_F(WriteFormTest, EscapeAndARestoredWindowLeaveARunningWriteAlone)
+TEST_F(GroupedWriteDialogTest, EscapeAndARestoredWindowLeaveARunningWriteAlone)
 {
     struct Case {
         const char* name;
@@ -257,7 +257,7 @@ TEST_F(WriteFormTest, EscapeAndARestoredWindowLeaveARunningWriteAlone)
     }
 }
 
-TEST_F(WriteFormTest, PairsThatDoNotFitTheRequestFailTheGroupInsteadOfPassing)
+TEST_F(GroupedWriteDialogTest, PairsThatDoNotFitTheRequestFailTheGroupInsteadOfPassing)
 {
     struct Case {
         const char* name;
@@ -290,7 +290,7 @@ TEST_F(WriteFormTest, PairsThatDoNotFitTheRequestFailTheGroupInsteadOfPassing)
     }
 }
 
-TEST_F(WriteFormTest, AWriteWhoseLinkClosesStopsAndSaysTheInstrumentIsStillUnlocked)
+TEST_F(GroupedWriteDialogTest, AWriteWhoseLinkClosesStopsAndSaysTheInstrumentIsStillUnlocked)
 {
     Button("BBDo")->click();
     Tick();

@@ -2,7 +2,7 @@
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "core/AcquisitionCore.h"
-#include "tests/history/RecordedDays.h"
+#include "tests/support/RecordedDays.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/TempFolder.h"
 #include "windows/history/HistoryChart.h"

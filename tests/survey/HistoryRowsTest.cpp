@@ -2,7 +2,7 @@
 #include "survey/HistoryLoader.h"
 #include "survey/SummaryReport.h"
 #include "survey/SurveyRun.h"
-#include "tests/history/RecordedDays.h"
+#include "tests/support/RecordedDays.h"
 #include "tests/support/TempFolder.h"
 
 #include <QTextStream>

@@ -26,7 +26,7 @@ const QByteArray kLowerCaseFrame = "<AD,M01=0.123,>ca\r\n";
 
 QString MemoText(const QPlainTextEdit* memo) { return memo->toPlainText(); }
 
-class CommCtrlFormTest : public ::testing::Test {
+class CommunicationWindowTest : public ::testing::Test {
 protected:
     TempFolder folder;
     FakeClock clock{EncodeDateTime(2024, 1, 15, 9, 5, 7)};
@@ -36,7 +36,7 @@ protected:
     TCommCtrlForm form{link, prompts};
 };
 
-TEST_F(CommCtrlFormTest, StartsHiddenWithItsControlsUncheckedAndMemosHoldingMemo1)
+TEST_F(CommunicationWindowTest, StartsHiddenWithItsControlsUncheckedAndMemosHoldingMemo1)
 {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.windowTitle(), "ComPort 通信状態");
@@ -55,7 +55,7 @@ TEST_F(CommCtrlFormTest, StartsHiddenWithItsControlsUncheckedAndMemosHoldingMemo
     EXPECT_EQ(link.WindowNumber, 0);
 }
 
-TEST_F(CommCtrlFormTest, LogsFramesAsTheCheckBoxesAndForceLogSay)
+TEST_F(CommunicationWindowTest, LogsFramesAsTheCheckBoxesAndForceLogSay)
 {
     struct Case {
         const char* name;
@@ -93,7 +93,7 @@ TEST_F(CommCtrlFormTest, LogsFramesAsTheCheckBoxesAndForceLogSay)
     }
 }
 
-TEST_F(CommCtrlFormTest, WritesEachLogLineIntoTheFileOfItsOwnDate)
+TEST_F(CommunicationWindowTest, WritesEachLogLineIntoTheFileOfItsOwnDate)
 {
     link.ForceLog = true;
     clock.Set(EncodeDateTime(2024, 1, 15, 23, 59, 59));
@@ -104,7 +104,7 @@ TEST_F(CommCtrlFormTest, WritesEachLogLineIntoTheFileOfItsOwnDate)
     EXPECT_EQ(folder.read("240116QemraCom.log"), "2024/01/16 00:00.01,<<-Rcv: <AD,M01=0.123,>,\r\n");
 }
 
-TEST_F(CommCtrlFormTest, KeepsMemo1AndTheNewestHundredLines)
+TEST_F(CommunicationWindowTest, KeepsMemo1AndTheNewestHundredLines)
 {
     for (int i = 1; i <= 150; ++i)
         link.LogSend("line " + QByteArray::number(i));
@@ -116,7 +116,7 @@ TEST_F(CommCtrlFormTest, KeepsMemo1AndTheNewestHundredLines)
     EXPECT_EQ(form.MSend()->document()->availableUndoSteps(), 0);
 }
 
-TEST_F(CommCtrlFormTest, BoundsChecksumErrorLinesUntilAGoodFrameTrimsTheMemo)
+TEST_F(CommunicationWindowTest, BoundsChecksumErrorLinesUntilAGoodFrameTrimsTheMemo)
 {
     form.CBReciveLog()->setChecked(true);
     link.ReceivePiece(kLowerCaseFrame.repeated(1200));
@@ -131,7 +131,7 @@ TEST_F(CommCtrlFormTest, BoundsChecksumErrorLinesUntilAGoodFrameTrimsTheMemo)
     EXPECT_EQ(memo->availableUndoSteps(), 0);
 }
 
-TEST_F(CommCtrlFormTest, DropsFramesLongerThan128CharactersWithoutLogging)
+TEST_F(CommunicationWindowTest, DropsFramesLongerThan128CharactersWithoutLogging)
 {
     link.ForceLog = true;
     link.SendFrame(QByteArray(127, 'A'));
@@ -141,7 +141,7 @@ TEST_F(CommCtrlFormTest, DropsFramesLongerThan128CharactersWithoutLogging)
     EXPECT_EQ(MemoText(form.MSend()), "Memo1\n<" + QString(126, 'A') + ">88");
 }
 
-TEST_F(CommCtrlFormTest, HandsEveryGoodFrameToTheHandlerInOrder)
+TEST_F(CommunicationWindowTest, HandsEveryGoodFrameToTheHandlerInOrder)
 {
     std::vector<QByteArray> frames;
     link.SetOnFrame([&] { frames.push_back(link.RxBuf()); });
@@ -151,7 +151,7 @@ TEST_F(CommCtrlFormTest, HandsEveryGoodFrameToTheHandlerInOrder)
     EXPECT_EQ(frames, (std::vector<QByteArray>{"<AD,M01=0.123,>", "<AW,H50=1,>", "<AD,M11=24.5,>"}));
 }
 
-TEST_F(CommCtrlFormTest, EndsAPieceSilentlyWhenTheHandlerFails)
+TEST_F(CommunicationWindowTest, EndsAPieceSilentlyWhenTheHandlerFails)
 {
     std::vector<QByteArray> frames;
     link.SetOnFrame([&] {
@@ -165,7 +165,7 @@ TEST_F(CommCtrlFormTest, EndsAPieceSilentlyWhenTheHandlerFails)
     EXPECT_EQ(frames.size(), 2u);
 }
 
-TEST_F(CommCtrlFormTest, AppliesTheSetupDialogOnlyOnOkAndStoresTheSettingsEitherWay)
+TEST_F(CommunicationWindowTest, AppliesTheSetupDialogOnlyOnOkAndStoresTheSettingsEitherWay)
 {
     struct Case {
         const char* button;
@@ -202,7 +202,7 @@ TEST_F(CommCtrlFormTest, AppliesTheSetupDialogOnlyOnOkAndStoresTheSettingsEither
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST_F(CommCtrlFormTest, AutoReconnectIsOffUntilTickedAndThenStoredInThePortSettings)
+TEST_F(CommunicationWindowTest, AutoReconnectIsOffUntilTickedAndThenStoredInThePortSettings)
 {
     const auto runDialog = [this](bool tick) {
         form.SetDialogRunner([tick](TComSetupFrm& dialog) {
@@ -223,7 +223,7 @@ TEST_F(CommCtrlFormTest, AutoReconnectIsOffUntilTickedAndThenStoredInThePortSett
     EXPECT_FALSE(form.ComPortM().AutoReconnect());
 }
 
-TEST_F(CommCtrlFormTest, LoadsTheSettingsFileOfItsWindowNumber)
+TEST_F(CommunicationWindowTest, LoadsTheSettingsFileOfItsWindowNumber)
 {
     folder.write("Port0.ini", "[ComPortM]\r\nBaudRate=57600\r\n");
     folder.write("Port2.ini", "[ComPortM]\r\nBaudRate=19200\r\n");
@@ -240,7 +240,7 @@ TEST_F(CommCtrlFormTest, LoadsTheSettingsFileOfItsWindowNumber)
     EXPECT_EQ(unslashed.PortSettingsPath(), folder.file("Port0.ini"));
 }
 
-TEST_F(CommCtrlFormTest, ShowsSettingsFileErrorsAsErrorMessages)
+TEST_F(CommunicationWindowTest, ShowsSettingsFileErrorsAsErrorMessages)
 {
     QString name;
     SerialLink windowLink(name, clock, folder.file("no-such-folder/"));
@@ -254,7 +254,7 @@ TEST_F(CommCtrlFormTest, ShowsSettingsFileErrorsAsErrorMessages)
     EXPECT_EQ(prompts.messages[1].text, "Failed to load settings");
 }
 
-TEST_F(CommCtrlFormTest, LeavesTheLinkClosedWhenThePortDoesNotOpen)
+TEST_F(CommunicationWindowTest, LeavesTheLinkClosedWhenThePortDoesNotOpen)
 {
     portName = "kept";
     EXPECT_FALSE(form.OpenLink());  // "COM7" is no device here

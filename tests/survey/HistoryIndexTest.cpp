@@ -1,7 +1,7 @@
 #include "survey/HistoryCache.h"
 #include "survey/HistoryLoader.h"
 #include "survey/HistoryView.h"
-#include "tests/history/RecordedDays.h"
+#include "tests/support/RecordedDays.h"
 #include "tests/support/TempFolder.h"
 
 #include <QCryptographicHash>

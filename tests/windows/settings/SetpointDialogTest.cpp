@@ -1,6 +1,6 @@
 #include "windows/settings/SetpointDialog.h"
 #include "settings/SetpointWrite.h"
-#include "tests/settings/WriterFixture.h"
+#include "tests/windows/settings/WriterFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,7 +11,7 @@
 namespace qemra {
 namespace {
 
-class PrmSetFormTest : public ::testing::Test, public WriterFixture {
+class SetpointDialogTest : public ::testing::Test, public WriterFixture {
 protected:
     TPrmSetForm form{poll, state};
 
@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(PrmSetFormTest, ShowsTheReportedOperatingValuesOnEveryOpening)
+TEST_F(SetpointDialogTest, ShowsTheReportedOperatingValuesOnEveryOpening)
 {
     struct Case {
         const char* name;
@@ -71,7 +71,7 @@ TEST_F(PrmSetFormTest, ShowsTheReportedOperatingValuesOnEveryOpening)
     }
 }
 
-TEST_F(PrmSetFormTest, SendsFourTimesWithoutAnswerThenGivesUpAndResumesPolling)
+TEST_F(SetpointDialogTest, SendsFourTimesWithoutAnswerThenGivesUpAndResumesPolling)
 {
     Write();
     EXPECT_FALSE(poll.Acquiring);
@@ -88,7 +88,7 @@ TEST_F(PrmSetFormTest, SendsFourTimesWithoutAnswerThenGivesUpAndResumesPolling)
     EXPECT_EQ(link.sent.size(), 4u) << "nothing more once given up";
 }
 
-TEST_F(PrmSetFormTest, ChecksTheEchoAndSendsAgainAtOnceOnAMismatch)
+TEST_F(SetpointDialogTest, ChecksTheEchoAndSendsAgainAtOnceOnAMismatch)
 {
     struct Case {
         const char* name;
@@ -126,7 +126,7 @@ TEST_F(PrmSetFormTest, ChecksTheEchoAndSendsAgainAtOnceOnAMismatch)
     }
 }
 
-TEST_F(PrmSetFormTest, AnEditThatIsNoNumberSendsTheValueSentBefore)
+TEST_F(SetpointDialogTest, AnEditThatIsNoNumberSendsTheValueSentBefore)
 {
     Write("0.70", "1.50");
     EchoLastRequest();
@@ -135,7 +135,7 @@ TEST_F(PrmSetFormTest, AnEditThatIsNoNumberSendsTheValueSentBefore)
     EXPECT_EQ(link.sent.back(), "RW,H50=1,H82=2,H51=0.70,H52=1.50,");
 }
 
-TEST_F(PrmSetFormTest, AWriteGoesOnAfterTheDialogIsClosedAndEndsOnReopening)
+TEST_F(SetpointDialogTest, AWriteGoesOnAfterTheDialogIsClosedAndEndsOnReopening)
 {
     form.show();
     Write();
@@ -155,7 +155,7 @@ TEST_F(PrmSetFormTest, AWriteGoesOnAfterTheDialogIsClosedAndEndsOnReopening)
     EXPECT_FALSE(poll.WriteQueueHeld());
 }
 
-TEST_F(PrmSetFormTest, RestoringTheMinimisedDialogKeepsTheTypedValuesAndThePendingWrite)
+TEST_F(SetpointDialogTest, RestoringTheMinimisedDialogKeepsTheTypedValuesAndThePendingWrite)
 {
     form.show();
     Write();
@@ -169,7 +169,7 @@ TEST_F(PrmSetFormTest, RestoringTheMinimisedDialogKeepsTheTypedValuesAndThePendi
     EXPECT_EQ(Lines(), QStringList({" 書込み成功！"}));
 }
 
-TEST_F(PrmSetFormTest, AWriteWhoseLinkClosesGivesUpAtItsNextCheck)
+TEST_F(SetpointDialogTest, AWriteWhoseLinkClosesGivesUpAtItsNextCheck)
 {
     Write();
     link.open = false;

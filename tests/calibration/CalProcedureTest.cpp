@@ -1,7 +1,7 @@
 #include "calibration/CalProcedure.h"
 
 #include "common/IniFile.h"
-#include "tests/system/CalRig.h"
+#include "tests/support/CalRig.h"
 
 #include <QFile>
 #include <QDir>
