@@ -1405,6 +1405,14 @@ Check the setting values!</translation>
         <translation>Cannot write the survey report:
 %1</translation>
     </message>
+    <message>
+        <source>調査報告書を作成中...</source>
+        <translation>Writing the survey report...</translation>
+    </message>
+    <message>
+        <source>調査報告書を保存しました: %1</source>
+        <translation>Survey report saved: %1</translation>
+    </message>
 </context>
 <context>
     <name>qemra::TMainForm</name>

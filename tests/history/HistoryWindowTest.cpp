@@ -363,7 +363,10 @@ TEST_F(HistoryWindowTest, ReportButtonWritesTheSurveyReportOfTheLoadedRangeAndSe
     form->SetSelection({"08:00-09:00", "", "C", ""});
     TempFolder out;
     prompts.fileAnswers = {out.file("report.pdf")};
+    QSignalSpy written(form.get(), &THistoryForm::ReportWritten);
     Find<QPushButton>("BBReport")->click();
+    ASSERT_TRUE(written.wait(60000));
+    EXPECT_TRUE(written.front().front().toBool());
     ASSERT_EQ(prompts.dialogs.size(), 1u);
     EXPECT_EQ(prompts.dialogs[0].directory, folder_->path());
     EXPECT_EQ(prompts.dialogs[0].fileName, "SurveyReport_20261201_20261203.pdf");
@@ -377,6 +380,17 @@ TEST_F(HistoryWindowTest, ReportButtonWritesTheSurveyReportOfTheLoadedRangeAndSe
     EXPECT_EQ(sidecar["selection"]["hours"], "08:00-09:00");
     EXPECT_EQ(sidecar["selection"]["category"], "C");
     EXPECT_EQ(sidecar["rows"], 3 * 3600) << "the occupied hour of each of the three days";
+
+    // A selection the summary refuses writes nothing and says why.
+    form->SetSelection({"8 to 9", "", "C", ""});
+    prompts.fileAnswers = {out.file("refused.pdf")};
+    Find<QPushButton>("BBReport")->click();
+    ASSERT_TRUE(written.wait(60000));
+    EXPECT_FALSE(written.back().front().toBool());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].kind, Prompts::Kind::Error);
+    EXPECT_TRUE(prompts.messages[0].text.contains("8 to 9")) << prompts.messages[0].text.toStdString();
+    EXPECT_FALSE(out.exists("refused.pdf"));
 }
 
 TEST_F(HistoryWindowTest, EveryPixelColumnOverARunHoldsItsLineWhateverTheZoom)

@@ -9,7 +9,6 @@
 #include "windows/history/HistorySummaryPdf.h"
 #include "windows/main/TrendStrips.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -235,6 +234,8 @@ THistoryForm::~THistoryForm()
     }
     if (figuresWorker_)
         figuresWorker_->wait();
+    if (reportWorker_)
+        reportWorker_->wait();
     view_.reset();
 }
 
@@ -472,7 +473,7 @@ void THistoryForm::SetBusy(bool busy)
     BBFitAll->setEnabled(any);
     BBSavePng->setEnabled(!busy && any);
     BBSavePdf->setEnabled(!busy && loaded_ != nullptr);
-    BBReport->setEnabled(!busy && loaded_ != nullptr);
+    BBReport->setEnabled(!busy && loaded_ != nullptr && !reportWorker_);
 }
 
 void THistoryForm::BBLoadClick()
@@ -924,17 +925,34 @@ void THistoryForm::BBReportClick()
         return;
     const QStringList args = SurveySummaryArguments(loadedFrom_, loadedTo_, dataFolder_, loadedPort_, Selection())
                              << QStringLiteral("--report") << path;
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int status =
-        RunSurveyReport(args, dataFolder_, QStringLiteral("Qemra-series Monitor Ver.") + AppVersion, outStream, errStream);
-    QApplication::restoreOverrideCursor();
-    errStream.flush();
-    if (status != 0)
-        prompts_.Error(tr("調査報告書を書けません:\n%1").arg(err.trimmed()));
+    // A year of second records takes a while: the window stays usable meanwhile.
+    reportWorker_.reset(QThread::create([this, args, dataFolder = dataFolder_] {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        reportStatus_ = RunSurveyReport(args, dataFolder, QStringLiteral("Qemra-series Monitor Ver.") + AppVersion,
+                                        outStream, errStream);
+        errStream.flush();
+        reportErr_ = err;
+    }));
+    connect(reportWorker_.get(), &QThread::finished, this, [this, path] { ReportDone(path); });
+    BBReport->setEnabled(false);
+    LStatus->setText(tr("調査報告書を作成中..."));
+    reportWorker_->start();
+}
+
+void THistoryForm::ReportDone(const QString& path)
+{
+    reportWorker_->wait();
+    reportWorker_.reset();
+    SetBusy(Loading());
+    const bool written = reportStatus_ == 0;
+    if (written)
+        LStatus->setText(tr("調査報告書を保存しました: %1").arg(path));
+    else
+        prompts_.Error(tr("調査報告書を書けません:\n%1").arg(reportErr_.trimmed()));
+    emit ReportWritten(written);
 }
 
 }  // namespace qemra

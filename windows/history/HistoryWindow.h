@@ -58,8 +58,10 @@ public:
     void BBFitAllClick();
     void BBSavePngClick();
     void BBSavePdfClick();
-    // Writes the survey report of the loaded range, port and selection where the save dialog says.
+    // Writes the survey report of the loaded range, port and selection where the save dialog says,
+    // in the background; ReportWritten tells when it is done.
     void BBReportClick();
+    bool WritingReport() const { return reportWorker_ != nullptr; }
 
     // The occupied hours, days, category and outdoor file the comfort figures are counted with.
     SurveySelection Selection() const;
@@ -109,6 +111,8 @@ signals:
     void RowsDrawn();
     // The comfort figures of the latest selection are shown.
     void ComfortFiguresShown();
+    // A report asked for with the button is written, or `written` false when it could not be.
+    void ReportWritten(bool written);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -128,6 +132,7 @@ private:
     void ComputeComfortFigures();
     void ComfortFiguresDone();
     void BBSelOutdoorClick();
+    void ReportDone(const QString& path);
     // Rows read in the background are there: drawn when the strips still wait for them.
     void RowsArrived();
 
@@ -178,6 +183,9 @@ private:
     QString figuresOut_;         // the worker's output, taken on this thread when it ends
     QString figuresErr_;
     int figuresStatus_ = 0;
+    std::unique_ptr<QThread> reportWorker_;
+    int reportStatus_ = 0;
+    QString reportErr_;
     QLineEdit* ESelHours = nullptr;
     QLineEdit* ESelDays = nullptr;
     QComboBox* CBSelCategory = nullptr;
