@@ -1,8 +1,8 @@
 #include "windows/history/HistoryWindow.h"
-#include "survey/SurveyRun.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "core/AcquisitionCore.h"
+#include "survey/SurveyRun.h"
 #include "tests/history/RecordedDays.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/TempFolder.h"
@@ -18,10 +18,10 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -337,7 +337,8 @@ TEST_F(HistoryWindowTest, SummaryPaneShowsTheCommandLinesComfortFiguresForTheSel
     QSignalSpy shown(form.get(), &THistoryForm::ComfortFiguresShown);
     ASSERT_TRUE(Load());
     ASSERT_TRUE(shown.wait(30000));
-    const QStringList range = {"--summary", "2026/12/01", "2026/12/03", "--data-dir", folder_->path(), "--port", "COM7"};
+    const QStringList range = {"--summary",     "2026/12/01", "2026/12/03", "--data-dir",
+                               folder_->path(), "--port",     "COM7"};
     const QString everySecond = CommandLineFigures(range, folder_->path());
     ASSERT_FALSE(everySecond.isEmpty());
     EXPECT_EQ(Find<QPlainTextEdit>("LComfort")->toPlainText(), everySecond);

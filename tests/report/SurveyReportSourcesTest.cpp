@@ -15,8 +15,9 @@ namespace {
 // and the day before read from its minute record file only.
 void WriteRecords(const TempFolder& data)
 {
-    QStringList lines = {QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
-                         QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,")};
+    QStringList lines = {
+        QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
+        QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,")};
     const QTime start(9, 0);
     for (int s = 0; s < 300; ++s)
         lines << QStringLiteral("2026/12/11 %1,%2,22.00,45.000,23.00,1.20,0.70,-0.20,20.00,21.00,7.50,9.60,14.20,")
@@ -32,8 +33,8 @@ TEST(SurveyReportSourcesTest, FillsTheDraughtRateFromTheAnalysisOfSecondRecords)
     TempFolder data;
     WriteRecords(data);
     const ComfortOptions everySecond;
-    const SurveyReportSources sources = ReadSurveyReportSources(
-        RecordFolder(data.path()), QStringLiteral("COM7"), QDate(2026, 12, 10), QDate(2026, 12, 11), everySecond);
+    const SurveyReportSources sources = ReadSurveyReportSources(RecordFolder(data.path()), QStringLiteral("COM7"),
+                                                                QDate(2026, 12, 10), QDate(2026, 12, 11), everySecond);
 
     EXPECT_DOUBLE_EQ(sources.distributions.Seconds(), 300);
     // The draught rate is defined once 162 of the trailing 180 seconds are there.
@@ -51,8 +52,8 @@ TEST(SurveyReportSourcesTest, CountsOnlyTheSecondsTheOptionsOccupy)
     WriteRecords(data);
     ComfortOptions options;
     options.occupied.SetSpan(9 * 60 + 3, 9 * 60 + 5);
-    const SurveyReportSources sources = ReadSurveyReportSources(
-        RecordFolder(data.path()), QStringLiteral("COM7"), QDate(2026, 12, 11), QDate(2026, 12, 11), options);
+    const SurveyReportSources sources = ReadSurveyReportSources(RecordFolder(data.path()), QStringLiteral("COM7"),
+                                                                QDate(2026, 12, 11), QDate(2026, 12, 11), options);
     EXPECT_DOUBLE_EQ(sources.distributions.Seconds(), 120);
     // The trailing window takes the seconds before the span too, so every counted second has a rate.
     EXPECT_DOUBLE_EQ(Sum(sources.distributions.DraughtHistogram().seconds), 120);

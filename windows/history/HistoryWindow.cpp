@@ -771,8 +771,8 @@ QImage THistoryForm::ExportImage()
 
 void THistoryForm::BBSavePngClick()
 {
-    const QString path = prompts_.SaveFileName(
-        ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History")));
+    const QString path =
+        prompts_.SaveFileName(ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History")));
     if (path.isEmpty())
         return;
     if (!ExportImage().save(path, "PNG"))
@@ -781,8 +781,8 @@ void THistoryForm::BBSavePngClick()
 
 void THistoryForm::BBSavePdfClick()
 {
-    const QString path = prompts_.SaveFileName(
-        ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary")));
+    const QString path =
+        prompts_.SaveFileName(ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary")));
     if (path.isEmpty())
         return;
     // The strips are painted onto the page as they paint themselves: lines and text, no picture.
@@ -919,8 +919,8 @@ void THistoryForm::BBReportClick()
 {
     if (!loaded_)
         return;
-    const QString path = prompts_.SaveFileName(
-        ExportDialog(tr("調査報告書"), QStringLiteral("PDF"), QStringLiteral("SurveyReport")));
+    const QString path =
+        prompts_.SaveFileName(ExportDialog(tr("調査報告書"), QStringLiteral("PDF"), QStringLiteral("SurveyReport")));
     if (path.isEmpty())
         return;
     const QStringList args = SurveySummaryArguments(loadedFrom_, loadedTo_, dataFolder_, loadedPort_, Selection())
