@@ -3,6 +3,7 @@
 #include "acquisition/Records.h"
 #include "common/AppFolder.h"
 #include "report/SurveyReportCommand.h"
+#include "translations/UiTranslation.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -22,6 +23,9 @@ int RunSurveyReportCommand(int argc, char** argv)
     // The pages need fonts, not a screen: the off-screen platform has both everywhere.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The pages speak the screens' language, as the calibration certificate does; the files'
+    // numbers and the sidecar do not change with it.
+    const auto translation = InstallUiTranslation(SystemUiLanguage());
     QTextStream out(stdout);
     QTextStream err(stderr);
     return RunSurveyReport(QCoreApplication::arguments().mid(1), RunningAppLocation().baseFolder,

@@ -5,8 +5,6 @@
 #include "report/SurveyReportSources.h"
 #include "survey/SurveyRun.h"
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QLocale>
@@ -99,34 +97,23 @@ int RunSurveyReport(const QStringList& args, const QString& defaultDataDir, cons
         return 1;
     }
 
-    // Where the summary read from, to list its files and draw what it counted.
-    QCommandLineParser parser;
-    const QCommandLineOption portOption(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption outdoorOption(QStringLiteral("outdoor"), QString(), QStringLiteral("FILE"));
-    parser.addOptions({QCommandLineOption(QStringLiteral("summary")), QCommandLineOption(QStringLiteral("json")),
-                       portOption, dataDirOption, outdoorOption});
-    for (const char* valued : {"hours", "days", "category", "to-range"})
-        parser.addOption(QCommandLineOption(QString::fromLatin1(valued), QString(), QStringLiteral("VALUE")));
-    parser.addPositionalArgument(QStringLiteral("FROM"), QString());
-    parser.addPositionalArgument(QStringLiteral("TO"), QString());
-    if (!parser.parse(QStringList{kProgram} + summaryArgs) || parser.positionalArguments().size() != 2)
-        return BadArguments(err, parser.errorText());
-    const QString dateFormat = QStringLiteral("yyyy/MM/dd");
-    const QDate from = QDate::fromString(parser.positionalArguments()[0], dateFormat);
-    const QDate to = QDate::fromString(parser.positionalArguments()[1], dateFormat);
-    const QString dataDir = parser.isSet(dataDirOption) ? parser.value(dataDirOption) : defaultDataDir;
+    // The same request the summary ran, to list its files and feed the report from its analysis.
+    QString requestError;
+    const std::optional<SummaryRequest> request = ParseSummaryArguments(summaryArgs, &requestError);
+    if (!request)
+        return BadArguments(err, requestError);
+    const QString dataDir = request->dataDir.isEmpty() ? defaultDataDir : request->dataDir;
     const RecordFolder folder(dataDir);
-    QString port = parser.value(portOption).section(u'/', -1);
-    if (!parser.isSet(portOption)) {
-        if (const QStringList ports = folder.PortsBetween(from, to); ports.size() == 1)
+    QString port = request->port;
+    if (!request->portGiven) {
+        if (const QStringList ports = folder.PortsBetween(request->from, request->to); ports.size() == 1)
             port = ports.front();
     }
 
-    SurveyReportSources sources = ReadSurveyReportSources(folder, port, from, to, summary);
+    SurveyReportSources sources = ReadSurveyReportSources(folder, port, request->from, request->to, request->comfort);
     sources.inputs.dataFolder = QFileInfo(dataDir).absoluteFilePath();
-    if (parser.isSet(outdoorOption))
-        sources.inputs.outdoorFile = QFileInfo(parser.value(outdoorOption)).absoluteFilePath();
+    if (!request->outdoorPath.isEmpty())
+        sources.inputs.outdoorFile = QFileInfo(request->outdoorPath).absoluteFilePath();
     sources.inputs.programVersion = programVersion;
 
     FileIo io;

@@ -613,6 +613,361 @@ Check the setting values!</translation>
     </message>
 </context>
 <context>
+    <name>SurveyReport</name>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>PMVカテゴリー %1（|PMV| &lt; %2）</source>
+        <translation>PMV category %1 (|PMV| &lt; %2)</translation>
+    </message>
+    <message>
+        <source>ドラフト率カテゴリー %1（DR &lt; %2 %）</source>
+        <translation>Draught rate category %1 (DR &lt; %2 %)</translation>
+    </message>
+    <message>
+        <source>快適性カテゴリー %1（PMVとDRの悪い方）</source>
+        <translation>Comfort category %1 (the worse of PMV and DR)</translation>
+    </message>
+    <message>
+        <source>長期評価：カテゴリー %1 外の時間率</source>
+        <translation>Long-term evaluation: share of time outside category %1</translation>
+    </message>
+    <message>
+        <source>WBGT 1時間平均：非順化者の基準値</source>
+        <translation>WBGT hourly average: limit for unacclimatised persons</translation>
+    </message>
+    <message>
+        <source>適応モデル カテゴリー %1</source>
+        <translation>Adaptive model category %1</translation>
+    </message>
+    <message>
+        <source>適合</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不適合</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>判定不能</source>
+        <translation>Nothing to judge</translation>
+    </message>
+    <message>
+        <source>温熱環境調査報告書</source>
+        <translation>Thermal environment survey report</translation>
+    </message>
+    <message>
+        <source>調査期間</source>
+        <translation>Survey period</translation>
+    </message>
+    <message>
+        <source>ポート</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>最初の記録</source>
+        <translation>First record</translation>
+    </message>
+    <message>
+        <source>最後の記録</source>
+        <translation>Last record</translation>
+    </message>
+    <message>
+        <source>在室時間</source>
+        <translation>Occupied hours</translation>
+    </message>
+    <message>
+        <source>終日</source>
+        <translation>All day</translation>
+    </message>
+    <message>
+        <source>曜日</source>
+        <translation>Days</translation>
+    </message>
+    <message>
+        <source>全曜日</source>
+        <translation>Every day</translation>
+    </message>
+    <message>
+        <source>カテゴリー</source>
+        <translation>Category</translation>
+    </message>
+    <message>
+        <source>評価対象時間</source>
+        <translation>Evaluated time</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>許容率</source>
+        <translation>Tolerance</translation>
+    </message>
+    <message>
+        <source>外気温ファイル</source>
+        <translation>Outdoor temperature file</translation>
+    </message>
+    <message>
+        <source>判定</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>評価項目</source>
+        <translation>Criterion</translation>
+    </message>
+    <message>
+        <source>測定値（基準外の時間率）</source>
+        <translation>Measured (share of time outside the limit)</translation>
+    </message>
+    <message>
+        <source>基準</source>
+        <translation>Limit</translation>
+    </message>
+    <message>
+        <source>対象 %1</source>
+        <translation>Evaluated %1</translation>
+    </message>
+    <message>
+        <source>順化者の基準値超過 %1・最大 %2 ℃</source>
+        <translation>Above the acclimatised limit %1, maximum %2 ℃</translation>
+    </message>
+    <message>
+        <source>判定の規則</source>
+        <translation>Rules of the verdicts</translation>
+    </message>
+    <message>
+        <source>カテゴリーの各項目は、評価対象の秒のうち選んだカテゴリーの外にあった時間率が許容率 %1 % 以下のとき適合とする（許容率は EN 16798-1 が認める逸脱の割合、--tolerance で変更できる）。</source>
+        <translation>A category criterion passes when the share of the evaluated seconds outside the chosen category is at most the tolerance of %1 % (the tolerance is the share of deviation EN 16798-1 allows; --tolerance changes it).</translation>
+    </message>
+    <message>
+        <source>長期評価は ISO 7730 附属書 H の方法による share_outside を同じ許容率で判定する。</source>
+        <translation>The long-term evaluation judges share_outside by the method of ISO 7730 Annex H against the same tolerance.</translation>
+    </message>
+    <message>
+        <source>WBGT は 1時間平均が非順化者の基準値を一度も超えないとき適合とする（順化者の基準値に対する時間率と最大値を併記）。</source>
+        <translation>WBGT passes when its hourly average never exceeds the limit for unacclimatised persons (the share of time above the acclimatised limit and the maximum are shown beside it).</translation>
+    </message>
+    <message>
+        <source>判定の対象となる秒が一つもない項目は判定不能とし、適合とはしない。ドラフト率は定義された秒だけを数える。</source>
+        <translation>A criterion without a single second to judge has nothing to judge and never passes. The draught rate counts only the seconds where it is defined.</translation>
+    </message>
+    <message>
+        <source>主な値（評価対象の秒）</source>
+        <translation>Main values (evaluated seconds)</translation>
+    </message>
+    <message>
+        <source>作用温度</source>
+        <translation>Operative temperature</translation>
+    </message>
+    <message>
+        <source>気温</source>
+        <translation>Air temp</translation>
+    </message>
+    <message>
+        <source>放射温度</source>
+        <translation>Radiant temperature</translation>
+    </message>
+    <message>
+        <source>相対湿度</source>
+        <translation>Humidity</translation>
+    </message>
+    <message>
+        <source>風速</source>
+        <translation>Air speed</translation>
+    </message>
+    <message>
+        <source>ドラフト率</source>
+        <translation>Draught rate</translation>
+    </message>
+    <message>
+        <source>乱れの強さ</source>
+        <translation>Turbulence intensity</translation>
+    </message>
+    <message>
+        <source>WBGT（屋内）</source>
+        <translation>WBGT (indoor)</translation>
+    </message>
+    <message>
+        <source>項目</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>単位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Average</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>ドラフト率と乱れの強さはドラフト率が定義された秒のみ。</source>
+        <translation>Draught rate and turbulence intensity over the seconds where the draught rate is defined only.</translation>
+    </message>
+    <message>
+        <source>カテゴリー別の時間率と分布</source>
+        <translation>Shares of time by category and distributions</translation>
+    </message>
+    <message>
+        <source>カテゴリー別の時間率（評価対象の秒に対する割合）</source>
+        <translation>Shares of time by category (of the evaluated seconds)</translation>
+    </message>
+    <message>
+        <source>外</source>
+        <translation>Outside</translation>
+    </message>
+    <message>
+        <source>快適性</source>
+        <translation>Comfort</translation>
+    </message>
+    <message>
+        <source>PMV の分布（0.1 刻み、両端は範囲外を含む）</source>
+        <translation>Distribution of PMV (steps of 0.1, the end bins include what lies beyond)</translation>
+    </message>
+    <message>
+        <source>ドラフト率 DR [%] の分布（2.5 % 刻み、定義された秒のみ）</source>
+        <translation>Distribution of the draught rate DR [%] (steps of 2.5 %, defined seconds only)</translation>
+    </message>
+    <message>
+        <source>データなし</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>時間率 [%]</source>
+        <translation>Share of time [%]</translation>
+    </message>
+    <message>
+        <source>平均的な一日と日ごとの作用温度</source>
+        <translation>The average day and the operative temperature of each day</translation>
+    </message>
+    <message>
+        <source>平均的な一日（時刻別の平均、帯は 10–90 % の範囲、評価対象の秒のみ）</source>
+        <translation>The average day (mean by hour, band from 10 to 90 %, evaluated seconds only)</translation>
+    </message>
+    <message>
+        <source>作用温度 [℃]</source>
+        <translation>Operative temperature [℃]</translation>
+    </message>
+    <message>
+        <source>ドラフト率 DR [%]</source>
+        <translation>Draught rate DR [%]</translation>
+    </message>
+    <message>
+        <source>日ごとの作用温度（最小・平均・最大、評価対象の秒のみ）</source>
+        <translation>Operative temperature of each day (minimum, average, maximum; evaluated seconds only)</translation>
+    </message>
+    <message>
+        <source>最小〜最大</source>
+        <translation>Minimum to maximum</translation>
+    </message>
+    <message>
+        <source>計算方法と入力</source>
+        <translation>Methods and inputs</translation>
+    </message>
+    <message>
+        <source>計算式と定数</source>
+        <translation>Formulas and constants</translation>
+    </message>
+    <message>
+        <source>PPD = 100 − 95·exp(−0.03353·PMV⁴ − 0.2179·PMV²) [%]（ISO 7730:2005 4.2）</source>
+        <translation>PPD = 100 − 95·exp(−0.03353·PMV⁴ − 0.2179·PMV²) [%] (ISO 7730:2005 4.2)</translation>
+    </message>
+    <message>
+        <source>to = A·ta + (1 − A)·tr、A = 0.5（v &lt; 0.2 m/s）、0.6（0.2 ≤ v &lt; 0.6）、0.7（v ≥ 0.6）（ISO 7726:1998 附属書 G）</source>
+        <translation>to = A·ta + (1 − A)·tr, A = 0.5 (v &lt; 0.2 m/s), 0.6 (0.2 ≤ v &lt; 0.6), 0.7 (v ≥ 0.6) (ISO 7726:1998 Annex G)</translation>
+    </message>
+    <message>
+        <source>直前 180 秒（162 行以上で定義）の平均 v̄, t̄a と v の標準偏差 SD から Tu = 100·SD/v̄、DR = (34 − t̄a)·(max(v̄,0.05) − 0.05)^0.62·(0.37·max(v̄,0.05)·Tu + 3.14)、0〜100 % に制限（ISO 7730:2005 6.2）。t̄a &lt; 20 または &gt; 26 ℃、v̄ &gt; 0.5 m/s、Tu &lt; 10 または &gt; 60 % はモデル範囲外</source>
+        <translation>From the means v̄, t̄a and the standard deviation SD of v over the preceding 180 s (defined with at least 162 rows): Tu = 100·SD/v̄, DR = (34 − t̄a)·(max(v̄,0.05) − 0.05)^0.62·(0.37·max(v̄,0.05)·Tu + 3.14), limited to 0 to 100 % (ISO 7730:2005 6.2). t̄a &lt; 20 or &gt; 26 ℃, v̄ &gt; 0.5 m/s, Tu &lt; 10 or &gt; 60 % lie outside the model</translation>
+    </message>
+    <message>
+        <source>|PMV|：A &lt; 0.2、B &lt; 0.5、C &lt; 0.7；DR：A &lt; 10、B &lt; 20、C &lt; 30 %（ISO 7730:2005 附属書 A 表 A.1）；快適性は PMV と DR の悪い方；EN 16798-1:2019 附属書 B：I &lt; 0.2、II &lt; 0.5、III &lt; 0.7、IV &lt; 1.0</source>
+        <translation>|PMV|: A &lt; 0.2, B &lt; 0.5, C &lt; 0.7; DR: A &lt; 10, B &lt; 20, C &lt; 30 % (ISO 7730:2005 Annex A Table A.1); comfort is the worse of PMV and DR; EN 16798-1:2019 Annex B: I &lt; 0.2, II &lt; 0.5, III &lt; 0.7, IV &lt; 1.0</translation>
+    </message>
+    <message>
+        <source>長期評価</source>
+        <translation>Long-term evaluation</translation>
+    </message>
+    <message>
+        <source>カテゴリー %1 の |PMV| 限界以上の秒の時間率、PPD 加重時間 Σ PPD/PPD限界、平均 PPD、PPD 時間 Σ PPD、温度範囲外の度時（ISO 7730:2005 附属書 H）</source>
+        <translation>Share of the seconds at or beyond the |PMV| limit of category %1, PPD-weighted time Σ PPD/PPD limit, average PPD, PPD time Σ PPD, degree hours outside the temperature range (ISO 7730:2005 Annex H)</translation>
+    </message>
+    <message>
+        <source>直前 3600 秒（3240 行以上で定義）の WBGT（屋内）の平均。M = 平均 met·58.15·1.8 W として順化者 56.7 − 11.5·log10 M、非順化者 59.9 − 14.1·log10 M （ISO 7243:2017 附属書 A）</source>
+        <translation>The mean indoor WBGT over the preceding 3600 s (defined with at least 3240 rows). With M = mean met·58.15·1.8 W: acclimatised 56.7 − 11.5·log10 M, unacclimatised 59.9 − 14.1·log10 M (ISO 7243:2017 Annex A)</translation>
+    </message>
+    <message>
+        <source>適応モデル</source>
+        <translation>Adaptive model</translation>
+    </message>
+    <message>
+        <source>θrm = (θd−1 + 0.8θd−2 + 0.6θd−3 + 0.5θd−4 + 0.4θd−5 + 0.3θd−6 + 0.2θd−7)/3.8、15 ≤ θrm ≤ 30 で適用、θc = 0.33·θrm + 18.8；I：θc − 3 〜 θc + 2、II：−4 〜 +3、III：−5 〜 +4（EN 16798-1:2019 附属書 B.2.2）</source>
+        <translation>θrm = (θd−1 + 0.8θd−2 + 0.6θd−3 + 0.5θd−4 + 0.4θd−5 + 0.3θd−6 + 0.2θd−7)/3.8, applied for 15 ≤ θrm ≤ 30, θc = 0.33·θrm + 18.8; I: θc − 3 to θc + 2, II: −4 to +3, III: −5 to +4 (EN 16798-1:2019 Annex B.2.2)</translation>
+    </message>
+    <message>
+        <source>分単位ファイル</source>
+        <translation>Minute files</translation>
+    </message>
+    <message>
+        <source>秒記録のない日は分記録の平均を 1行 60 秒として数える。ドラフト率と WBGT 1時間平均はその日には定義しない</source>
+        <translation>A day without second records counts the averages of its minute records as 60 s a row. The draught rate and the WBGT hourly average are not defined on such a day</translation>
+    </message>
+    <message>
+        <source>平均的な一日</source>
+        <translation>The average day</translation>
+    </message>
+    <message>
+        <source>時刻別の平均は秒の加重平均、10 % と 90 % は細かい階級（作用温度 0.05 K、PMV 0.01、DR 0.1 %）の累積から読む</source>
+        <translation>The mean by hour is weighted by seconds; 10 % and 90 % are read from the sums of fine bins (operative temperature 0.05 K, PMV 0.01, DR 0.1 %)</translation>
+    </message>
+    <message>
+        <source>WBGT と PMV の値は計器自身が算出して記録した値であり、本報告書では再計算していない。</source>
+        <translation>The WBGT and PMV values are those the instrument worked out and recorded; this report does not recalculate them.</translation>
+    </message>
+    <message>
+        <source>入力</source>
+        <translation>Inputs</translation>
+    </message>
+    <message>
+        <source>データフォルダー</source>
+        <translation>Data folder</translation>
+    </message>
+    <message>
+        <source>プログラム</source>
+        <translation>Program</translation>
+    </message>
+    <message>
+        <source>読み飛ばした行</source>
+        <translation>Skipped rows</translation>
+    </message>
+    <message>
+        <source>分記録で数えた日</source>
+        <translation>Days counted from minute records</translation>
+    </message>
+    <message>
+        <source>記録のない日</source>
+        <translation>Days without records</translation>
+    </message>
+    <message>
+        <source>読み込んだ記録ファイル（%1 件）</source>
+        <translation>Record files read (%1)</translation>
+    </message>
+    <message>
+        <source>ほか %1 件（JSON に全件）</source>
+        <translation>and %1 more (all of them in the JSON)</translation>
+    </message>
+</context>
+<context>
     <name>TrendStrips</name>
     <message>
         <source>WBGT 内</source>
@@ -880,6 +1235,184 @@ Check the setting values!</translation>
         <source>%1 に保存できません</source>
         <translation>Cannot save to %1</translation>
     </message>
+    <message>
+        <source>風速</source>
+        <translation>Air speed</translation>
+    </message>
+    <message>
+        <source>気温</source>
+        <translation>Air temp</translation>
+    </message>
+    <message>
+        <source>湿度</source>
+        <translation>Humidity</translation>
+    </message>
+    <message>
+        <source>輻射熱</source>
+        <translation>Globe temp</translation>
+    </message>
+    <message>
+        <source>絶対湿度</source>
+        <translation>Abs. humidity</translation>
+    </message>
+    <message>
+        <source>露点温度</source>
+        <translation>Dew point</translation>
+    </message>
+    <message>
+        <source>湿球温度</source>
+        <translation>Wet bulb temp</translation>
+    </message>
+    <message>
+        <source>PMV 区分A (|PMV| &lt; 0.2)</source>
+        <translation>PMV category A (|PMV| &lt; 0.2)</translation>
+    </message>
+    <message>
+        <source>PMV 区分B (|PMV| &lt; 0.5)</source>
+        <translation>PMV category B (|PMV| &lt; 0.5)</translation>
+    </message>
+    <message>
+        <source>PMV 区分C (|PMV| &lt; 0.7)</source>
+        <translation>PMV category C (|PMV| &lt; 0.7)</translation>
+    </message>
+    <message>
+        <source>PMV 区分外 (|PMV| ≥ 0.7)</source>
+        <translation>PMV outside the categories (|PMV| ≥ 0.7)</translation>
+    </message>
+    <message>
+        <source>WBGT ほぼ安全 (&lt; 21 ℃)</source>
+        <translation>WBGT almost safe (&lt; 21 ℃)</translation>
+    </message>
+    <message>
+        <source>WBGT 注意 (21〜25 ℃)</source>
+        <translation>WBGT caution (21-25 ℃)</translation>
+    </message>
+    <message>
+        <source>WBGT 警戒 (25〜28 ℃)</source>
+        <translation>WBGT warning (25-28 ℃)</translation>
+    </message>
+    <message>
+        <source>WBGT 厳重警戒 (28〜31 ℃)</source>
+        <translation>WBGT severe warning (28-31 ℃)</translation>
+    </message>
+    <message>
+        <source>WBGT 危険 (≥ 31 ℃)</source>
+        <translation>WBGT danger (≥ 31 ℃)</translation>
+    </message>
+    <message>
+        <source>項目ごとの最小・平均・最大</source>
+        <translation>Minimum, average and maximum by item</translation>
+    </message>
+    <message>
+        <source>区分ごとの割合</source>
+        <translation>Shares by category</translation>
+    </message>
+    <message>
+        <source>快適性の集計</source>
+        <translation>Comfort figures</translation>
+    </message>
+    <message>
+        <source>調査報告書...</source>
+        <translation>Survey report...</translation>
+    </message>
+    <message>
+        <source>%1 日分は前回の読込から</source>
+        <translation>%1 days from the previous load</translation>
+    </message>
+    <message>
+        <source>秒数 %1</source>
+        <translation>Seconds %1</translation>
+    </message>
+    <message>
+        <source>最初 %1  最後 %2</source>
+        <translation>First %1  Last %2</translation>
+    </message>
+    <message>
+        <source>読み飛ばした行 %1</source>
+        <translation>Skipped rows %1</translation>
+    </message>
+    <message>
+        <source>項目</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Average</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>区分</source>
+        <translation>Category</translation>
+    </message>
+    <message>
+        <source>割合</source>
+        <translation>Share</translation>
+    </message>
+    <message>
+        <source>表示範囲 %1 〜 %2</source>
+        <translation>Shown %1 to %2</translation>
+    </message>
+    <message>
+        <source>ポート %1</source>
+        <translation>Port %1</translation>
+    </message>
+    <message>
+        <source>カーソル %1</source>
+        <translation>Cursor %1</translation>
+    </message>
+    <message>
+        <source>在室時間</source>
+        <translation>Occupied hours</translation>
+    </message>
+    <message>
+        <source>曜日</source>
+        <translation>Days</translation>
+    </message>
+    <message>
+        <source>外気温ファイル</source>
+        <translation>Outdoor temperature file</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>外気温ファイルを選ぶ</source>
+        <translation>Choose the outdoor temperature file</translation>
+    </message>
+    <message>
+        <source>CSV ファイル (*.csv);;すべてのファイル (*)</source>
+        <translation>CSV files (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>集計中...</source>
+        <translation>Working out the figures...</translation>
+    </message>
+    <message>
+        <source>調査報告書</source>
+        <translation>Survey report</translation>
+    </message>
+    <message>
+        <source>調査報告書を書けません:
+%1</source>
+        <translation>Cannot write the survey report:
+%1</translation>
+    </message>
+    <message>
+        <source>調査報告書を作成中...</source>
+        <translation>Writing the survey report...</translation>
+    </message>
+    <message>
+        <source>調査報告書を保存しました: %1</source>
+        <translation>Survey report saved: %1</translation>
+    </message>
 </context>
 <context>
     <name>qemra::TMainForm</name>
@@ -934,6 +1467,10 @@ Check the setting values!</translation>
     <message>
         <source>接続中は変更できません</source>
         <translation>Cannot change while connected</translation>
+    </message>
+    <message>
+        <source>記録ファイル書込不可: %1 (%2)</source>
+        <translation>Cannot write the record file: %1 (%2)</translation>
     </message>
 </context>
 <context>

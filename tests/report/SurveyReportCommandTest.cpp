@@ -1,6 +1,7 @@
 // The survey report as a user asks for it: the real program, with no display and no platform plugin
 // named.
 #include "common/Cp932File.h"
+#include "tests/support/PdfTools.h"
 #include "tests/support/TempFolder.h"
 
 #include <QFileInfo>
@@ -18,12 +19,13 @@ struct Result {
     QByteArray err;
 };
 
-Result RunMonitor(const QStringList& args)
+Result RunMonitor(const QStringList& args, const QString& language = QStringLiteral("ja"))
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("LANGUAGE"), language);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QEMRA_MONITOR_PATH), args);
     Result result;
@@ -87,6 +89,23 @@ TEST(SurveyReportCommand, WritesTheReportAndASidecarHoldingTheSummaryItsInputsAn
         RunMonitor(kRange + QStringList{"--data-dir", data.path(), "--report", pdf, "--tolerance", "40"}).exitCode, 0);
     const QJsonObject wider = QJsonDocument::fromJson(data.read("survey.json")).object()["verdicts"].toObject();
     EXPECT_EQ(wider["pmv_category"]["result"], "pass");
+}
+
+TEST(SurveyReportCommand, SpeaksTheScreensLanguageWithTheSameSidecar)
+{
+    TempFolder data;
+    WriteRecords(data);
+    ASSERT_EQ(RunMonitor(kRange + QStringList{"--data-dir", data.path(), "--report", data.file("ja.pdf")}).exitCode, 0);
+    ASSERT_EQ(
+        RunMonitor(kRange + QStringList{"--data-dir", data.path(), "--report", data.file("en.pdf")}, "en").exitCode, 0);
+    EXPECT_TRUE(PdfText(data.file("ja.pdf")).contains(QStringLiteral("温熱環境調査報告書")));
+    EXPECT_TRUE(PdfText(data.file("en.pdf")).contains(QStringLiteral("Thermal environment survey report")));
+    QJsonObject japanese = QJsonDocument::fromJson(data.read("ja.json")).object();
+    QJsonObject english = QJsonDocument::fromJson(data.read("en.json")).object();
+    japanese.remove("generated");
+    english.remove("generated");
+    EXPECT_EQ(japanese["verdicts"], english["verdicts"]);
+    EXPECT_EQ(japanese["quantities"], english["quantities"]);
 }
 
 TEST(SurveyReportCommand, StopsWithTwoOnABadReportOptionAndWritesNothing)

@@ -1,45 +1,62 @@
 #include "report/SurveyReportSources.h"
 
-#include <QJsonDocument>
+#include "common/Cp932File.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <numeric>
 
 using namespace qemra;
 
 namespace {
 
-QJsonObject Selection(const char* json) { return QJsonDocument::fromJson(QByteArray(json)).object(); }
-
-TEST(SurveyReportSourcesTest, CountsTheOccupiedSecondsTheSummarySelected)
+// Five minutes of second rows of port COM7 from 09:00 on Friday 2026-12-11, with a steady draught,
+// and the day before read from its minute record file only.
+void WriteRecords(const TempFolder& data)
 {
-    struct Case {
-        const char* selection;
-        RecordTime time;  // 2026-12-07 is a Monday, 2026-12-12 a Saturday
-        bool counted;
-    };
-    const Case cases[] = {
-        {R"({"hours": null, "days": null})", {2026, 12, 12, 3, 0, 0}, true},
-        {R"({"hours": "08:00-18:00", "days": null})", {2026, 12, 7, 8, 0, 0}, true},
-        {R"({"hours": "08:00-18:00", "days": null})", {2026, 12, 7, 17, 59, 59}, true},
-        {R"({"hours": "08:00-18:00", "days": null})", {2026, 12, 7, 18, 0, 0}, false},
-        {R"({"hours": "08:00-18:00", "days": null})", {2026, 12, 7, 7, 59, 59}, false},
-        {R"({"hours": "22:00-06:00", "days": null})", {2026, 12, 7, 23, 30, 0}, true},
-        {R"({"hours": "22:00-06:00", "days": null})", {2026, 12, 8, 5, 59, 59}, true},
-        {R"({"hours": "22:00-06:00", "days": null})", {2026, 12, 8, 6, 0, 0}, false},
-        {R"({"hours": null, "days": ["mon", "tue", "wed", "thu", "fri"]})", {2026, 12, 12, 10, 0, 0}, false},
-        {R"({"hours": null, "days": ["mon", "tue", "wed", "thu", "fri"]})", {2026, 12, 7, 10, 0, 0}, true},
-        {R"({"hours": "08:00-18:00", "days": ["sat"]})", {2026, 12, 12, 9, 0, 0}, true},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(OccupiedSeconds(Selection(c.selection)).Counts(c.time), c.counted)
-            << c.selection << " at " << c.time.day << " " << c.time.hour << ":" << c.time.minute;
+    QStringList lines = {
+        QStringLiteral("COM7,風速,気温,湿度,輻射熱,METs,clo,PMV,WBGTo,WBGTi,絶対湿度,露点温度,湿球温度,"),
+        QStringLiteral("時刻,m/s.,℃,％,℃,,,,℃,℃,g/kg,℃,℃,")};
+    const QTime start(9, 0);
+    for (int s = 0; s < 300; ++s)
+        lines << QStringLiteral("2026/12/11 %1,%2,22.00,45.000,23.00,1.20,0.70,-0.20,20.00,21.00,7.50,9.60,14.20,")
+                     .arg(start.addSecs(s).toString(QStringLiteral("HH:mm:ss")))
+                     .arg(s % 2 == 0 ? QStringLiteral("0.250") : QStringLiteral("0.350"));
+    data.write(QStringLiteral("Record/RT_COM7_20261211.csv"), Cp932Lines(lines));
 }
 
-TEST(SurveyReportSourcesTest, WeighsAirAndRadiantTemperatureByTheAirSpeed)
+double Sum(const std::vector<double>& values) { return std::accumulate(values.begin(), values.end(), 0.0); }
+
+TEST(SurveyReportSourcesTest, FillsTheDraughtRateFromTheAnalysisOfSecondRecords)
 {
-    EXPECT_DOUBLE_EQ(OperativeTemperature(20, 30, 0.19), 25.0);
-    EXPECT_DOUBLE_EQ(OperativeTemperature(20, 30, 0.2), 24.0);
-    EXPECT_DOUBLE_EQ(OperativeTemperature(20, 30, 0.6), 23.0);
+    TempFolder data;
+    WriteRecords(data);
+    const ComfortOptions everySecond;
+    const SurveyReportSources sources = ReadSurveyReportSources(RecordFolder(data.path()), QStringLiteral("COM7"),
+                                                                QDate(2026, 12, 10), QDate(2026, 12, 11), everySecond);
+
+    EXPECT_DOUBLE_EQ(sources.distributions.Seconds(), 300);
+    // The draught rate is defined once 162 of the trailing 180 seconds are there.
+    EXPECT_DOUBLE_EQ(Sum(sources.distributions.DraughtHistogram().seconds), 300 - 161);
+    EXPECT_TRUE(sources.distributions.AtHour(ReportDistributions::Quantity::DraughtRate, 9).mean.has_value());
+    ASSERT_EQ(sources.inputs.files.size(), 1u);
+    EXPECT_EQ(sources.inputs.files[0].path, data.file(QStringLiteral("Record/RT_COM7_20261211.csv")));
+    EXPECT_EQ(sources.inputs.files[0].bytes, data.read(QStringLiteral("Record/RT_COM7_20261211.csv")).size());
+    EXPECT_EQ(sources.inputs.missingDays, QList<QDate>{QDate(2026, 12, 10)});
+}
+
+TEST(SurveyReportSourcesTest, CountsOnlyTheSecondsTheOptionsOccupy)
+{
+    TempFolder data;
+    WriteRecords(data);
+    ComfortOptions options;
+    options.occupied.SetSpan(9 * 60 + 3, 9 * 60 + 5);
+    const SurveyReportSources sources = ReadSurveyReportSources(RecordFolder(data.path()), QStringLiteral("COM7"),
+                                                                QDate(2026, 12, 11), QDate(2026, 12, 11), options);
+    EXPECT_DOUBLE_EQ(sources.distributions.Seconds(), 120);
+    // The trailing window takes the seconds before the span too, so every counted second has a rate.
+    EXPECT_DOUBLE_EQ(Sum(sources.distributions.DraughtHistogram().seconds), 120);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "windows/history/HistoryWindow.h"
 
+#include "acquisition/Records.h"
 #include "common/NumberText.h"
 #include "common/Prompts.h"
+#include "report/SurveyReportCommand.h"
+#include "survey/SurveyRun.h"
 #include "windows/history/HistoryChart.h"
 #include "windows/history/HistorySummaryPdf.h"
 #include "windows/main/TrendStrips.h"
@@ -9,16 +12,21 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTextStream>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -224,6 +232,10 @@ THistoryForm::~THistoryForm()
         loader_->Cancel();
         worker_->wait();
     }
+    if (figuresWorker_)
+        figuresWorker_->wait();
+    if (reportWorker_)
+        reportWorker_->wait();
     view_.reset();
 }
 
@@ -258,6 +270,17 @@ void THistoryForm::BuildWindow()
     summaryLayout->addWidget(TSummary);
     TShares = FigureTable("TShares", tr("区分ごとの割合"), ShareTable().columns);
     summaryLayout->addWidget(TShares);
+    summaryLayout->addWidget(BuildSelection());
+    // A text box of its own size: figures that arrive later never resize the strips under the cursor.
+    LComfort = new QPlainTextEdit();
+    LComfort->setObjectName(QStringLiteral("LComfort"));
+    LComfort->setAccessibleName(tr("快適性の集計"));
+    LComfort->setReadOnly(true);
+    LComfort->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The command line's table: its columns line up in a fixed-width font only.
+    LComfort->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    LComfort->setMinimumHeight(QFontMetrics(LComfort->font()).lineSpacing() * 12);
+    summaryLayout->addWidget(LComfort);
     summaryLayout->addStretch(1);
     split->addWidget(summary);
     // The strips give way to the tables, never the other way round.
@@ -315,6 +338,7 @@ QWidget* THistoryForm::BuildTopBar()
     BBFitAll = button("BBFitAll", tr("全体表示"));
     BBSavePng = button("BBSavePng", tr("PNG保存..."));
     BBSavePdf = button("BBSavePdf", tr("PDF保存..."));
+    BBReport = button("BBReport", tr("調査報告書..."));
 
     layout->addWidget(periodLabel);
     layout->addWidget(EFrom);
@@ -329,6 +353,7 @@ QWidget* THistoryForm::BuildTopBar()
     layout->addWidget(BBFitAll);
     layout->addWidget(BBSavePng);
     layout->addWidget(BBSavePdf);
+    layout->addWidget(BBReport);
 
     connect(EFrom, &QDateEdit::dateChanged, this, [this] { RefreshPorts(); });
     connect(ETo, &QDateEdit::dateChanged, this, [this] { RefreshPorts(); });
@@ -337,6 +362,7 @@ QWidget* THistoryForm::BuildTopBar()
     connect(BBFitAll, &QPushButton::clicked, this, [this] { BBFitAllClick(); });
     connect(BBSavePng, &QPushButton::clicked, this, [this] { BBSavePngClick(); });
     connect(BBSavePdf, &QPushButton::clicked, this, [this] { BBSavePdfClick(); });
+    connect(BBReport, &QPushButton::clicked, this, [this] { BBReportClick(); });
     return bar;
 }
 
@@ -447,6 +473,7 @@ void THistoryForm::SetBusy(bool busy)
     BBFitAll->setEnabled(any);
     BBSavePng->setEnabled(!busy && any);
     BBSavePdf->setEnabled(!busy && loaded_ != nullptr);
+    BBReport->setEnabled(!busy && loaded_ != nullptr && !reportWorker_);
 }
 
 void THistoryForm::BBLoadClick()
@@ -522,6 +549,7 @@ void THistoryForm::LoadDone(std::optional<HistoryLoad> load)
             notes.append(tr("読めません: ") + error);
         LStatus->setText(notes.join(QStringLiteral("  ")));
         ShowSummary();
+        ComputeComfortFigures();
         if (!loaded_->rows.Empty()) {
             viewFrom_ = static_cast<double>(loaded_->rows.FirstSeconds());
             viewTo_ = static_cast<double>(loaded_->rows.LastSeconds());
@@ -743,8 +771,8 @@ QImage THistoryForm::ExportImage()
 
 void THistoryForm::BBSavePngClick()
 {
-    const QString path = prompts_.SaveFileName(
-        ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History")));
+    const QString path =
+        prompts_.SaveFileName(ExportDialog(tr("PNG保存"), QStringLiteral("PNG"), QStringLiteral("History")));
     if (path.isEmpty())
         return;
     if (!ExportImage().save(path, "PNG"))
@@ -753,8 +781,8 @@ void THistoryForm::BBSavePngClick()
 
 void THistoryForm::BBSavePdfClick()
 {
-    const QString path = prompts_.SaveFileName(
-        ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary")));
+    const QString path =
+        prompts_.SaveFileName(ExportDialog(tr("PDF保存"), QStringLiteral("PDF"), QStringLiteral("HistorySummary")));
     if (path.isEmpty())
         return;
     // The strips are painted onto the page as they paint themselves: lines and text, no picture.
@@ -768,6 +796,163 @@ void THistoryForm::BBSavePdfClick()
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
         prompts_.Error(tr("%1 に保存できません").arg(path));
+}
+
+}  // namespace qemra
+
+namespace qemra {
+
+QWidget* THistoryForm::BuildSelection()
+{
+    auto* box = new QWidget();
+    box->setObjectName(QStringLiteral("PSelection"));
+    auto* form = new QFormLayout(box);
+    form->setContentsMargins(0, 0, 0, 0);
+    const auto lineEdit = [box](const char* name, const QString& accessible, const QString& placeholder) {
+        auto* edit = new QLineEdit(box);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setAccessibleName(accessible);
+        edit->setPlaceholderText(placeholder);
+        return edit;
+    };
+    ESelHours = lineEdit("ESelHours", tr("在室時間"), QStringLiteral("08:00-18:00"));
+    ESelDays = lineEdit("ESelDays", tr("曜日"), QStringLiteral("mon-fri"));
+    CBSelCategory = new QComboBox(box);
+    CBSelCategory->setObjectName(QStringLiteral("CBSelCategory"));
+    CBSelCategory->setAccessibleName(tr("区分"));
+    CBSelCategory->addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    CBSelCategory->setCurrentIndex(1);
+    ESelOutdoor = lineEdit("ESelOutdoor", tr("外気温ファイル"), QString());
+    BBSelOutdoor = new QPushButton(tr("参照..."), box);
+    BBSelOutdoor->setObjectName(QStringLiteral("BBSelOutdoor"));
+    BBSelOutdoor->setAccessibleName(tr("外気温ファイルを選ぶ"));
+    auto* outdoorRow = new QHBoxLayout();
+    outdoorRow->addWidget(ESelOutdoor, 1);
+    outdoorRow->addWidget(BBSelOutdoor);
+    form->addRow(tr("在室時間"), ESelHours);
+    form->addRow(tr("曜日"), ESelDays);
+    form->addRow(tr("区分"), CBSelCategory);
+    form->addRow(tr("外気温ファイル"), outdoorRow);
+
+    for (QLineEdit* edit : {ESelHours, ESelDays, ESelOutdoor})
+        connect(edit, &QLineEdit::editingFinished, this, [this] { ComputeComfortFigures(); });
+    connect(CBSelCategory, &QComboBox::currentIndexChanged, this, [this] { ComputeComfortFigures(); });
+    connect(BBSelOutdoor, &QPushButton::clicked, this, [this] { BBSelOutdoorClick(); });
+    return box;
+}
+
+SurveySelection THistoryForm::Selection() const
+{
+    return {ESelHours->text(), ESelDays->text(), CBSelCategory->currentText(), ESelOutdoor->text()};
+}
+
+void THistoryForm::SetSelection(const SurveySelection& selection)
+{
+    const QSignalBlocker blockCategory(CBSelCategory);
+    ESelHours->setText(selection.hours);
+    ESelDays->setText(selection.days);
+    CBSelCategory->setCurrentText(selection.category.isEmpty() ? QStringLiteral("B") : selection.category);
+    ESelOutdoor->setText(selection.outdoorFile);
+    ComputeComfortFigures();
+}
+
+QString THistoryForm::ComfortFiguresText() const { return LComfort->toPlainText(); }
+
+void THistoryForm::BBSelOutdoorClick()
+{
+    FileDialogOptions options;
+    options.title = tr("外気温ファイル");
+    options.filter = tr("CSV ファイル (*.csv);;すべてのファイル (*)");
+    options.directory = dataFolder_;
+    options.confirmOverwrite = false;
+    const QString path = prompts_.OpenFileName(options);
+    if (path.isEmpty())
+        return;
+    ESelOutdoor->setText(path);
+    ComputeComfortFigures();
+}
+
+void THistoryForm::ComputeComfortFigures()
+{
+    if (!loaded_)
+        return;
+    // One computation at a time; a selection changed meanwhile is worked out when it ends.
+    if (figuresWorker_) {
+        figuresAgain_ = true;
+        return;
+    }
+    const QStringList args = SurveySummaryArguments(loadedFrom_, loadedTo_, dataFolder_, loadedPort_, Selection());
+    LComfort->setPlainText(tr("集計中..."));
+    figuresWorker_.reset(QThread::create([this, args, dataFolder = dataFolder_] {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        figuresStatus_ = RunSurveySummary(args, dataFolder, outStream, errStream);
+        outStream.flush();
+        errStream.flush();
+        figuresOut_ = out;
+        figuresErr_ = err;
+    }));
+    connect(figuresWorker_.get(), &QThread::finished, this, [this] { ComfortFiguresDone(); });
+    figuresWorker_->start();
+}
+
+void THistoryForm::ComfortFiguresDone()
+{
+    figuresWorker_->wait();
+    figuresWorker_.reset();
+    if (figuresAgain_) {
+        figuresAgain_ = false;
+        ComputeComfortFigures();
+        return;
+    }
+    // Days without files are named on the error stream with a status of 0: the figures come first.
+    QString text = figuresOut_.trimmed();
+    if (const QString notes = figuresErr_.trimmed(); !notes.isEmpty())
+        text = figuresStatus_ == 0 ? text + QStringLiteral("\n\n") + notes : notes;
+    LComfort->setPlainText(text);
+    emit ComfortFiguresShown();
+}
+
+void THistoryForm::BBReportClick()
+{
+    if (!loaded_)
+        return;
+    const QString path =
+        prompts_.SaveFileName(ExportDialog(tr("調査報告書"), QStringLiteral("PDF"), QStringLiteral("SurveyReport")));
+    if (path.isEmpty())
+        return;
+    const QStringList args = SurveySummaryArguments(loadedFrom_, loadedTo_, dataFolder_, loadedPort_, Selection())
+                             << QStringLiteral("--report") << path;
+    // A year of second records takes a while: the window stays usable meanwhile.
+    reportWorker_.reset(QThread::create([this, args, dataFolder = dataFolder_] {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        reportStatus_ = RunSurveyReport(args, dataFolder, QStringLiteral("Qemra-series Monitor Ver.") + AppVersion,
+                                        outStream, errStream);
+        errStream.flush();
+        reportErr_ = err;
+    }));
+    connect(reportWorker_.get(), &QThread::finished, this, [this, path] { ReportDone(path); });
+    BBReport->setEnabled(false);
+    LStatus->setText(tr("調査報告書を作成中..."));
+    reportWorker_->start();
+}
+
+void THistoryForm::ReportDone(const QString& path)
+{
+    reportWorker_->wait();
+    reportWorker_.reset();
+    SetBusy(Loading());
+    const bool written = reportStatus_ == 0;
+    if (written)
+        LStatus->setText(tr("調査報告書を保存しました: %1").arg(path));
+    else
+        prompts_.Error(tr("調査報告書を書けません:\n%1").arg(reportErr_.trimmed()));
+    emit ReportWritten(written);
 }
 
 }  // namespace qemra

@@ -2,6 +2,7 @@
 
 #include "survey/HistoryLoader.h"
 #include "survey/HistoryView.h"
+#include "survey/SurveySelection.h"
 #include "windows/history/HistorySummaryPdf.h"
 
 #include <QDate>
@@ -17,6 +18,8 @@
 class QComboBox;
 class QDateEdit;
 class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
@@ -55,6 +58,18 @@ public:
     void BBFitAllClick();
     void BBSavePngClick();
     void BBSavePdfClick();
+    // Writes the survey report of the loaded range, port and selection where the save dialog says,
+    // in the background; ReportWritten tells when it is done.
+    void BBReportClick();
+    bool WritingReport() const { return reportWorker_ != nullptr; }
+
+    // The occupied hours, days, category and outdoor file the comfort figures are counted with.
+    SurveySelection Selection() const;
+    void SetSelection(const SurveySelection& selection);
+    // The comfort figures of the loaded range as the summary's command line prints them; they are
+    // worked out again in the background after a load and whenever the selection changes.
+    QString ComfortFiguresText() const;
+    bool ComputingComfortFigures() const { return figuresWorker_ != nullptr; }
 
     bool Loading() const { return worker_ != nullptr; }
     // The reduction and figures shown; null before the first load that finished.
@@ -94,6 +109,10 @@ signals:
     void LoadFinished(bool loaded);
     // Rows read in the background are drawn.
     void RowsDrawn();
+    // The comfort figures of the latest selection are shown.
+    void ComfortFiguresShown();
+    // A report asked for with the button is written, or `written` false when it could not be.
+    void ReportWritten(bool written);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -109,6 +128,11 @@ private:
     void Redraw();
     void ShowCursorValues();
     void ShowSummary();
+    QWidget* BuildSelection();
+    void ComputeComfortFigures();
+    void ComfortFiguresDone();
+    void BBSelOutdoorClick();
+    void ReportDone(const QString& path);
     // Rows read in the background are there: drawn when the strips still wait for them.
     void RowsArrived();
 
@@ -153,6 +177,22 @@ private:
     std::vector<QLabel*> cursorValues_;
     QTimer* progressTimer_ = nullptr;
     QTimer* redrawTimer_ = nullptr;
+
+    std::unique_ptr<QThread> figuresWorker_;
+    bool figuresAgain_ = false;  // the selection changed while the figures were worked out
+    QString figuresOut_;         // the worker's output, taken on this thread when it ends
+    QString figuresErr_;
+    int figuresStatus_ = 0;
+    std::unique_ptr<QThread> reportWorker_;
+    int reportStatus_ = 0;
+    QString reportErr_;
+    QLineEdit* ESelHours = nullptr;
+    QLineEdit* ESelDays = nullptr;
+    QComboBox* CBSelCategory = nullptr;
+    QLineEdit* ESelOutdoor = nullptr;
+    QPushButton* BBSelOutdoor = nullptr;
+    QPushButton* BBReport = nullptr;
+    QPlainTextEdit* LComfort = nullptr;
 };
 
 }  // namespace qemra

@@ -2,6 +2,7 @@
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "core/AcquisitionCore.h"
+#include "survey/SurveyRun.h"
 #include "tests/support/RecordedDays.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/TempFolder.h"
@@ -15,8 +16,12 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -313,6 +318,80 @@ TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
             red += c.red() > 200 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
         }
     EXPECT_GT(red, 20) << "the air temperature's line on the page, " << temperature.name().toStdString();
+}
+
+// The summary's table as the command line prints it for these arguments.
+QString CommandLineFigures(const QStringList& args, const QString& dataDir)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    RunSurveySummary(args, dataDir, outStream, errStream);
+    outStream.flush();
+    return out.trimmed();
+}
+
+TEST_F(HistoryWindowTest, SummaryPaneShowsTheCommandLinesComfortFiguresForTheSelection)
+{
+    QSignalSpy shown(form.get(), &THistoryForm::ComfortFiguresShown);
+    ASSERT_TRUE(Load());
+    ASSERT_TRUE(shown.wait(30000));
+    const QStringList range = {"--summary",     "2026/12/01", "2026/12/03", "--data-dir",
+                               folder_->path(), "--port",     "COM7"};
+    const QString everySecond = CommandLineFigures(range, folder_->path());
+    ASSERT_FALSE(everySecond.isEmpty());
+    EXPECT_EQ(Find<QPlainTextEdit>("LComfort")->toPlainText(), everySecond);
+
+    form->SetSelection({"08:30-09:00", "tue-wed", "A", ""});
+    ASSERT_TRUE(shown.wait(30000));
+    const QString selected = CommandLineFigures(
+        range + QStringList{"--hours", "08:30-09:00", "--days", "tue-wed", "--category", "A"}, folder_->path());
+    EXPECT_EQ(form->ComfortFiguresText(), selected);
+    EXPECT_NE(selected, everySecond);
+
+    // A selection the summary refuses shows its reason, not the figures of the one before.
+    Find<QLineEdit>("ESelHours")->setText("25:00-26:00");
+    emit Find<QLineEdit>("ESelHours")->editingFinished();
+    ASSERT_TRUE(shown.wait(30000));
+    EXPECT_TRUE(form->ComfortFiguresText().contains("25:00-26:00")) << form->ComfortFiguresText().toStdString();
+}
+
+TEST_F(HistoryWindowTest, ReportButtonWritesTheSurveyReportOfTheLoadedRangeAndSelection)
+{
+    EXPECT_FALSE(Find<QPushButton>("BBReport")->isEnabled()) << "nothing loaded, nothing to report";
+    ASSERT_TRUE(Load());
+    form->SetSelection({"08:00-09:00", "", "C", ""});
+    TempFolder out;
+    prompts.fileAnswers = {out.file("report.pdf")};
+    QSignalSpy written(form.get(), &THistoryForm::ReportWritten);
+    Find<QPushButton>("BBReport")->click();
+    ASSERT_TRUE(written.wait(60000));
+    EXPECT_TRUE(written.front().front().toBool());
+    ASSERT_EQ(prompts.dialogs.size(), 1u);
+    EXPECT_EQ(prompts.dialogs[0].directory, folder_->path());
+    EXPECT_EQ(prompts.dialogs[0].fileName, "SurveyReport_20261201_20261203.pdf");
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.texts().join('\n').toStdString();
+
+    EXPECT_TRUE(out.read("report.pdf").startsWith("%PDF-"));
+    const QJsonObject sidecar = QJsonDocument::fromJson(out.read("report.json")).object();
+    EXPECT_EQ(sidecar["inputs"]["from"], "2026-12-01");
+    EXPECT_EQ(sidecar["inputs"]["to"], "2026-12-03");
+    EXPECT_EQ(sidecar["inputs"]["port"], "COM7");
+    EXPECT_EQ(sidecar["selection"]["hours"], "08:00-09:00");
+    EXPECT_EQ(sidecar["selection"]["category"], "C");
+    EXPECT_EQ(sidecar["rows"], 3 * 3600) << "the occupied hour of each of the three days";
+
+    // A selection the summary refuses writes nothing and says why.
+    form->SetSelection({"8 to 9", "", "C", ""});
+    prompts.fileAnswers = {out.file("refused.pdf")};
+    Find<QPushButton>("BBReport")->click();
+    ASSERT_TRUE(written.wait(60000));
+    EXPECT_FALSE(written.back().front().toBool());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].kind, Prompts::Kind::Error);
+    EXPECT_TRUE(prompts.messages[0].text.contains("8 to 9")) << prompts.messages[0].text.toStdString();
+    EXPECT_FALSE(out.exists("refused.pdf"));
 }
 
 TEST_F(HistoryWindowTest, EveryPixelColumnOverARunHoldsItsLineWhateverTheZoom)
