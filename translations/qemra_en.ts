@@ -1472,6 +1472,14 @@ Check the setting values!</translation>
         <source>記録ファイル書込不可: %1 (%2)</source>
         <translation>Cannot write the record file: %1 (%2)</translation>
     </message>
+    <message>
+        <source>ポート待機中: %1</source>
+        <translation>Waiting for the port: %1</translation>
+    </message>
+    <message>
+        <source>ポートを開けません: %1: %2</source>
+        <translation>Cannot open the port: %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>qemra::TPrmSetForm</name>
@@ -1685,6 +1693,10 @@ Check the setting values!</translation>
     <message>
         <source>接続していないので、実行できません！</source>
         <translation>Not connected, so this cannot be done!</translation>
+    </message>
+    <message>
+        <source>ポートを開けません: %1: %2</source>
+        <translation>Cannot open the port: %1: %2</translation>
     </message>
 </context>
 <context>

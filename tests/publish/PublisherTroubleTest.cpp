@@ -161,8 +161,8 @@ TEST_F(PublisherTroubleTest, TwoInstrumentsOfOneHostWithOnlyTheBrokerSetKeepThei
 
     EXPECT_TRUE(first->Connected());
     EXPECT_TRUE(second->Connected());
-    EXPECT_EQ(station.log.filter(QStringLiteral("切断")), QStringList());
-    EXPECT_EQ(other.log.filter(QStringLiteral("切断")), QStringList());
+    EXPECT_EQ(station.log.filter(QStringLiteral("disconnected")), QStringList());
+    EXPECT_EQ(other.log.filter(QStringLiteral("disconnected")), QStringList());
     const std::vector<QByteArray> online{"online"};
     EXPECT_EQ(subscriber.Payloads(QStringLiteral("qemra/lab-pc-ttyUSB0/status")), online);
     EXPECT_EQ(subscriber.Payloads(QStringLiteral("qemra/lab-pc-ttyUSB1/status")), online);
@@ -182,7 +182,7 @@ TEST_F(PublisherTroubleTest, ASessionTakenOverByAnotherClientIsSaidAndTheNextAtt
 
     const QStringList told = station.log.filter(QStringLiteral("took the session over"));
     ASSERT_EQ(told.size(), 1) << station.log.join(u'\n').toStdString();
-    EXPECT_EQ(told[0], QStringLiteral("MQTT: 切断 127.0.0.1:%1: another client connected with the ClientId "
+    EXPECT_EQ(told[0], QStringLiteral("MQTT: disconnected from 127.0.0.1:%1: another client connected with the ClientId "
                                       "qemra-station-ttyUSB0 and took the session over; next attempt in 5 s")
                            .arg(takesOver.Port()));
     EXPECT_EQ(takesOver.Connects(5), 1) << "no fight for the client id";
@@ -200,7 +200,7 @@ TEST_F(PublisherTroubleTest, ABrokerThatSpeaksOnly311IsAskedAgainInItsVersionAnd
     ASSERT_TRUE(WaitUntil([&] { return publisher->AcknowledgedRow() == At(9, 41); }))
         << station.log.join(u'\n').toStdString();
     EXPECT_TRUE(publisher->Connected());
-    EXPECT_EQ(station.log, QStringList{QStringLiteral("MQTT: 接続 127.0.0.1:%1").arg(only311.Port())});
+    EXPECT_EQ(station.log, QStringList{QStringLiteral("MQTT: connected to 127.0.0.1:%1").arg(only311.Port())});
     EXPECT_EQ(only311.Connects(5), 1);
     EXPECT_EQ(only311.Connects(4), 1);
 }
@@ -218,7 +218,7 @@ TEST_F(PublisherTroubleTest, ABrokerThatNeverAnswersTheConnectIsSaidToHaveTimedO
     ASSERT_TRUE(WaitUntil([&] { return !station.log.isEmpty(); }));
     EXPECT_EQ(
         station.log.front(),
-        QStringLiteral("MQTT: 接続できません 127.0.0.1:%1: timed out: no CONNACK within 0.5 s").arg(silent.Port()));
+        QStringLiteral("MQTT: cannot connect to 127.0.0.1:%1: timed out: no CONNACK within 0.5 s").arg(silent.Port()));
     EXPECT_FALSE(publisher->Connected());
 }
 
