@@ -139,7 +139,7 @@ QString YearFolder()
     const QString month = MonthFolder();
     if (month.isEmpty())
         return {};
-    const QString folder = CacheFolder() + QStringLiteral("-year");
+    const QString folder = CacheFolder() + QStringLiteral("-year-from-month");
     const QString stampPath = folder + QStringLiteral("/complete");
     const QString stampText = kCacheStamp + QStringLiteral("year 2025 from the month\n");
     QFile stamp(stampPath);
