@@ -317,17 +317,7 @@ std::vector<QList<QPointF>> HistoryIndex::Reduce(double from, double to, int col
             const double x = from + (static_cast<double>(column) + 0.25) * perColumn;
             for (std::size_t s = 0; s < points.size(); ++s) {
                 const auto [low, high] = MinMax(s, block, end);
-                QList<QPointF>& list = points[s];
-                if (low > high) {
-                    list.append(QPointF(x, std::numeric_limits<double>::quiet_NaN()));
-                    continue;
-                }
-                // Coming from above, the column is drawn downwards, and the other way round.
-                const bool fromAbove = !list.isEmpty() && std::isfinite(list.back().y()) &&
-                                       list.back().y() > (static_cast<double>(low) + high) / 2.0;
-                list.append(QPointF(x, fromAbove ? high : low));
-                if (high != low)
-                    list.append(QPointF(x, fromAbove ? low : high));
+                AppendColumnExtremes(points[s], x, low, high);
             }
         }
         previousColumn = column;

@@ -8,6 +8,19 @@
 
 namespace qemra {
 
+void AppendColumnExtremes(QList<QPointF>& line, double x, double low, double high)
+{
+    if (low > high) {
+        line.append(QPointF(x, std::numeric_limits<double>::quiet_NaN()));
+        return;
+    }
+    // Coming from above, the column is drawn downwards, and the other way round.
+    const bool fromAbove = !line.isEmpty() && std::isfinite(line.back().y()) && line.back().y() > (low + high) / 2.0;
+    line.append(QPointF(x, fromAbove ? high : low));
+    if (high != low)
+        line.append(QPointF(x, fromAbove ? low : high));
+}
+
 namespace {
 
 constexpr float kNone = std::numeric_limits<float>::infinity();
@@ -239,17 +252,7 @@ std::vector<QList<QPointF>> HistoryRows::Reduce(double from, double to, int colu
             const double x = from + (static_cast<double>(column) + 0.25) * perColumn;
             for (std::size_t s = 0; s < points.size(); ++s) {
                 const auto [low, high] = MinMax(static_cast<int>(s), row, end);
-                QList<QPointF>& list = points[s];
-                if (low > high) {
-                    list.append(QPointF(x, std::numeric_limits<double>::quiet_NaN()));
-                    continue;
-                }
-                // Coming from above, the column is drawn downwards, and the other way round.
-                const bool fromAbove = !list.isEmpty() && std::isfinite(list.back().y()) &&
-                                       list.back().y() > (static_cast<double>(low) + high) / 2.0;
-                list.append(QPointF(x, fromAbove ? high : low));
-                if (high != low)
-                    list.append(QPointF(x, fromAbove ? low : high));
+                AppendColumnExtremes(points[s], x, low, high);
             }
         }
         previousColumn = column;

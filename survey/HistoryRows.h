@@ -13,6 +13,10 @@
 
 namespace qemra {
 
+// One pixel column of a reduced line at `x`: its extremes as a vertical stroke entered from the side
+// the line came from, or a break (NaN) when the column holds no value (`low` > `high`).
+void AppendColumnExtremes(QList<QPointF>& line, double x, double low, double high);
+
 // A row time in local wall-clock seconds since 1899-12-30 00:00, the x of the trend charts.
 std::int64_t LocalSeconds(const RecordTime& time);
 
