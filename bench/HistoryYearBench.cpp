@@ -2,6 +2,7 @@
 // with an empty reduction cache (the first open, which fills it) and once from the cache. The year
 // is written once by the recorder itself into a folder kept between runs; the peak resident size
 // is the window's, measured from where the process stood before the first open.
+#include "bench/ProcessMemory.h"
 #include "common/Prompts.h"
 #include "recording/RecordFiles.h"
 #include "windows/history/HistoryWindow.h"
@@ -124,23 +125,8 @@ double SecondFileMegabytes(const QString& folder, int days)
     return static_cast<double>(bytes) / 1e6;
 }
 
-double StatusMegabytes(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stod(line.substr(std::string(key).size())) / 1024.0;
-    return -1;
-}
-
-bool ResetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
-}
+using bench::ResetPeakMemory;
+using bench::StatusMegabytes;
 
 // Presses 読込 and waits until the strips are drawn; false when the load failed.
 bool OpenYear(THistoryForm& form)

@@ -4,6 +4,7 @@
 // The history window over the same month: from pressing 読込 to the five strips drawn.
 // The comfort analysis with every option over the month, and the summary over a year made of the
 // month's days with their dates moved, on one thread and on one per core.
+#include "bench/ProcessMemory.h"
 #include "common/Prompts.h"
 #include "recording/RecordFiles.h"
 #include "survey/SurveyRun.h"
@@ -113,25 +114,8 @@ qint64 SecondFileBytes(const QString& folder, int days)
     return bytes;
 }
 
-// A line of /proc/self/status in kB, as MB; -1 when not there.
-double StatusMegabytes(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stod(line.substr(std::string(key).size())) / 1024.0;
-    return -1;
-}
-
-// Resets the peak resident size to the present one, so the peak read later is the summary's.
-bool ResetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
-}
+using bench::ResetPeakMemory;
+using bench::StatusMegabytes;
 
 // A year of second record files: day i of 2025 is the month's day i % 31 with its dates moved.
 QString YearFolder()
