@@ -90,7 +90,19 @@ double TrailingWindow::DeviationOfFirst() const
     return std::sqrt(variance) / kUnits;
 }
 
-ComfortStream::ComfortStream() : draught_(kDraughtSpan, kDraughtRows), wbgt_(kWbgtSpan, kWbgtRows) {}
+void DraughtWindow::Add(std::int64_t second, const RecordValues& values)
+{
+    window_.Add(second, Value(RecordQuantity::Wind, values), Value(RecordQuantity::AirTemp, values));
+}
+
+std::optional<DraughtFigures> DraughtWindow::Figures() const
+{
+    if (!window_.Defined())
+        return std::nullopt;
+    return DraughtOf(window_.MeanOfFirst(), window_.DeviationOfFirst(), window_.MeanOfOther());
+}
+
+ComfortStream::ComfortStream() : wbgt_(kWbgtSpan, kWbgtRows) {}
 
 void ComfortStream::Clear()
 {
@@ -100,8 +112,14 @@ void ComfortStream::Clear()
 
 void ComfortStream::Feed(std::int64_t second, const RecordValues& values)
 {
-    draught_.Add(second, Value(RecordQuantity::Wind, values), Value(RecordQuantity::AirTemp, values));
+    draught_.Add(second, values);
     wbgt_.Add(second, Value(RecordQuantity::WbgtIn, values), Value(RecordQuantity::Mets, values));
+}
+
+double OperativeTemperatureOf(const RecordValues& values)
+{
+    return OperativeTemperature(Value(RecordQuantity::AirTemp, values), Value(RecordQuantity::RadiantTemp, values),
+                                Value(RecordQuantity::Wind, values));
 }
 
 ComfortSecond ComfortWithoutWindows(const RecordValues& values)
@@ -109,15 +127,13 @@ ComfortSecond ComfortWithoutWindows(const RecordValues& values)
     ComfortSecond figures;
     figures.pmv = Value(RecordQuantity::Pmv, values);
     figures.ppd = PpdOf(figures.pmv);
-    figures.operativeTemp =
-        OperativeTemperature(Value(RecordQuantity::AirTemp, values), Value(RecordQuantity::RadiantTemp, values),
-                             Value(RecordQuantity::Wind, values));
+    figures.operativeTemp = OperativeTemperatureOf(values);
     return figures;
 }
 
 ComfortSecond ComfortStream::Add(std::int64_t second, const RecordValues& values)
 {
-    const bool inOrder = draught_.End() == TrailingWindow::kEmptyEnd || second > draught_.End();
+    const bool inOrder = draught_.After(second);
     Feed(second, values);
     ComfortSecond figures;
     figures.pmv = Value(RecordQuantity::Pmv, values);
@@ -126,13 +142,10 @@ ComfortSecond ComfortStream::Add(std::int64_t second, const RecordValues& values
         ppd_.result = PpdOf(figures.pmv);
     }
     figures.ppd = ppd_.result;
-    figures.operativeTemp = OperativeTemperature(Value(RecordQuantity::AirTemp, values),
-                                                 Value(RecordQuantity::RadiantTemp, values),
-                                                 Value(RecordQuantity::Wind, values));
+    figures.operativeTemp = OperativeTemperatureOf(values);
     if (!inOrder)
         return figures;
-    if (draught_.Defined())
-        figures.draught = DraughtOf(draught_.MeanOfFirst(), draught_.DeviationOfFirst(), draught_.MeanOfOther());
+    figures.draught = draught_.Figures();
     if (wbgt_.Defined()) {
         const double meanMets = wbgt_.MeanOfOther();
         if (!(limits_.input == meanMets)) {

@@ -74,12 +74,32 @@ struct ComfortSecond {
     std::optional<WbgtAverage> wbgt;
 };
 
+// The draught over the trailing 180 s of second rows fed in time order, kept by time.
+class DraughtWindow {
+public:
+    static constexpr std::int64_t kSpan = 180;
+    static constexpr std::int64_t kFewestRows = 162;
+
+    // Whether a row at `second` would come after every row taken: only such a row has a draught.
+    bool After(std::int64_t second) const
+    {
+        return window_.End() == TrailingWindow::kEmptyEnd || second > window_.End();
+    }
+    void Add(std::int64_t second, const RecordValues& values);
+    // The draught at the last row's second; empty with fewer than 162 rows in the window.
+    std::optional<DraughtFigures> Figures() const;
+    void Clear() { window_.Clear(); }
+
+private:
+    TrailingWindow window_{kSpan, kFewestRows};
+};
+
 // The per-second figures of second rows fed in time order, trailing windows kept by time: a gap
 // in the rows (the port away, a missing day) leaves rows out of the windows, never a row count.
 class ComfortStream {
 public:
-    static constexpr std::int64_t kDraughtSpan = 180;
-    static constexpr std::int64_t kDraughtRows = 162;
+    static constexpr std::int64_t kDraughtSpan = DraughtWindow::kSpan;
+    static constexpr std::int64_t kDraughtRows = DraughtWindow::kFewestRows;
     static constexpr std::int64_t kWbgtSpan = 3600;
     static constexpr std::int64_t kWbgtRows = 3240;
 
@@ -102,11 +122,14 @@ private:
         Result result{};
     };
 
-    TrailingWindow draught_;
+    DraughtWindow draught_;
     TrailingWindow wbgt_;
     Last<double> ppd_;
     Last<WbgtLimits> limits_;
 };
+
+// The operative temperature of a row's air and radiant temperature and air speed.
+double OperativeTemperatureOf(const RecordValues& values);
 
 // The figures of a second from values alone: a minute row's averages, whose windows are not defined.
 ComfortSecond ComfortWithoutWindows(const RecordValues& values);
