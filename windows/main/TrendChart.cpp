@@ -134,6 +134,33 @@ void TrendChart::drawBackground(QPainter* painter, const QRectF& rect)
                           std::round(y - label->height / 2.0)),
                   *label, text);
     }
+    DrawLevelLines(*painter, plot);
+}
+
+void TrendChart::SetLevelLines(std::vector<LevelLine> lines)
+{
+    levelLines_ = std::move(lines);
+    viewport()->update();
+}
+
+void TrendChart::DrawLevelLines(QPainter& painter, const QRect& plot) const
+{
+    if (levelLines_.empty() || !(high_ > low_))
+        return;
+    const PixelScale scale = Scale(plot);
+    painter.save();
+    painter.setClipRect(plot);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(levelColor_, 1, Qt::DashLine));
+    painter.setFont(labelFont_);
+    const QFontMetrics metrics(labelFont_);
+    for (const LevelLine& line : levelLines_) {
+        const int y = static_cast<int>(std::lround(scale.Y(line.value)));
+        painter.drawLine(plot.left(), y, plot.right(), y);
+        const int width = metrics.horizontalAdvance(line.label);
+        painter.drawText(QPoint(plot.right() - width - 2, y + metrics.ascent() + 1), line.label);
+    }
+    painter.restore();
 }
 
 void TrendChart::drawForeground(QPainter* painter, const QRectF& rect)
@@ -445,6 +472,11 @@ void TrendChart::FitValueAxis(const std::vector<QList<QPointF>>& points)
             low = std::min(low, p.y());
             high = std::max(high, p.y());
         }
+    }
+    // The level lines stay in sight, so a value is always seen against them.
+    for (const LevelLine& line : levelLines_) {
+        low = std::min(low, line.value);
+        high = std::max(high, line.value);
     }
     if (!(low <= high))
         return;  // nothing visible: keep the last scale

@@ -47,6 +47,15 @@ public:
     double TimeTo() const { return to_; }
     QStringList TimeLabels() const;
 
+    // Dashed lines across the plot at fixed values, each with a short label below its right end,
+    // kept in sight by the left axis whatever the data: the limits the values are judged by.
+    struct LevelLine {
+        double value = 0;
+        QString label;
+    };
+    void SetLevelLines(std::vector<LevelLine> lines);
+    const std::vector<LevelLine>& LevelLines() const { return levelLines_; }
+
     // New time range, the left axis fitted to the points inside it, and one replace() per series.
     void Refill(double fromSeconds, double toSeconds, const std::vector<QList<QPointF>>& points);
 
@@ -86,6 +95,7 @@ protected:
 
 private:
     void FitValueAxis(const std::vector<QList<QPointF>>& points);
+    void DrawLevelLines(QPainter& painter, const QRect& plot) const;
     // Each series as a one-pixel line through its points, clipped to the plot.
     void DrawSeries(QPainter& painter, const QRect& plot) const;
     // The plot area in whole pixels of the view.
@@ -120,6 +130,8 @@ private:
     QColor labelColor_;
     QValueAxis* valueAxis_ = nullptr;
     std::vector<QLineSeries*> series_;
+    std::vector<LevelLine> levelLines_;
+    QColor levelColor_{200, 110, 0};
     double from_ = 0;
     double to_ = 0;
     // The ticks on the time axis, as multiples of the step.
