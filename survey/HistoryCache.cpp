@@ -140,11 +140,11 @@ void ReadFigures(QDataStream& in, HistoryFigures& f)
     }
 }
 
-std::vector<qint32> SeriesCodes(const std::vector<RecordQuantity>& series)
+std::vector<qint32> SeriesCodes(const std::vector<HistorySeries>& series)
 {
     std::vector<qint32> codes;
-    for (const RecordQuantity q : series)
-        codes.push_back(static_cast<qint32>(q));
+    for (const HistorySeries& one : series)
+        codes.push_back(one.Code());
     return codes;
 }
 
@@ -177,7 +177,7 @@ std::optional<HistoryCache::Stamp> HistoryCache::StampOf(const QString& recordFi
                  static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + static_cast<qint64>(info.st_mtim.tv_nsec)};
 }
 
-bool HistoryCache::Store(const QString& recordFile, bool minutes, const std::vector<RecordQuantity>& series,
+bool HistoryCache::Store(const QString& recordFile, bool minutes, const std::vector<HistorySeries>& series,
                          const Stamp& before, const HistoryDayReduction& day) const
 {
     if (folder_.isEmpty() || StampOf(recordFile) != before || !QDir().mkpath(folder_))
@@ -203,7 +203,7 @@ bool HistoryCache::Store(const QString& recordFile, bool minutes, const std::vec
 }
 
 std::optional<HistoryDayReduction> HistoryCache::Load(const QString& recordFile, bool minutes,
-                                                      const std::vector<RecordQuantity>& series) const
+                                                      const std::vector<HistorySeries>& series) const
 {
     if (folder_.isEmpty())
         return std::nullopt;

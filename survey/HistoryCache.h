@@ -28,7 +28,7 @@ public:
 
     // The reduction stored for the record file as it is now, if there is a sound one.
     std::optional<HistoryDayReduction> Load(const QString& recordFile, bool minutes,
-                                            const std::vector<RecordQuantity>& series) const;
+                                            const std::vector<HistorySeries>& series) const;
     // Stores the reduction of the record file with the size and time it had before it was read,
     // `before`; nothing when the file has changed since. False when it could not be written.
     struct Stamp {
@@ -37,7 +37,7 @@ public:
         bool operator==(const Stamp&) const = default;
     };
     static std::optional<Stamp> StampOf(const QString& recordFile);
-    bool Store(const QString& recordFile, bool minutes, const std::vector<RecordQuantity>& series, const Stamp& before,
+    bool Store(const QString& recordFile, bool minutes, const std::vector<HistorySeries>& series, const Stamp& before,
                const HistoryDayReduction& day) const;
 
 private:

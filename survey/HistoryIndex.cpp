@@ -41,7 +41,7 @@ const RecordValues& ValuesOf(const SecondRecordRow& row) { return row.values; }
 const RecordValues& ValuesOf(const MinuteRecordRow& row) { return row.average; }
 
 template <class Row>
-std::optional<HistoryDayReduction> Reduce(const QString& path, bool minutes, const std::vector<RecordQuantity>& series,
+std::optional<HistoryDayReduction> Reduce(const QString& path, bool minutes, const std::vector<HistorySeries>& series,
                                           QString* error, const std::atomic<bool>* cancelled,
                                           std::atomic<std::int64_t>* bytesRead)
 {
@@ -56,6 +56,7 @@ std::optional<HistoryDayReduction> Reduce(const QString& path, bool minutes, con
     std::int64_t last = 0;
     std::int64_t reported = 0;
     RowSeconds rowSeconds;
+    HistorySeriesValues seriesValues(series);
     Row row;
     for (int n = 1; reader.Next(row); ++n) {
         const RecordValues& values = ValuesOf(row);
@@ -76,8 +77,9 @@ std::optional<HistoryDayReduction> Reduce(const QString& path, bool minutes, con
             const std::size_t block = day.offsets.size() - 1;
             ++day.counts[block];
             day.spans[block] = static_cast<std::int32_t>(seconds - day.firsts[block]);
+            const std::vector<float>& rowValues = seriesValues.Of(seconds, values, minutes);
             for (std::size_t s = 0; s < count; ++s) {
-                const auto value = static_cast<float>(values[QuantityIndex(series[s])]);
+                const float value = rowValues[s];
                 if (std::isfinite(value)) {
                     float& low = day.minimum[block * count + s];
                     float& high = day.maximum[block * count + s];
@@ -121,7 +123,7 @@ bool HistoryDayReduction::Consistent(std::size_t series) const
 }
 
 std::optional<HistoryDayReduction> ReduceRecordFile(const QString& path, bool minutes,
-                                                    const std::vector<RecordQuantity>& series, QString* error,
+                                                    const std::vector<HistorySeries>& series, QString* error,
                                                     const std::atomic<bool>* cancelled,
                                                     std::atomic<std::int64_t>* bytesRead)
 {
@@ -129,7 +131,7 @@ std::optional<HistoryDayReduction> ReduceRecordFile(const QString& path, bool mi
                    : Reduce<SecondRecordRow>(path, minutes, series, error, cancelled, bytesRead);
 }
 
-HistoryIndex::HistoryIndex(std::vector<RecordQuantity> series) : series_(std::move(series)), pyramids_(series_.size())
+HistoryIndex::HistoryIndex(std::vector<HistorySeries> series) : series_(std::move(series)), pyramids_(series_.size())
 {
     for (auto& levels : pyramids_)
         levels.resize(1);
@@ -173,8 +175,49 @@ void HistoryIndex::Append(const QString& path, bool minutes, const HistoryDayRed
     }
 }
 
+void HistoryIndex::CarryDraughtAcrossDays()
+{
+    if (!HistorySeriesValues(series_).NeedsLeadIn())
+        return;
+    const std::size_t count = series_.size();
+    for (std::size_t b = 1; b < Blocks(); ++b) {
+        if (day_[b] == day_[b - 1] || days_[day_[b]].minutes || days_[day_[b - 1]].minutes ||
+            firsts_[b] - (firsts_[b - 1] + spans_[b - 1]) >= DraughtWindow::kSpan)
+            continue;
+        std::size_t end = b;
+        while (end < Blocks() && day_[end] == day_[b] && firsts_[end] < firsts_[b] + DraughtWindow::kSpan)
+            ++end;
+        HistoryRows rows(series_);
+        ReadBlocks(b, end, rows, nullptr);
+        std::size_t row = 0;
+        for (std::size_t block = b; block < end; ++block) {
+            std::vector<float> low(count, kNone);
+            std::vector<float> high(count, -kNone);
+            std::size_t rowsOfBlock = 0;
+            for (; row < rows.Size() && rows.SecondsAt(row) <= firsts_[block] + spans_[block]; ++row, ++rowsOfBlock) {
+                for (std::size_t s = 0; s < count; ++s) {
+                    const float value = rows.ValueAt(static_cast<int>(s), row);
+                    if (std::isfinite(value)) {
+                        low[s] = std::min(low[s], value);
+                        high[s] = std::max(high[s], value);
+                    }
+                }
+            }
+            // A file that changed since its reduction keeps what the reduction says.
+            if (rowsOfBlock != counts_[block])
+                continue;
+            for (std::size_t s = 0; s < count; ++s) {
+                pyramids_[s].front().minimum[block] = low[s];
+                pyramids_[s].front().maximum[block] = high[s];
+            }
+        }
+        b = end - 1;
+    }
+}
+
 void HistoryIndex::Finish()
 {
+    CarryDraughtAcrossDays();
     for (auto& levels : pyramids_) {
         levels.resize(1);
         while (levels.back().minimum.size() > 1) {
@@ -332,12 +375,20 @@ std::vector<QList<QPointF>> HistoryIndex::Reduce(double from, double to, int col
 void HistoryIndex::ReadBlocks(std::size_t begin, std::size_t end, HistoryRows& rows,
                               const std::atomic<bool>* cancelled) const
 {
-    for (std::size_t group = begin; group < end;) {
-        // The blocks of one file that follow each other are read in one pass.
+    HistorySeriesValues seriesValues(series_);
+    std::size_t lead = begin;
+    if (seriesValues.NeedsLeadIn() && begin < end)
+        lead = std::min(begin, BlockEndingAtOrAfter(static_cast<double>(firsts_[begin] - DraughtWindow::kSpan + 1)));
+    for (std::size_t group = lead; group < end;) {
+        // The blocks of one file that follow each other are read in one pass; the first
+        // `leading` rows only fill the draught window.
         std::size_t groupEnd = group + 1;
         std::size_t wanted = counts_[group];
+        std::size_t leading = group < begin ? counts_[group] : 0;
         while (groupEnd < end && day_[groupEnd] == day_[group]) {
             wanted += counts_[groupEnd];
+            if (groupEnd < begin)
+                leading += counts_[groupEnd];
             ++groupEnd;
         }
         const Day& day = days_[day_[group]];
@@ -357,8 +408,10 @@ void HistoryIndex::ReadBlocks(std::size_t begin, std::size_t end, HistoryRows& r
                 if (seconds < last)
                     continue;
                 last = seconds;
-                ++taken;
-                rows.Append(seconds, ValuesOf(row), gap);
+                if (taken++ < leading)
+                    seriesValues.Lead(seconds, ValuesOf(row), day.minutes);
+                else
+                    rows.Append(seconds, seriesValues.Of(seconds, ValuesOf(row), day.minutes), gap);
                 if (n % kRowsPerStep == 0 && cancelled != nullptr && cancelled->load(std::memory_order_relaxed))
                     return;
             }

@@ -41,7 +41,7 @@ struct HistoryDayReduction {
 // be null) are looked at and moved on every few thousand rows. Empty with `error` set when the file
 // cannot be opened; a read that stopped early keeps what it read and sets `error`.
 std::optional<HistoryDayReduction> ReduceRecordFile(const QString& path, bool minutes,
-                                                    const std::vector<RecordQuantity>& series, QString* error,
+                                                    const std::vector<HistorySeries>& series, QString* error,
                                                     const std::atomic<bool>* cancelled = nullptr,
                                                     std::atomic<std::int64_t>* bytesRead = nullptr);
 
@@ -57,14 +57,15 @@ struct HistoryRowValues {
 // through the blocks' offsets.
 class HistoryIndex {
 public:
-    explicit HistoryIndex(std::vector<RecordQuantity> series = {});
+    explicit HistoryIndex(std::vector<HistorySeries> series = {});
 
-    const std::vector<RecordQuantity>& Series() const { return series_; }
+    const std::vector<HistorySeries>& Series() const { return series_; }
     // Appends a day's file; blocks earlier than the last one here are left out.
     void Append(const QString& path, bool minutes, const HistoryDayReduction& day);
     // Room for this many blocks, so appending does not move what is there.
     void Reserve(std::size_t blocks);
-    // Builds the coarser levels; needed once after the last Append.
+    // Carries the draught across the days and builds the coarser levels; needed once after the
+    // last Append.
     void Finish();
 
     std::size_t Size() const { return rows_; }  // rows in all
@@ -100,7 +101,7 @@ private:
     };
     static constexpr std::size_t kFanOut = 16;
 
-    // Blocks [begin, end) into `rows`.
+    // Blocks [begin, end) into `rows`, the rows of the draught window before them taken in first.
     void ReadBlocks(std::size_t begin, std::size_t end, HistoryRows& rows, const std::atomic<bool>* cancelled) const;
     // The first block that ends at or after `seconds`, the first that starts after it, and at or
     // after it.
@@ -109,8 +110,11 @@ private:
     std::size_t BlockStartingAtOrAfter(double seconds) const;
     bool GapBetween(std::size_t a, std::size_t b) const;  // blocks a < b in different runs
     std::pair<float, float> MinMax(std::size_t series, std::size_t begin, std::size_t end) const;
+    // A day's reduction knows its own file only: where the day before ends within a draught window
+    // of its first row, its first blocks are worked out again with the rows before them.
+    void CarryDraughtAcrossDays();
 
-    std::vector<RecordQuantity> series_;
+    std::vector<HistorySeries> series_;
     std::vector<Day> days_;
     std::size_t rows_ = 0;
     std::vector<std::uint32_t> day_;

@@ -18,8 +18,8 @@ constexpr std::int64_t kFewestBytesPerBlock = 64 * kHistoryBlockRows;
 }  // namespace
 
 HistoryLoader::HistoryLoader(const RecordFolder& folder, const QString& port, QDate from, QDate to,
-                             std::vector<RecordQuantity> quantities, const HistoryCache* cache, QDate today)
-    : quantities_(std::move(quantities)), cache_(cache), today_(today)
+                             std::vector<HistorySeries> series, const HistoryCache* cache, QDate today)
+    : series_(std::move(series)), cache_(cache), today_(today)
 {
     for (QDate date = from; date.isValid() && date <= to; date = date.addDays(1)) {
         Day day;
@@ -44,7 +44,7 @@ HistoryLoader::DayLoad HistoryLoader::LoadDay(const Day& day)
     // Today's file is still being written: its reduction would be stale at once.
     const bool cacheable = cache_ != nullptr && day.date < today_;
     if (cacheable) {
-        load.reduction = cache_->Load(day.path, day.minutes, quantities_);
+        load.reduction = cache_->Load(day.path, day.minutes, series_);
         if (load.reduction) {
             load.fromCache = true;
             bytesRead_.fetch_add(day.bytes, std::memory_order_relaxed);
@@ -52,15 +52,15 @@ HistoryLoader::DayLoad HistoryLoader::LoadDay(const Day& day)
         }
     }
     const std::optional<HistoryCache::Stamp> before = HistoryCache::StampOf(day.path);
-    load.reduction = ReduceRecordFile(day.path, day.minutes, quantities_, &load.error, &cancelled_, &bytesRead_);
+    load.reduction = ReduceRecordFile(day.path, day.minutes, series_, &load.error, &cancelled_, &bytesRead_);
     if (cacheable && load.reduction && load.error.isEmpty() && before && !Cancelled())
-        cache_->Store(day.path, day.minutes, quantities_, *before, *load.reduction);
+        cache_->Store(day.path, day.minutes, series_, *before, *load.reduction);
     return load;
 }
 
 std::optional<HistoryLoad> HistoryLoader::Run(int workers)
 {
-    HistoryLoad result{HistoryIndex(quantities_), {}, 0, 0, {}, {}, {}};
+    HistoryLoad result{HistoryIndex(series_), {}, 0, 0, {}, {}, {}};
     result.rows.Reserve(static_cast<std::size_t>(totalBytes_ / kFewestBytesPerBlock + 2 * days_.size()));
     std::vector<std::optional<DayLoad>> done(days_.size());
     std::mutex mutex;

@@ -35,7 +35,7 @@ struct HistoryLoad {
 class HistoryLoader {
 public:
     HistoryLoader(const RecordFolder& folder, const QString& port, QDate from, QDate to,
-                  std::vector<RecordQuantity> quantities, const HistoryCache* cache = nullptr,
+                  std::vector<HistorySeries> series, const HistoryCache* cache = nullptr,
                   QDate today = QDate::currentDate());
 
     // The bytes of all files to read, known before reading.
@@ -64,7 +64,7 @@ private:
     DayLoad LoadDay(const Day& day);
 
     std::vector<Day> days_;
-    std::vector<RecordQuantity> quantities_;
+    std::vector<HistorySeries> series_;
     const HistoryCache* cache_;
     QDate today_;
     std::int64_t totalBytes_ = 0;

@@ -34,12 +34,12 @@ std::int64_t LocalSeconds(const RecordTime& time)
     return day * 86400 + std::int64_t{time.hour} * 3600 + std::int64_t{time.minute} * 60 + time.second;
 }
 
-HistoryRows::HistoryRows(std::vector<RecordQuantity> quantities)
-    : quantities_(std::move(quantities)), values_(quantities_.size()), pyramids_(quantities_.size())
+HistoryRows::HistoryRows(std::vector<HistorySeries> series)
+    : series_(std::move(series)), values_(series_.size()), pyramids_(series_.size())
 {
 }
 
-bool HistoryRows::Append(std::int64_t seconds, const RecordValues& values, std::int64_t gap)
+bool HistoryRows::Append(std::int64_t seconds, const std::vector<float>& values, std::int64_t gap)
 {
     if (Empty()) {
         origin_ = seconds;
@@ -50,8 +50,8 @@ bool HistoryRows::Append(std::int64_t seconds, const RecordValues& values, std::
     if (Empty() || seconds - SecondsAt(Size() - 1) > gap)
         runStarts_.push_back(Size());
     seconds_.push_back(static_cast<std::int32_t>(seconds - origin_));
-    for (std::size_t s = 0; s < quantities_.size(); ++s)
-        values_[s].push_back(static_cast<float>(values[QuantityIndex(quantities_[s])]));
+    for (std::size_t s = 0; s < series_.size(); ++s)
+        values_[s].push_back(values[s]);
     return true;
 }
 
@@ -213,7 +213,7 @@ std::pair<float, float> HistoryRows::MinMax(int series, std::size_t begin, std::
 
 std::vector<QList<QPointF>> HistoryRows::Reduce(double from, double to, int columns) const
 {
-    std::vector<QList<QPointF>> points(quantities_.size());
+    std::vector<QList<QPointF>> points(series_.size());
     if (Empty() || columns < 1 || !(to > from))
         return points;
     const double perColumn = (to - from) / columns;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "survey/HistorySeries.h"
 #include "survey/RecordFileReader.h"
 
 #include <QList>
@@ -20,8 +21,8 @@ void AppendColumnExtremes(QList<QPointF>& line, double x, double low, double hig
 // A row time in local wall-clock seconds since 1899-12-30 00:00, the x of the trend charts.
 std::int64_t LocalSeconds(const RecordTime& time);
 
-// The rows of a stretch of record files, a few quantities each, kept in time order for drawing: a
-// series per quantity and, over each series, a pyramid of minima and maxima of blocks of rows, so
+// The rows of a stretch of record files, a few series each, kept in time order for drawing: the
+// values of each series and, over each, a pyramid of minima and maxima of blocks of rows, so
 // a pixel column's extremes come from a few blocks whatever the number of rows under it.
 class HistoryRows {
 public:
@@ -30,17 +31,18 @@ public:
     static constexpr std::int64_t kSecondGap = 5;
     static constexpr std::int64_t kMinuteGap = 150;
 
-    explicit HistoryRows(std::vector<RecordQuantity> quantities = {});
+    explicit HistoryRows(std::vector<HistorySeries> series = {});
 
-    const std::vector<RecordQuantity>& Quantities() const { return quantities_; }
-    int SeriesCount() const { return static_cast<int>(quantities_.size()); }
+    const std::vector<HistorySeries>& Series() const { return series_; }
+    int SeriesCount() const { return static_cast<int>(series_.size()); }
 
     // Rows must come in time order; a row earlier than the last one (a clock set back) is passed
-    // over and false returned. `gap`: the spacing beyond which this row starts a new run.
-    bool Append(std::int64_t seconds, const RecordValues& values, std::int64_t gap);
+    // over and false returned. `values`: one per series, in their order. `gap`: the spacing beyond
+    // which this row starts a new run.
+    bool Append(std::int64_t seconds, const std::vector<float>& values, std::int64_t gap);
     // Room for `rows` rows in all, so appending does not move what is there.
     void Reserve(std::size_t rows);
-    // Appends all rows of `later`, whose quantities must be the same; rows earlier than the last
+    // Appends all rows of `later`, whose series must be the same; rows earlier than the last
     // row here are passed over.
     void AppendRows(const HistoryRows& later);
     // Builds the pyramid; needed once after the last Append before MinMax and Reduce.
@@ -81,7 +83,7 @@ private:
         std::vector<float> maximum;
     };
 
-    std::vector<RecordQuantity> quantities_;
+    std::vector<HistorySeries> series_;
     std::int64_t origin_ = 0;
     std::int64_t firstGap_ = kSecondGap;        // the spacing the first row was given
     std::vector<std::int32_t> seconds_;         // from origin_

@@ -1009,6 +1009,14 @@ Check the setting values!</translation>
         <source>風速</source>
         <translation>Air speed</translation>
     </message>
+    <message>
+        <source>作用温度</source>
+        <translation>Operative temperature</translation>
+    </message>
+    <message>
+        <source>ドラフト率</source>
+        <translation>Draught rate</translation>
+    </message>
 </context>
 <context>
     <name>qemra::Publisher</name>
@@ -1412,6 +1420,18 @@ Check the setting values!</translation>
     <message>
         <source>調査報告書を保存しました: %1</source>
         <translation>Survey report saved: %1</translation>
+    </message>
+    <message>
+        <source>追加表示:</source>
+        <translation>Add strips:</translation>
+    </message>
+    <message>
+        <source>%1の帯を表示</source>
+        <translation>Show the %1 strip</translation>
+    </message>
+    <message>
+        <source>C | 区分外</source>
+        <translation>C | outside</translation>
     </message>
 </context>
 <context>

@@ -1,3 +1,4 @@
+#include "survey/ComfortStream.h"
 #include "survey/HistoryCache.h"
 #include "survey/HistoryLoader.h"
 #include "survey/HistoryView.h"
@@ -12,6 +13,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 #include <semaphore>
 
@@ -19,7 +21,7 @@ using namespace qemra;
 
 namespace {
 
-const std::vector<RecordQuantity> kSeries{RecordQuantity::Pmv, RecordQuantity::AirTemp, RecordQuantity::Wind};
+const std::vector<HistorySeries> kSeries{RecordQuantity::Pmv, RecordQuantity::AirTemp, RecordQuantity::Wind};
 constexpr int kRunSeconds = 2 * 3600;
 
 double ChartSeconds(int day, int hour, int minute, int second)
@@ -254,4 +256,66 @@ TEST_F(HistoryIndexTest, CacheThatCannotBeWrittenCostsOnlySpeedAndTodayIsNeverCa
         EXPECT_EQ(loader.Run(1)->daysFromCache, 0) << "today's file is still being written";
     }
     EXPECT_FALSE(QFile::exists(cache.FileFor(record, false)));
+}
+
+// The operative temperature and the draught rate of every row are the survey summary's own, the
+// draught's first three minutes of a day included: they take in the day before.
+TEST(HistoryDerivedSeries, AreTheSummarysFiguresOfEachRowAcrossMidnight)
+{
+    TempFolder folder;
+    const QString port = QStringLiteral("COM7");
+    history_test::RecordSeconds(folder.path(), port, EncodeDateTime(2026, 12, 10, 23, 50, 0, 100), 1200);
+    const RecordFolder records(folder.path());
+
+    // What the summary works out, row by row over both files.
+    std::map<std::int64_t, std::pair<float, float>> expected;  // operative temperature, draught rate
+    ComfortStream stream;
+    for (const QDate day : {QDate(2026, 12, 10), QDate(2026, 12, 11)}) {
+        SecondRecordReader reader;
+        ASSERT_TRUE(reader.Open(records.SecondRecordFile(port, day)));
+        SecondRecordRow row;
+        while (reader.Next(row)) {
+            const std::int64_t second = LocalSeconds(row.time);
+            const ComfortSecond figures = stream.Add(second, row.values);
+            expected[second] = {static_cast<float>(figures.operativeTemp),
+                                figures.draught ? static_cast<float>(figures.draught->draughtRate) : NAN};
+        }
+    }
+    ASSERT_EQ(expected.size(), 1200u);
+
+    const std::vector<HistorySeries> series{DerivedFigure::OperativeTemp, DerivedFigure::DraughtRate};
+    HistoryLoader loader(records, port, QDate(2026, 12, 10), QDate(2026, 12, 11), series, nullptr, QDate(2027, 1, 1));
+    const std::optional<HistoryLoad> load = loader.Run(2);
+    ASSERT_TRUE(load.has_value());
+    HistoryView view(load->rows, {});
+    const auto midnight = static_cast<double>(LocalSeconds(RecordTime{2026, 12, 11, 0, 0, 0}));
+    int undefined = 0;
+    for (const auto& [second, figures] : expected) {
+        const std::optional<HistoryRowValues> row = view.RowAt(static_cast<double>(second), 0.5);
+        ASSERT_TRUE(row.has_value()) << second;
+        EXPECT_EQ(row->values[0], figures.first) << second;
+        if (std::isnan(figures.second))
+            ++undefined;
+        else
+            EXPECT_EQ(row->values[1], figures.second) << second - midnight;
+        EXPECT_EQ(std::isnan(row->values[1]), std::isnan(figures.second)) << second - midnight;
+    }
+    EXPECT_EQ(undefined, 161) << "the window holds 162 rows from the 162nd row of the run on";
+
+    // The blocks of the first three minutes after midnight draw the extremes of those rows.
+    const double to = midnight + 179;
+    const std::vector<QList<QPointF>> drawn = load->rows.Reduce(midnight, to, 1);
+    float low = INFINITY;
+    float high = -INFINITY;
+    for (auto at = static_cast<std::int64_t>(midnight); at < static_cast<std::int64_t>(midnight) + 3 * 64; ++at) {
+        low = std::min(low, expected[at].second);
+        high = std::max(high, expected[at].second);
+    }
+    QList<double> inRange;
+    for (const QPointF& p : drawn[1])
+        if (p.x() >= midnight && p.x() <= to)
+            inRange.append(p.y());
+    ASSERT_EQ(inRange.size(), 2);
+    EXPECT_EQ(*std::ranges::min_element(inRange), low);
+    EXPECT_EQ(*std::ranges::max_element(inRange), high);
 }

@@ -15,14 +15,11 @@ using namespace qemra;
 
 namespace {
 
-const std::vector<RecordQuantity> kTwo{RecordQuantity::AirTemp, RecordQuantity::Wind};
+const std::vector<HistorySeries> kTwo{RecordQuantity::AirTemp, RecordQuantity::Wind};
 
-RecordValues Values(double airTemp, double wind)
+std::vector<float> Values(double airTemp, double wind)
 {
-    RecordValues values{};
-    values[QuantityIndex(RecordQuantity::AirTemp)] = airTemp;
-    values[QuantityIndex(RecordQuantity::Wind)] = wind;
-    return values;
+    return {static_cast<float>(airTemp), static_cast<float>(wind)};
 }
 
 // Rows with noise, one a second, with a gap of ten minutes after row 5000.

@@ -9,6 +9,7 @@
 #include "windows/history/HistorySummaryPdf.h"
 #include "windows/main/TrendStrips.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -46,27 +47,32 @@ constexpr int kProgressMs = 50;
 constexpr int kDefaultDays = 7;
 const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
 
-// The strips from top to bottom: a strip is added here, with its series below.
+// The strips from top to bottom: a strip is added here, with its series below. An optional strip
+// is shown while its box above the strips is ticked.
 struct HistoryStrip {
-    const char* name;   // of the strip's panel
-    const char* chart;  // of its chart
+    const char* name;    // of the strip's panel
+    const char* chart;   // of its chart
+    const char* toggle;  // the name of its box; null: always shown
 };
 constexpr std::array<HistoryStrip, THistoryForm::kStrips> kHistoryStrips{{
-    {"PStripPMV", kTrendChartNames[0]},
-    {"PStripWBGT", kTrendChartNames[1]},
-    {"PStripAT", kTrendChartNames[2]},
-    {"PStripRH", kTrendChartNames[3]},
-    {"PStripWS", kTrendChartNames[4]},
+    {"PStripPMV", kTrendChartNames[0], nullptr},
+    {"PStripWBGT", kTrendChartNames[1], nullptr},
+    {"PStripAT", kTrendChartNames[2], nullptr},
+    {"PStripRH", kTrendChartNames[3], nullptr},
+    {"PStripWS", kTrendChartNames[4], nullptr},
+    {"PStripTOP", "ChartTOP", "CBShowOperative"},
+    {"PStripDR", "ChartDR", "CBShowDraught"},
 }};
+constexpr int kDraughtStrip = 6;
 
-// Each series: the record quantity it draws, its line and value as the live strips show them
+// Each series: what it draws, its line and value as the live strips show them
 // (TrendSeriesStyle::chart is its strip), and its cursor value label.
-struct HistorySeries {
-    RecordQuantity quantity;
+struct StripSeries {
+    HistorySeries series;
     TrendSeriesStyle style;
     const char* cursorName;
 };
-constexpr std::array<HistorySeries, 8> kHistorySeries{{
+constexpr std::array<StripSeries, 10> kStripSeries{{
     {RecordQuantity::Pmv, kTrendSeries[0], "LCurPMV"},
     {RecordQuantity::WbgtIn, kTrendSeries[1], "LCurWBGTi"},
     {RecordQuantity::WbgtOut, kTrendSeries[2], "LCurWBGTo"},
@@ -75,14 +81,21 @@ constexpr std::array<HistorySeries, 8> kHistorySeries{{
     {RecordQuantity::DewPoint, kTrendSeries[5], "LCurDewTemp"},
     {RecordQuantity::Rh, kTrendSeries[6], "LCurAirHumid"},
     {RecordQuantity::Wind, kTrendSeries[7], "LCurWindSpeed"},
+    {DerivedFigure::OperativeTemp,
+     {5, "TOP", qRgb(230, 120, 0), QT_TRANSLATE_NOOP("TrendStrips", "作用温度"), "%1.1f ℃"},
+     "LCurOperativeTemp"},
+    {DerivedFigure::DraughtRate,
+     {kDraughtStrip, "DR", qRgb(0, 140, 140), QT_TRANSLATE_NOOP("TrendStrips", "ドラフト率"),
+      QT_TRANSLATE_NOOP("TrendStrips", "%1.1f ％")},
+     "LCurDraughtRate"},
 }};
 
-std::vector<RecordQuantity> SeriesQuantities()
+std::vector<HistorySeries> SeriesOfStrips()
 {
-    std::vector<RecordQuantity> quantities;
-    for (const HistorySeries& series : kHistorySeries)
-        quantities.push_back(series.quantity);
-    return quantities;
+    std::vector<HistorySeries> series;
+    for (const StripSeries& one : kStripSeries)
+        series.push_back(one.series);
+    return series;
 }
 
 // The rows of the quantity table, in the record files' column order, with the files' own labels
@@ -376,24 +389,28 @@ QWidget* THistoryForm::BuildStrips()
     LCursorTime = new QLabel(QStringLiteral("-"));
     LCursorTime->setObjectName(QStringLiteral("LCursorTime"));
     LCursorTime->setAccessibleName(tr("カーソル時刻"));
-    outer->addWidget(LCursorTime);
+    auto* header = new QHBoxLayout();
+    header->addWidget(LCursorTime, 1);
+    header->addWidget(new QLabel(tr("追加表示:")));
+    outer->addLayout(header);
 
     auto* split = new QSplitter(Qt::Vertical);
     split->setHandleWidth(3);
     split->setChildrenCollapsible(false);
-    cursorValues_.assign(kHistorySeries.size(), nullptr);
+    cursorValues_.assign(kStripSeries.size(), nullptr);
     for (int c = 0; c < kStrips; ++c) {
         auto* chart = new HistoryChart(QString::fromLatin1(kHistoryStrips[static_cast<std::size_t>(c)].chart));
         charts_[static_cast<std::size_t>(c)] = chart;
+        const HistoryStrip& defined = kHistoryStrips[static_cast<std::size_t>(c)];
         auto* strip = new QWidget();
-        strip->setObjectName(QString::fromLatin1(kHistoryStrips[static_cast<std::size_t>(c)].name));
+        strip->setObjectName(QString::fromLatin1(defined.name));
         auto* left = new QWidget(strip);
         left->setFixedWidth(150);
         auto* leftLayout = new QVBoxLayout(left);
         leftLayout->setContentsMargins(2, 2, 2, 2);
         leftLayout->setSpacing(0);
-        for (std::size_t i = 0; i < kHistorySeries.size(); ++i) {
-            const TrendSeriesStyle& def = kHistorySeries[i].style;
+        for (std::size_t i = 0; i < kStripSeries.size(); ++i) {
+            const TrendSeriesStyle& def = kStripSeries[i].style;
             if (def.chart != c)
                 continue;
             chart->AddSeries(QString::fromLatin1(def.code), QColor(def.color));
@@ -401,7 +418,7 @@ QWidget* THistoryForm::BuildStrips()
             auto* caption = new QLabel(TrendCaption(def), left);
             caption->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(QColor(def.color).name()));
             auto* value = new QLabel(QStringLiteral("-"), left);
-            value->setObjectName(QString::fromLatin1(kHistorySeries[i].cursorName));
+            value->setObjectName(QString::fromLatin1(kStripSeries[i].cursorName));
             value->setAccessibleName(TrendCaption(def));
             value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             cursorValues_[i] = value;
@@ -417,6 +434,17 @@ QWidget* THistoryForm::BuildStrips()
         layout->addWidget(left);
         layout->addWidget(chart, 1);
         split->addWidget(strip);
+        if (defined.toggle != nullptr) {
+            // The strip's first series names it on its box.
+            const auto first =
+                std::ranges::find_if(kStripSeries, [c](const StripSeries& one) { return one.style.chart == c; });
+            auto* toggle = new QCheckBox(TrendCaption(first->style));
+            toggle->setObjectName(QString::fromLatin1(defined.toggle));
+            toggle->setAccessibleName(tr("%1の帯を表示").arg(TrendCaption(first->style)));
+            header->addWidget(toggle);
+            strip->setVisible(false);
+            connect(toggle, &QCheckBox::toggled, strip, &QWidget::setVisible);
+        }
 
         connect(chart, &HistoryChart::ZoomRequested, this, [this](double at, double steps) { ZoomAt(at, steps); });
         connect(chart, &HistoryChart::PanRequested, this, [this](double seconds) { PanBy(seconds); });
@@ -424,6 +452,9 @@ QWidget* THistoryForm::BuildStrips()
         connect(chart, &HistoryChart::CursorLeft, this, [this] { ClearCursor(); });
         connect(chart, &HistoryChart::PlotResized, redrawTimer_, qOverload<>(&QTimer::start));
     }
+    // The draught rate is judged against the limits of categories A, B and C.
+    charts_[kDraughtStrip]->SetLevelLines(
+        {{10.0, QStringLiteral("A | B")}, {20.0, QStringLiteral("B | C")}, {30.0, tr("C | 区分外")}});
     outer->addWidget(split, 1);
     return strips_;
 }
@@ -488,7 +519,7 @@ void THistoryForm::BBLoadClick()
     }
     const RecordFolder folder(dataFolder_);
     const QString port = CBPort->currentText();
-    loader_ = std::make_unique<HistoryLoader>(folder, port, from, to, SeriesQuantities(), &cache_);
+    loader_ = std::make_unique<HistoryLoader>(folder, port, from, to, SeriesOfStrips(), &cache_);
     loadedFrom_ = from;
     loadedTo_ = to;
     loadedPort_ = port;
@@ -608,10 +639,10 @@ void THistoryForm::Redraw()
         reduced = std::move(drawn.series);
         waitingForRows_ = drawn.waiting;
     }
-    reduced.resize(kHistorySeries.size());
+    reduced.resize(kStripSeries.size());
     std::array<std::vector<QList<QPointF>>, kStrips> points;
-    for (std::size_t i = 0; i < kHistorySeries.size(); ++i)
-        points[static_cast<std::size_t>(kHistorySeries[i].style.chart)].push_back(std::move(reduced[i]));
+    for (std::size_t i = 0; i < kStripSeries.size(); ++i)
+        points[static_cast<std::size_t>(kStripSeries[i].style.chart)].push_back(std::move(reduced[i]));
     for (std::size_t c = 0; c < charts_.size(); ++c)
         charts_[c]->Refill(viewFrom_, viewTo_, points[c]);
     ShowCursorValues();
@@ -653,9 +684,11 @@ void THistoryForm::ShowCursorValues()
     LCursorTime->setText(row ? TimeText(static_cast<double>(row->seconds))
                              : (cursor_ ? TimeText(*cursor_) : QStringLiteral("-")));
     for (std::size_t i = 0; i < cursorValues_.size(); ++i) {
+        // A figure not defined at the row (the draught of its first three minutes) reads "-".
+        const bool shown = row && std::isfinite(row->values[i]);
         cursorValues_[i]->setText(
-            row ? FormatFloat(TrendFormat(kHistorySeries[i].style), static_cast<double>(row->values[i]))
-                : QStringLiteral("-"));
+            shown ? FormatFloat(TrendFormat(kStripSeries[i].style), static_cast<double>(row->values[i]))
+                  : QStringLiteral("-"));
     }
 }
 

@@ -34,7 +34,9 @@ class HistoryChart;
 class Prompts;
 
 // THistoryForm, the history window: the strips of the main window over a range of days read back
-// from the record files of the data folder, with the survey figures beside them. The days are
+// from the record files of the data folder, with the survey figures beside them, and two strips a
+// surveyor adds with their boxes: the operative temperature, and the draught rate against the
+// limits of categories A, B and C. The days are
 // reduced on threads of the loader (or taken from the reduction cache in `cacheFolder`, none when
 // empty) while a progress bar shows how far it got and "中止" stops it; the strips draw the
 // per-pixel extremes of the blocks, or of the rows read again for a view finer than the blocks.
@@ -42,7 +44,7 @@ class THistoryForm : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kStrips = 5;
+    static constexpr int kStrips = 7;
 
     THistoryForm(QString dataFolder, Prompts& prompts, QWidget* parent = nullptr, QString cacheFolder = QString());
     ~THistoryForm() override;

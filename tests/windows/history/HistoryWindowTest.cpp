@@ -2,15 +2,19 @@
 #include "common/NumberText.h"
 #include "common/Prompts.h"
 #include "core/AcquisitionCore.h"
+#include "survey/ComfortStream.h"
+#include "survey/HistoryRows.h"
+#include "survey/RecordFolder.h"
 #include "survey/SurveyRun.h"
-#include "tests/support/RecordedDays.h"
 #include "tests/support/PdfTools.h"
+#include "tests/support/RecordedDays.h"
 #include "tests/support/TempFolder.h"
 #include "windows/history/HistoryChart.h"
 #include "windows/main/MainWindow.h"
 #include "windows/main/TrendStrips.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -30,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
 
 using namespace qemra;
@@ -130,8 +135,8 @@ TEST_F(HistoryWindowTest, LoadsTheRangeIntoTheFiveStripsInTheLiveColoursWithItsS
         EXPECT_GT(series->count(), 10) << style.code;
         EXPECT_LT(series->count(), 4 * form->Chart(0).width()) << "reduced per pixel column, not every row";
     }
-    for (int c = 0; c < THistoryForm::kStrips; ++c)
-        EXPECT_EQ(form->Chart(c).objectName(), QString::fromLatin1(kTrendChartNames[static_cast<std::size_t>(c)]));
+    for (std::size_t c = 0; c < kTrendChartNames.size(); ++c)
+        EXPECT_EQ(form->Chart(static_cast<int>(c)).objectName(), QString::fromLatin1(kTrendChartNames[c]));
     // The two nights between the runs are gaps in the lines.
     int breaks = 0;
     for (const QPointF& p : form->Chart(0).Series(0)->points())
@@ -245,6 +250,72 @@ TEST_F(HistoryWindowTest, CursorFollowsTheMouseAndReadsTheValuesRecordedAtThatSe
     form->SetView(ChartSeconds(2026, 12, 1, 20, 0, 0), ChartSeconds(2026, 12, 1, 20, 10, 0));
     Mouse(chart, QEvent::MouseMove, chart.XOfSeconds(ChartSeconds(2026, 12, 1, 20, 5, 0)), Qt::NoButton);
     EXPECT_EQ(Find<QLabel>("LCurPMV")->text(), "-");
+}
+
+TEST_F(HistoryWindowTest, OperativeTemperatureAndDraughtStripsAreAddedByTheirBoxesAndReadByTheCursor)
+{
+    ASSERT_TRUE(Load());
+    auto* operative = Find<QCheckBox>("CBShowOperative");
+    auto* draught = Find<QCheckBox>("CBShowDraught");
+    EXPECT_EQ(operative->text(), "作用温度");
+    EXPECT_EQ(draught->text(), "ドラフト率");
+    EXPECT_FALSE(Find("PStripTOP")->isVisible());
+    EXPECT_FALSE(Find("PStripDR")->isVisible());
+    operative->click();
+    draught->click();
+    EXPECT_TRUE(Find("PStripTOP")->isVisible());
+    EXPECT_TRUE(Find("PStripDR")->isVisible());
+
+    HistoryChart& operativeChart = form->Chart(5);
+    HistoryChart& draughtChart = form->Chart(6);
+    EXPECT_EQ(operativeChart.objectName(), "ChartTOP");
+    EXPECT_EQ(draughtChart.objectName(), "ChartDR");
+    EXPECT_GT(operativeChart.Series(0)->count(), 10);
+    EXPECT_GT(draughtChart.Series(0)->count(), 10);
+    // The category lines, always in sight.
+    std::vector<double> levels;
+    for (const TrendChart::LevelLine& line : draughtChart.LevelLines())
+        levels.push_back(line.value);
+    EXPECT_EQ(levels, (std::vector<double>{10, 20, 30}));
+    EXPECT_GE(draughtChart.ValueLabels().back().toDouble(), 30.0);
+    QApplication::processEvents();
+    const QImage drawn = draughtChart.grab().toImage();
+    bool line = false;
+    bool level = false;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            line = line || drawn.pixelColor(x, y) == QColor(draughtChart.Series(0)->pen().color());
+            level = level || drawn.pixelColor(x, y) == QColor(200, 110, 0);
+        }
+    }
+    EXPECT_TRUE(line) << "the draught rate is drawn";
+    EXPECT_TRUE(level) << "so are its category lines";
+
+    // The summary's own figures of each second of day 2.
+    std::map<std::int64_t, ComfortSecond> expected;
+    ComfortStream stream;
+    SecondRecordReader reader;
+    ASSERT_TRUE(reader.Open(RecordFolder(folder_->path()).SecondRecordFile("COM7", QDate(2026, 12, 2))));
+    SecondRecordRow row;
+    while (reader.Next(row))
+        expected[LocalSeconds(row.time)] = stream.Add(LocalSeconds(row.time), row.values);
+
+    const double at = ChartSeconds(2026, 12, 2, 8, 40, 17);
+    form->SetView(at - 30, at + 30);
+    Mouse(draughtChart, QEvent::MouseMove, draughtChart.XOfSeconds(at), Qt::NoButton);
+    const ComfortSecond& figures = expected.at(static_cast<std::int64_t>(at));
+    ASSERT_TRUE(figures.draught.has_value());
+    EXPECT_EQ(Find<QLabel>("LCurOperativeTemp")->text(),
+              FormatFloat(QStringLiteral("%1.1f ℃"), static_cast<float>(figures.operativeTemp)));
+    EXPECT_EQ(Find<QLabel>("LCurDraughtRate")->text(),
+              FormatFloat(QStringLiteral("%1.1f ％"), static_cast<float>(figures.draught->draughtRate)));
+
+    // Ten seconds into a run the draught is not defined yet; the operative temperature is.
+    const double start = ChartSeconds(2026, 12, 2, 8, 0, 10);
+    form->SetView(start - 30, start + 30);
+    Mouse(draughtChart, QEvent::MouseMove, draughtChart.XOfSeconds(start), Qt::NoButton);
+    EXPECT_EQ(Find<QLabel>("LCurDraughtRate")->text(), "-");
+    EXPECT_NE(Find<QLabel>("LCurOperativeTemp")->text(), "-");
 }
 
 TEST_F(HistoryWindowTest, ExportsTheStripsAsPngAndTheSummaryAsPdf)
