@@ -389,10 +389,11 @@ QWidget* THistoryForm::BuildStrips()
     LCursorTime = new QLabel(QStringLiteral("-"));
     LCursorTime->setObjectName(QStringLiteral("LCursorTime"));
     LCursorTime->setAccessibleName(tr("カーソル時刻"));
-    auto* header = new QHBoxLayout();
-    header->addWidget(LCursorTime, 1);
-    header->addWidget(new QLabel(tr("追加表示:")));
-    outer->addLayout(header);
+    outer->addWidget(LCursorTime);
+    // The boxes that add strips lie below them, out of the pictures and pages the strips make.
+    auto* toggles = new QHBoxLayout();
+    toggles->addStretch(1);
+    toggles->addWidget(new QLabel(tr("追加表示:")));
 
     auto* split = new QSplitter(Qt::Vertical);
     split->setHandleWidth(3);
@@ -441,7 +442,7 @@ QWidget* THistoryForm::BuildStrips()
             auto* toggle = new QCheckBox(TrendCaption(first->style));
             toggle->setObjectName(QString::fromLatin1(defined.toggle));
             toggle->setAccessibleName(tr("%1の帯を表示").arg(TrendCaption(first->style)));
-            header->addWidget(toggle);
+            toggles->addWidget(toggle);
             strip->setVisible(false);
             connect(toggle, &QCheckBox::toggled, strip, &QWidget::setVisible);
         }
@@ -456,7 +457,13 @@ QWidget* THistoryForm::BuildStrips()
     charts_[kDraughtStrip]->SetLevelLines(
         {{10.0, QStringLiteral("A | B")}, {20.0, QStringLiteral("B | C")}, {30.0, tr("C | 区分外")}});
     outer->addWidget(split, 1);
-    return strips_;
+    auto* pane = new QWidget();
+    auto* paneLayout = new QVBoxLayout(pane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    paneLayout->setSpacing(2);
+    paneLayout->addWidget(strips_, 1);
+    paneLayout->addLayout(toggles);
+    return pane;
 }
 
 void THistoryForm::showEvent(QShowEvent* event)
