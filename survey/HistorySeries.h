@@ -18,10 +18,11 @@ enum class DerivedFigure : std::uint8_t {
 // One line of the history strips: a column of the record files or a derived figure.
 class HistorySeries {
 public:
-    constexpr HistorySeries(RecordQuantity quantity)
-        : quantity_(quantity) {}  // NOLINT(google-explicit-constructor): a column is a series
-    constexpr HistorySeries(DerivedFigure figure)
-        : derived_(true), figure_(figure) {}  // NOLINT(google-explicit-constructor): so is a figure
+    // A column and a figure are each a series where a list of series is asked for.
+    // NOLINTNEXTLINE(google-explicit-constructor)
+    constexpr HistorySeries(RecordQuantity quantity) : quantity_(quantity) {}
+    // NOLINTNEXTLINE(google-explicit-constructor)
+    constexpr HistorySeries(DerivedFigure figure) : derived_(true), figure_(figure) {}
 
     constexpr bool Derived() const { return derived_; }
     constexpr RecordQuantity Quantity() const { return quantity_; }
