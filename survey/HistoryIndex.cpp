@@ -179,7 +179,6 @@ void HistoryIndex::CarryDraughtAcrossDays()
 {
     if (!HistorySeriesValues(series_).NeedsLeadIn())
         return;
-    const std::size_t count = series_.size();
     for (std::size_t b = 1; b < Blocks(); ++b) {
         if (day_[b] == day_[b - 1] || days_[day_[b]].minutes || days_[day_[b - 1]].minutes ||
             firsts_[b] - (firsts_[b - 1] + spans_[b - 1]) >= DraughtWindow::kSpan)
@@ -189,27 +188,19 @@ void HistoryIndex::CarryDraughtAcrossDays()
             ++end;
         HistoryRows rows(series_);
         ReadBlocks(b, end, rows, nullptr);
+        rows.Finish();
         std::size_t row = 0;
         for (std::size_t block = b; block < end; ++block) {
-            std::vector<float> low(count, kNone);
-            std::vector<float> high(count, -kNone);
-            std::size_t rowsOfBlock = 0;
-            for (; row < rows.Size() && rows.SecondsAt(row) <= firsts_[block] + spans_[block]; ++row, ++rowsOfBlock) {
-                for (std::size_t s = 0; s < count; ++s) {
-                    const float value = rows.ValueAt(static_cast<int>(s), row);
-                    if (std::isfinite(value)) {
-                        low[s] = std::min(low[s], value);
-                        high[s] = std::max(high[s], value);
-                    }
+            const std::size_t blockEnd = rows.RowAfter(static_cast<double>(firsts_[block] + spans_[block]));
+            // A file that changed since its reduction keeps what the reduction says.
+            if (blockEnd - row == counts_[block]) {
+                for (std::size_t s = 0; s < series_.size(); ++s) {
+                    const auto [low, high] = rows.MinMax(static_cast<int>(s), row, blockEnd);
+                    pyramids_[s].front().minimum[block] = low;
+                    pyramids_[s].front().maximum[block] = high;
                 }
             }
-            // A file that changed since its reduction keeps what the reduction says.
-            if (rowsOfBlock != counts_[block])
-                continue;
-            for (std::size_t s = 0; s < count; ++s) {
-                pyramids_[s].front().minimum[block] = low[s];
-                pyramids_[s].front().maximum[block] = high[s];
-            }
+            row = blockEnd;
         }
         b = end - 1;
     }

@@ -48,7 +48,7 @@ constexpr int kDefaultDays = 7;
 const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
 
 // The strips from top to bottom: a strip is added here, with its series below. An optional strip
-// is shown while its box above the strips is ticked.
+// is shown while its box below the strips is ticked.
 struct HistoryStrip {
     const char* name;    // of the strip's panel
     const char* chart;   // of its chart
@@ -63,6 +63,7 @@ constexpr std::array<HistoryStrip, THistoryForm::kStrips> kHistoryStrips{{
     {"PStripTOP", "ChartTOP", "CBShowOperative"},
     {"PStripDR", "ChartDR", "CBShowDraught"},
 }};
+constexpr int kOperativeStrip = 5;
 constexpr int kDraughtStrip = 6;
 
 // Each series: what it draws, its line and value as the live strips show them
@@ -82,7 +83,7 @@ constexpr std::array<StripSeries, 10> kStripSeries{{
     {RecordQuantity::Rh, kTrendSeries[6], "LCurAirHumid"},
     {RecordQuantity::Wind, kTrendSeries[7], "LCurWindSpeed"},
     {DerivedFigure::OperativeTemp,
-     {5, "TOP", qRgb(230, 120, 0), QT_TRANSLATE_NOOP("TrendStrips", "作用温度"), "%1.1f ℃"},
+     {kOperativeStrip, "TOP", qRgb(230, 120, 0), QT_TRANSLATE_NOOP("TrendStrips", "作用温度"), "%1.1f ℃"},
      "LCurOperativeTemp"},
     {DerivedFigure::DraughtRate,
      {kDraughtStrip, "DR", qRgb(0, 140, 140), QT_TRANSLATE_NOOP("TrendStrips", "ドラフト率"),
